@@ -1,0 +1,59 @@
+// Numbered resources of the program. Dialog templates, controls, bitmaps,
+// icons, cursors and strings are referred to by these numbers throughout.
+#pragma once
+
+// Dialog templates
+#define IDD_ABOUT 100
+#define IDD_MAIN 102
+#define IDD_DOWNLOAD_PAGE 131
+#define IDD_ORGANIZER_PAGE 132
+#define IDD_CONTACT_CARD 157
+#define IDD_WAIT_POPUP 194
+#define IDD_OVERWRITE 198
+
+// Strings
+#define IDS_ABOUT_MENU 101
+
+// Icons and cursors
+#define IDI_MAIN 128
+#define IDC_LINK_HAND 143
+
+// Bitmaps
+#define IDB_TITLE_CLOSE_HOVER 135
+#define IDB_LOGO 142
+#define IDB_LAMP_ON 145
+#define IDB_LAMP_OFF 146
+#define IDB_ICON_STUDY 159
+#define IDB_ICON_EXAM 160
+#define IDB_ICON_LISTENING 161
+#define IDB_ICON_REPEAT 163
+#define IDB_ICON_DICTIONARY 165
+#define IDB_ICON_PICTURES 166
+#define IDB_ICON_WORDS 167
+#define IDB_ICON_MUSIC 168
+#define IDB_ICON_BOOKS 175
+#define IDB_HEADER_0 182
+#define IDB_TITLE_CLOSE 190
+#define IDB_TITLE_MIN_HOVER 191
+#define IDB_TITLE_MIN 192
+#define IDB_HEADER_1 193
+#define IDB_TITLE_STRIP 197
+#define IDB_DOWNLOAD_PICTURE 199
+#define IDB_SIDEBAR_FOOT 201
+#define IDB_TITLE_HELP_HOVER 202
+#define IDB_TITLE_HELP 203
+
+// Controls of the main window (template 102)
+#define IDC_HEADER_0 1000
+#define IDC_HEADER_1 1001
+#define IDC_PAGE_AREA 1005
+#define IDC_EDIT_PLACEHOLDER 1006
+#define IDC_LOGO 1015
+#define IDC_STATE_LABEL 1016
+#define IDC_STATE_LAMP 1019
+#define IDC_CLOSE_DISK 1020
+#define IDC_ABOUT 1021
+#define IDC_OPEN_DISK 1022
+#define IDC_FREE_SPACE 1051
+#define IDC_SIDEBAR_BUTTON 1820
+#define IDM_ABOUT 16
