@@ -1,0 +1,59 @@
+#pragma once
+// The remembered download folder of each category, kept in dict.ini next to
+// the program: section DOWNPATH, one key per category label. Every read and
+// write goes to the file at once; nothing is cached. Used from the user
+// interface thread only.
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/notifier.h"
+
+namespace dockline::download {
+
+inline constexpr std::string_view kSettingsFileName = "dict.ini";
+inline constexpr std::string_view kDownPathSection = "DOWNPATH";
+// Values come back through the same limit the program has always had: a
+// 260-byte buffer, measured in GBK bytes.
+inline constexpr std::size_t kMaxValueBytes = 259;
+inline constexpr std::string_view kSettingsCreateError = "ini文件建立错误";
+
+class DownloadPathStore {
+ public:
+  using FolderSource = std::function<std::string()>;
+  // `documentsFolder` gives the default folder for a new file (the user's
+  // documents folder unless a test says otherwise); "" when unknown.
+  explicit DownloadPathStore(FolderSource documentsFolder = {});
+
+  // Takes `path` as the settings file; true when a file (not a folder) is
+  // there.
+  bool SetFile(std::string path);
+  const std::string& file() const { return path_; }
+
+  // True when the section holds at least one key.
+  bool HasSection(std::string_view section) const;
+  // The stored value, cut to kMaxValueBytes GBK bytes without splitting a
+  // character; "" when the file, section or key is missing.
+  std::string ReadValue(std::string_view section, std::string_view key) const;
+  // Stores a value, creating the file, section and key as needed. The file
+  // is replaced whole, so a crash leaves the old file or the new one. False
+  // when nothing was stored: no file set, an existing file that cannot be
+  // read (it is left alone rather than rebuilt from nothing), a text the
+  // file cannot hold, or a failed write.
+  bool WriteValue(std::string_view section, std::string_view key, std::string_view value);
+
+  // First run: creates the file with every key of `keys` in DOWNPATH set to
+  // the documents folder. Anything already at the path, even an empty file
+  // or one that cannot be read, is left untouched. Shows
+  // kSettingsCreateError through `notifier` when the file cannot be made.
+  // True when a settings file is there afterwards.
+  bool EnsureFile(std::span<const std::string_view> keys, platform::Notifier& notifier);
+
+ private:
+  std::string path_;
+  FolderSource documentsFolder_;
+};
+
+}  // namespace dockline::download
