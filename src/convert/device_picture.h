@@ -1,0 +1,85 @@
+#pragma once
+// Windows bitmap → the device's four-grey picture file ("*.ych"), and back
+// for previews.
+//
+// Picture file: "YCP6170V1.0", width and height as 16-bit little-endian
+// values (at most 320 × 240), then the rows top first, 2 bits a pixel, the
+// leftmost pixel in the high bits, each row starting on a new byte with its
+// spare low bits set to 1. A pixel is its brightness: 0 black … 3 white.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/notifier.h"
+
+namespace dockline::convert {
+
+inline constexpr std::string_view kPictureMagic = "YCP6170V1.0";
+inline constexpr std::size_t kPictureHeaderSize = 15;
+inline constexpr int kPictureMaxWidth = 320;
+inline constexpr int kPictureMaxHeight = 240;
+inline constexpr int kBitmapMaxWidth = 2048;
+
+// Result codes of a conversion; 1..5 have the user's messages of old, 6 is
+// ours: the picture could not be written where it was to go.
+enum PictureCode : int {
+  kPictureOk = 0,
+  kPictureSourceMissing = 1,
+  kPictureNoMemory = 2,
+  kPictureDamaged = 3,
+  kPictureUnsupported = 4,
+  kPictureTooBig = 5,
+  kPictureNotWritten = 6,
+};
+
+// The conversion itself: a whole bitmap file in, the picture file out.
+// Answers kPictureOk, kPictureNoMemory, kPictureDamaged or kPictureUnsupported;
+// `picture` is only filled on success. Never reads outside `bitmap`.
+int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& picture);
+
+// Reads `sourcePath`, converts it and writes `destinationPath` whole or not
+// at all (an existing file stays as it was on failure). No message is shown.
+int ConvertBitmapFile(const std::string& sourcePath, const std::string& destinationPath);
+
+// Shows the message for codes 1..6; any other code shows nothing.
+void ReportPictureError(int code, const std::string& sourcePath, platform::Notifier& notifier,
+                        const std::string& destinationPath = {});
+// The message texts themselves; empty for codes without one.
+std::string PictureErrorText(int code, const std::string& sourcePath, const std::string& destinationPath = {});
+
+// ConvertBitmapFile followed by ReportPictureError; true on success.
+bool ConvertBitmap(const std::string& sourcePath, const std::string& destinationPath, platform::Notifier& notifier);
+
+// A picture as brightness levels 0..3, row-major, top row first.
+struct DevicePicture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> levels;
+};
+
+enum class PictureDefect {
+  None,
+  NotAPicture,  // too short for the magic, or another magic
+  BadSize,      // width above 320 or height above 240
+  Truncated,    // fewer pixel bytes than width and height need
+};
+
+// Bytes per picture row: four pixels a byte, rounded up.
+constexpr std::size_t PictureRowBytes(int width) { return (2 * static_cast<std::size_t>(width) + 7) / 8; }
+
+// Reads a picture file; bytes after the last row are ignored.
+PictureDefect DecodePicture(std::span<const std::uint8_t> bytes, DevicePicture& picture);
+std::string PictureDefectText(PictureDefect defect, const std::string& path);
+
+// The picture file for `picture` (width ≤ 320, height ≤ 240, levels ≤ 3).
+platform::Bytes EncodePicture(const DevicePicture& picture);
+
+// A 24-bit bottom-up bitmap showing the levels as greys 0, 85, 170, 255.
+platform::Bytes EncodePreviewBitmap(const DevicePicture& picture);
+
+}  // namespace dockline::convert
