@@ -1122,6 +1122,234 @@ def hand_cursor():
 
 
 # ---------------------------------------------------------------------------
+# Decoration at the foot of the sidebar: a reading owl on a stack of books
+
+def sparkle(c, cx, cy, r, colour=YELLOW, alpha=1.0):
+    c.fill(poly([(cx, cy - r), (cx + r * 0.28, cy - r * 0.28), (cx + r, cy),
+                 (cx + r * 0.28, cy + r * 0.28), (cx, cy + r), (cx - r * 0.28, cy + r * 0.28),
+                 (cx - r, cy), (cx - r * 0.28, cy - r * 0.28)]), colour, alpha)
+
+
+def book_side(c, x0, y0, x1, y1, colour):
+    """A closed book lying flat, seen from its spine, pages at the right."""
+    c.fill(rbox(x0, y0, x1, y1, 2), lit(colour, x0, y0, x1, y1, 0.3))
+    c.fill(rbox(x1 - 9, y0 + 2, x1 - 1.5, y1 - 2, 1), PAPER)
+    for y in range(int(y0) + 3, int(y1) - 2, 2):
+        c.fill(rbox(x1 - 8.5, y, x1 - 2, y + 0.6), PAPER_SHADE)
+    c.fill(rbox(x0 + 6, y0 + (y1 - y0) * 0.35, x1 - 14, y0 + (y1 - y0) * 0.55), lighter(colour, 0.4))
+    c.fill(rbox(x0, y0, x1, y1, 2).outline(1.0), darker(colour, 0.4), 0.8)
+
+
+def owl(c, cx, cy, scale=1.0):
+    k = scale
+    blue = (78, 146, 212)
+    c.fill(ellipse(cx, cy, 17 * k, 18 * k), lit(blue, cx - 17 * k, cy - 18 * k, cx + 17 * k, cy + 18 * k, 0.35))
+    for side in (-1, 1):
+        c.fill(ellipse_rot(cx + side * 14.5 * k, cy + 4 * k, 5 * k, 11 * k, side * -12),
+               darker(blue, 0.25))
+    c.fill(ellipse(cx, cy + 6 * k, 10.5 * k, 11 * k), vertical(PALE_BLUE, FACE, cy, cy + 16 * k))
+    for (dx, dy) in ((-4, 2), (4, 2), (0, 6), (-5, 9), (5, 9), (0, 12)):
+        x, y = cx + dx * k, cy + dy * k
+        c.fill(polyline([(x - 2 * k, y), (x, y + 1.6 * k), (x + 2 * k, y)], 1.1), SIDEBAR)
+    for side in (-1, 1):
+        ex = cx + side * 7 * k
+        ey = cy - 6 * k
+        c.fill(circle(ex, ey, 7 * k), lighter(blue, 0.5))
+        c.fill(circle(ex, ey, 5.6 * k), WHITE)
+        c.fill(circle(ex + 0.8 * k, ey + 0.8 * k, 2.9 * k), INK)
+        c.fill(circle(ex - 0.2 * k, ey - 0.4 * k, 1.0 * k), WHITE)
+    c.fill(poly([(cx - 2.6 * k, cy - 2 * k), (cx + 2.6 * k, cy - 2 * k), (cx, cy + 2.8 * k)]), ORANGE_MID)
+    for side in (-1, 1):
+        c.fill(ellipse(cx + side * 6 * k, cy + 17.5 * k, 3.6 * k, 1.8 * k), ORANGE_MID)
+    # mortarboard
+    c.fill(rbox(cx - 9 * k, cy - 20 * k, cx + 9 * k, cy - 14.5 * k, 1.5), NAVY)
+    c.fill(poly([(cx, cy - 27 * k), (cx + 17 * k, cy - 21.5 * k), (cx, cy - 16 * k),
+                 (cx - 17 * k, cy - 21.5 * k)]), linear(lighter(NAVY, 0.3), darker(NAVY, 0.2),
+                                                        cx - 17 * k, cy - 27 * k, cx + 17 * k, cy - 16 * k))
+    c.fill(circle(cx, cy - 21.5 * k, 1.3 * k), YELLOW)
+    c.fill(polyline([(cx, cy - 21.5 * k), (cx + 10 * k, cy - 19 * k), (cx + 11.5 * k, cy - 12 * k)], 1.2),
+           YELLOW)
+    c.fill(rbox(cx + 10.3 * k, cy - 13 * k, cx + 12.7 * k, cy - 9 * k, 1), YELLOW_DARK)
+
+
+def apple(c, cx, cy, r):
+    body = circle(cx - r * 0.35, cy, r * 0.78) | circle(cx + r * 0.35, cy, r * 0.78)
+    c.fill(body, radial(lighter(RED, 0.4), RED_DARK, cx - r * 0.5, cy - r * 0.5, r * 1.8))
+    c.fill(ellipse(cx - r * 0.45, cy - r * 0.35, r * 0.22, r * 0.32), WHITE, 0.6)
+    c.fill(seg(cx, cy - r * 0.6, cx + r * 0.15, cy - r * 1.15, 1.4), (120, 80, 40))
+    c.fill(ellipse_rot(cx + r * 0.5, cy - r * 1.0, r * 0.42, r * 0.2, -25), GREEN)
+
+
+@art('201')
+def sidebar_foot():
+    c = Canvas(119, 80)
+    c.fill(ellipse(58, 75, 56, 4.5), SIDEBAR, 0.7)
+    book_side(c, 8, 62, 74, 74, GREEN)
+    book_side(c, 13, 52, 70, 62.5, ORANGE_MID)
+    owl(c, 41, 32, 1.0)
+    apple(c, 92, 66, 8.5)
+    bubble = rbox(76, 5, 114, 29, 8) | poly([(80, 24), (70, 35), (88, 27)])
+    c.fill(bubble.grow(0.8), BANNER_LIGHT)
+    c.fill(bubble, vertical(WHITE, PALE_BLUE, 5, 30))
+    x = 95 - text_width('ABC') // 2
+    for ch, col in zip('ABC', (BANNER, ORANGE_DARK, GREEN_DARK)):
+        draw_text(c, ch, x, 13, col)
+        x += 6
+    sparkle(c, 70, 10, 3.5)
+    sparkle(c, 112, 44, 3.0, ORANGE_MID)
+    sparkle(c, 6, 20, 2.5, BANNER_LIGHT)
+    return c
+
+
+# ---------------------------------------------------------------------------
+# Picture of the download page: content flows from the PC to the device.
+# While a download runs the page puts its status text, progress bars, stop
+# button and counter over the right half, roughly x 170..390, y 135..285 of
+# this picture, so that area stays white and calm.
+
+def badge(c, cx, cy, r, colour):
+    c.fill(circle(cx + 1.5, cy + 2.5, r), (0, 40, 90), 0.08)
+    c.fill(circle(cx, cy, r), radial(lighter(colour, 0.55), colour, cx - r * 0.5, cy - r * 0.5, r * 1.8))
+    c.fill(circle(cx, cy, r).outline(1.2), darker(colour, 0.3), 0.7)
+    c.fill(arc(cx, cy, r - 3.5, 1.8, 200, 260), WHITE, 0.5)
+
+
+def glyph_note(c, cx, cy, s, colour=WHITE):
+    c.fill(ellipse_rot(cx - s * 0.45, cy + s * 0.5, s * 0.27, s * 0.2, -22) |
+           ellipse_rot(cx + s * 0.38, cy + s * 0.35, s * 0.27, s * 0.2, -22) |
+           rbox(cx - s * 0.25, cy - s * 0.45, cx - s * 0.17, cy + s * 0.5) |
+           rbox(cx + s * 0.58, cy - s * 0.62, cx + s * 0.66, cy + s * 0.35) |
+           poly([(cx - s * 0.25, cy - s * 0.5), (cx + s * 0.66, cy - s * 0.7),
+                 (cx + s * 0.66, cy - s * 0.5), (cx - s * 0.25, cy - s * 0.3)]), colour)
+
+
+def glyph_book(c, cx, cy, s, colour=WHITE):
+    left = poly([(cx - s * 0.7, cy - s * 0.45), (cx - s * 0.05, cy - s * 0.3),
+                 (cx - s * 0.05, cy + s * 0.55), (cx - s * 0.7, cy + s * 0.4)])
+    right = poly([(cx + s * 0.05, cy - s * 0.3), (cx + s * 0.7, cy - s * 0.45),
+                  (cx + s * 0.7, cy + s * 0.4), (cx + s * 0.05, cy + s * 0.55)])
+    c.fill(left | right, colour)
+
+
+def glyph_picture(c, cx, cy, s, colour, bg):
+    c.fill(rbox(cx - s * 0.7, cy - s * 0.5, cx + s * 0.7, cy + s * 0.5, s * 0.1), colour)
+    c.fill(poly([(cx - s * 0.55, cy + s * 0.38), (cx - s * 0.2, cy - s * 0.05), (cx + s * 0.05, cy + s * 0.2),
+                 (cx + s * 0.3, cy - s * 0.15), (cx + s * 0.58, cy + s * 0.38)]), bg)
+    c.fill(circle(cx + s * 0.32, cy - s * 0.25, s * 0.12), bg)
+
+
+def monitor(c, x0, y0, x1, y1):
+    w, h = x1 - x0, y1 - y0
+    cx = (x0 + x1) / 2.0
+    # stand and base
+    c.fill(poly([(cx - 12, y1 - 2), (cx + 12, y1 - 2), (cx + 16, y1 + 16), (cx - 16, y1 + 16)]),
+           linear(GREY_LIGHT, GREY, cx - 16, y1, cx + 16, y1 + 16))
+    c.fill(ellipse(cx, y1 + 22, w * 0.45, 4), (0, 40, 90), 0.08)
+    c.fill(rbox(cx - 34, y1 + 14, cx + 34, y1 + 22, 4), linear(WHITE, GREY, cx - 34, y1 + 14, cx + 34, y1 + 24))
+    c.fill(rbox(cx - 34, y1 + 14, cx + 34, y1 + 22, 4).outline(1), GREY, 0.8)
+    # case and screen
+    c.fill(rbox(x0 + 2, y0 + 3, x1 + 2, y1 + 3, 9), (0, 40, 90), 0.08)
+    c.fill(rbox(x0, y0, x1, y1, 9), linear((246, 248, 251), (188, 196, 208), x0, y0, x1, y1))
+    c.fill(rbox(x0, y0, x1, y1, 9).outline(1.2), GREY, 0.9)
+    sx0, sy0, sx1, sy1 = x0 + 9, y0 + 9, x1 - 9, y1 - 16
+    c.fill(rbox(sx0, sy0, sx1, sy1, 3), vertical((236, 246, 255), SIDEBAR, sy0, sy1))
+    c.fill(rbox(sx0, sy0, sx1, sy1, 3).outline(1), GREY, 0.7)
+    c.fill(circle(cx, y1 - 8, 2.2), GREEN)
+    # a little window with a file list, as on the download page
+    wx0, wy0, wx1, wy1 = sx0 + 10, sy0 + 9, sx1 - 10, sy1 - 9
+    c.fill(rbox(wx0, wy0, wx1, wy1, 2), WHITE)
+    c.fill(rbox(wx0, wy0, wx1, wy0 + 9, 2) | rbox(wx0, wy0 + 4, wx1, wy0 + 9), BANNER)
+    for i, col in enumerate((PURPLE, BANNER_LIGHT, GREEN, ORANGE_MID)):
+        y = wy0 + 14 + i * 11
+        c.fill(rbox(wx0 + 5, y, wx0 + 12, y + 7, 1.5), col)
+        c.fill(rbox(wx0 + 16, y + 2, wx1 - 8 - (i % 3) * 12, y + 5, 1.5), GREY_LIGHT)
+    c.fill(rbox(wx0, wy0, wx1, wy1, 2).outline(1), GREY, 0.6)
+
+
+def handheld(c, x0, y0, x1, y1):
+    w, h = x1 - x0, y1 - y0
+    c.fill(rbox(x0 + 3, y0 + 4, x1 + 3, y1 + 4, 14), (0, 40, 90), 0.10)
+    c.fill(rbox(x0, y0, x1, y1, 14), lit(BANNER, x0, y0, x1, y1, 0.45))
+    c.fill(rbox(x0 + 3, y0 + 3, x1 - 3, y0 + h * 0.45, 11).outline(1.5), WHITE, 0.15)
+    c.fill(rbox(x0, y0, x1, y1, 14).outline(1.4), BANNER_DARK, 0.8)
+    sx0, sy0, sx1, sy1 = x0 + 9, y0 + 12, x1 - 9, y0 + h * 0.5
+    c.fill(rbox(sx0, sy0, sx1, sy1, 4), vertical(WHITE, CYAN, sy0, sy1))
+    c.fill(rbox(sx0, sy0, sx1, sy1, 4).outline(1.2), BANNER_DARK, 0.7)
+    # the device screen: model number and a progress bar
+    tw = text_width('6170', 2)
+    draw_text(c, '6170', int((sx0 + sx1) / 2 - tw / 2), int(sy0 + 9), NAVY, 2)
+    by = sy1 - 16
+    c.fill(rbox(sx0 + 7, by, sx1 - 7, by + 7, 3.5), WHITE)
+    c.fill(rbox(sx0 + 7, by, sx1 - 7, by + 7, 3.5).outline(1), GREY, 0.8)
+    c.fill(rbox(sx0 + 8, by + 1, sx0 + 8 + (sx1 - sx0 - 16) * 0.62, by + 6, 2.5), GREEN)
+    # keys
+    kw = (sx1 - sx0) / 3.0
+    for row in range(3):
+        for col in range(3):
+            kx = sx0 + col * kw + kw * 0.14
+            ky = sy1 + 12 + row * 16
+            c.fill(rbox(kx, ky, kx + kw * 0.72, ky + 9, 4), lighter(BANNER, 0.65))
+            c.fill(rbox(kx, ky, kx + kw * 0.72, ky + 9, 4).outline(1), BANNER_DARK, 0.35)
+    c.fill(circle((x0 + x1) / 2.0, y1 - 10, 3.2), lighter(BANNER, 0.5))
+
+
+def fade_edges(c, side, bottom):
+    """Lets what is drawn so far dissolve into white towards the left, right
+    and bottom edges, so the picture has no visible border on the page."""
+    for y in range(c.h):
+        for x in range(c.w):
+            t = min(1.0, x / float(side), (c.w - 1 - x) / float(side), (c.h - 1 - y) / float(bottom))
+            t = t * t * (3 - 2 * t)
+            if t < 1.0:
+                c.put(x, y, WHITE, 1.0 - t)
+
+
+@art('199')
+def download_picture():
+    c = Canvas(405, 391)
+    # calm ground at the foot
+    c.fill(ellipse(110, 452, 260, 140), PALE_BLUE)
+    c.fill(ellipse(360, 470, 230, 150), (228, 238, 252))
+    fade_edges(c, 70, 45)
+    c.fill(ellipse(95, 360, 68, 10), SIDEBAR, 0.8)
+    # the PC and the device, joined by a big arrow
+    monitor(c, 22, 26, 172, 132)
+    handheld(c, 58, 212, 134, 356)
+    arrow = rbox(84, 170, 108, 190, 3) | poly([(70, 188), (122, 188), (96, 208)])
+    c.fill(arrow.shift(1.5, 2.5), (0, 40, 90), 0.1)
+    c.fill(arrow, linear(lighter(ORANGE, 0.3), ORANGE_MID, 80, 170, 112, 208))
+    c.fill(arrow.outline(1.2), ORANGE_DARK, 0.8)
+    for i in range(3):
+        c.fill(circle(96, 162 - i * 8, 2.2 - i * 0.5), ORANGE_MID, 0.8 - i * 0.2)
+    # content on its way into the PC
+    path = [(392, 100), (366, 86), (316, 70), (264, 86), (214, 104), (186, 92)]
+    for (a0, a1) in zip(path, path[1:]):
+        n = max(2, int(math.hypot(a1[0] - a0[0], a1[1] - a0[1]) / 9))
+        for i in range(n):
+            t = i / float(n)
+            c.fill(circle(a0[0] + (a1[0] - a0[0]) * t, a0[1] + (a1[1] - a0[1]) * t, 1.8), SIDEBAR)
+    for (x, y, col, kind) in ((366, 86, PURPLE, 'note'), (316, 70, BANNER_LIGHT, 'book'),
+                              (264, 86, GREEN, 'picture'), (214, 104, ORANGE_MID, 'abc')):
+        badge(c, x, y, 21, col)
+        if kind == 'note':
+            glyph_note(c, x - 2, y, 15)
+        elif kind == 'book':
+            glyph_book(c, x, y, 17)
+        elif kind == 'picture':
+            glyph_picture(c, x, y, 18, WHITE, GREEN)
+        else:
+            draw_text(c, 'ABC', x - text_width('ABC', 2) // 2, y - 7, WHITE, 2,
+                      shadow=(ORANGE_DARK, 0.35))
+    sparkle(c, 388, 24, 5)
+    sparkle(c, 236, 22, 4, ORANGE)
+    sparkle(c, 190, 150, 0.1)
+    sparkle(c, 30, 190, 5, SIDEBAR)
+    sparkle(c, 150, 250, 6, YELLOW)
+    sparkle(c, 160, 300, 3.5, ORANGE)
+    return c
+
+
+# ---------------------------------------------------------------------------
 
 def build(name):
     result = ART[name]()
