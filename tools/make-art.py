@@ -199,7 +199,6 @@ def arc(cx, cy, r, w, a0, a1):
     0 = right, 90 = down, increasing clockwise on screen)."""
     a0r, a1r = math.radians(a0), math.radians(a1)
     span = (a1r - a0r) % (2 * math.pi)
-    mid = a0r + span / 2.0
     h = w / 2.0
     p0 = (cx + r * math.cos(a0r), cy + r * math.sin(a0r))
     p1 = (cx + r * math.cos(a1r), cy + r * math.sin(a1r))
@@ -209,7 +208,6 @@ def arc(cx, cy, r, w, a0, a1):
         if ang <= span:
             return abs(math.hypot(x - cx, y - cy) - r) - h
         return min(math.hypot(x - p0[0], y - p0[1]), math.hypot(x - p1[0], y - p1[1])) - h
-    del mid
     return Shape(f, (cx - r - h, cy - r - h, cx + r + h, cy + r + h))
 
 
@@ -454,8 +452,10 @@ def text_pixels(text, scale=1, gap=1):
     return out
 
 
-def draw_text(canvas, text, x0, y0, colour, scale=1, shadow=None, gap=1):
-    pts = text_pixels(text, scale, gap)
+def draw_text(canvas, text, x0, y0, colour, scale=1, shadow=None, gap=1, bold=False):
+    pts = text_pixels(text, scale, gap + (1 if bold else 0))
+    if bold:
+        pts = sorted(set(pts) | set((x + 1, y) for (x, y) in pts))
     if shadow is not None:
         for (x, y) in pts:
             canvas.put(x0 + x + 1, y0 + y + 1, shadow[0], shadow[1])
@@ -963,7 +963,7 @@ def title_strip():
             p = mark.get(x, y)
             if p is not None:
                 c.put(11 + x, 4 + y, p)
-    draw_text(c, '6170 DOCKLINE', 34, 8, WHITE, shadow=(STRIP_EDGE, 0.55))
+    draw_text(c, '6170 DOCKLINE', 34, 8, WHITE, shadow=(STRIP_EDGE, 0.55), bold=True)
     for kind, (_, _, left, width, off) in SPOTS.items():
         spot = spot_image(kind, False)
         for y in range(16):
@@ -1342,7 +1342,6 @@ def download_picture():
                       shadow=(ORANGE_DARK, 0.35))
     sparkle(c, 388, 24, 5)
     sparkle(c, 236, 22, 4, ORANGE)
-    sparkle(c, 190, 150, 0.1)
     sparkle(c, 30, 190, 5, SIDEBAR)
     sparkle(c, 150, 250, 6, YELLOW)
     sparkle(c, 160, 300, 3.5, ORANGE)
