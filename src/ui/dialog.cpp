@@ -1,0 +1,163 @@
+#include "ui/dialog.h"
+
+namespace dockline::ui {
+namespace {
+
+// The dialog whose window the current thread is creating. Set only around the
+// CreateDialog call; the hook binds it to the first dialog-class window made.
+thread_local Dialog* tPendingDialog = nullptr;
+
+constexpr ATOM kDialogClassAtom = 0x8002;  // WC_DIALOG, "#32770"
+
+bool IsDialogClassWindow(HWND hwnd) {
+  return static_cast<ATOM>(::GetClassLongPtrW(hwnd, GCW_ATOM)) == kDialogClassAtom;
+}
+
+}  // namespace
+
+LRESULT CALLBACK Dialog::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && tPendingDialog) {
+    HWND hwnd = reinterpret_cast<HWND>(wParam);
+    // Other windows (an input-method window, say) may be created on the way;
+    // only the dialog window itself is taken.
+    if (IsDialogClassWindow(hwnd)) {
+      Dialog* dialog = tPendingDialog;
+      tPendingDialog = nullptr;
+      dialog->Bind(hwnd, true);
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+INT_PTR CALLBACK Dialog::DialogProcedure(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
+  // Everything reaches the object through the subclassed window procedure;
+  // the dialog manager's own procedure only needs to say "not handled". If
+  // the creation hook could not bind, bind now, at WM_INITDIALOG.
+  if (message == WM_INITDIALOG && !FromHandle(hwnd) && lParam) {
+    auto* dialog = reinterpret_cast<Dialog*>(lParam);
+    if (dialog->Bind(hwnd, true)) {
+      try {
+        return dialog->OnInitDialog() ? TRUE : FALSE;
+      } catch (...) {
+        return TRUE;
+      }
+    }
+  }
+  return FALSE;
+}
+
+HWND Dialog::CreateWindowFromTemplate(HWND parent) {
+  if (Handle()) return nullptr;
+  HINSTANCE module = ::GetModuleHandleW(nullptr);
+  Dialog* outerPending = tPendingDialog;
+  tPendingDialog = this;
+  HHOOK hook = ::SetWindowsHookExW(WH_CBT, &Dialog::CreationHook, nullptr, ::GetCurrentThreadId());
+  const LPARAM self = reinterpret_cast<LPARAM>(this);
+  HWND hwnd = memoryTemplate_
+                  ? ::CreateDialogIndirectParamW(module, memoryTemplate_, parent, &Dialog::DialogProcedure, self)
+                  : ::CreateDialogParamW(module, MAKEINTRESOURCEW(templateId_), parent, &Dialog::DialogProcedure, self);
+  if (hook) ::UnhookWindowsHookEx(hook);
+  tPendingDialog = outerPending;
+  if (!hwnd) return nullptr;
+  if (Handle() != hwnd) {  // could not be bound: of no use to us
+    ::DestroyWindow(hwnd);
+    return nullptr;
+  }
+  ownsWindow_ = true;
+  return hwnd;
+}
+
+bool Dialog::Create(HWND parent) {
+  modal_ = false;
+  return CreateWindowFromTemplate(parent) != nullptr;
+}
+
+INT_PTR Dialog::DoModal(HWND owner) {
+  if (Handle()) return -1;
+  modal_ = true;
+  endRequested_ = false;
+  result_ = -1;
+  bool ownerDisabled = false;
+  if (owner && owner != ::GetDesktopWindow() && ::IsWindowEnabled(owner)) {
+    ::EnableWindow(owner, FALSE);
+    ownerDisabled = true;
+  }
+  HWND hwnd = CreateWindowFromTemplate(owner);
+  if (hwnd) {
+    if (!endRequested_ && !::IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    while (!endRequested_ && Handle() == hwnd) {
+      MSG msg;
+      const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+      if (got == -1) break;
+      if (got == 0) {  // WM_QUIT belongs to the outer loop
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        break;
+      }
+      bool taken = false;
+      try {
+        taken = PreTranslateMessage(msg);
+      } catch (...) {
+        taken = false;
+      }
+      if (!taken) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+      }
+    }
+  }
+  if (ownerDisabled) ::EnableWindow(owner, TRUE);
+  if (hwnd && Handle() == hwnd) {
+    if (owner && ::GetActiveWindow() == hwnd) ::SetActiveWindow(owner);
+    ::DestroyWindow(hwnd);
+  }
+  modal_ = false;
+  return endRequested_ ? result_ : -1;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  if (modal_) {
+    result_ = result;
+    endRequested_ = true;
+    // The window stays until the loop has given the owner back its input,
+    // so that activation returns to the owner and not to another program.
+    if (Handle()) ::PostMessageW(Handle(), WM_NULL, 0, 0);  // wake the modal loop
+  } else if (Handle()) {
+    ::ShowWindow(Handle(), SW_HIDE);
+  }
+}
+
+bool Dialog::PreTranslateMessage(MSG& msg) { return Handle() && ::IsDialogMessageW(Handle(), &msg); }
+
+void Dialog::OnOK() {
+  if (modal_) EndDialog(IDOK);
+}
+
+void Dialog::OnCancel() {
+  if (modal_) EndDialog(IDCANCEL);
+}
+
+bool Dialog::OnMessage(const Message& m, LRESULT& result) {
+  switch (m.message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog() ? TRUE : FALSE;
+      return true;
+    case WM_COMMAND:
+      if (HIWORD(m.wParam) == BN_CLICKED || m.lParam == 0) {
+        if (LOWORD(m.wParam) == IDOK) {
+          OnOK();
+          result = 0;
+          return true;
+        }
+        if (LOWORD(m.wParam) == IDCANCEL) {
+          OnCancel();
+          result = 0;
+          return true;
+        }
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace dockline::ui

@@ -1,0 +1,68 @@
+#pragma once
+// Dialogs from a numbered template (res/resource.h) or from a template held in
+// memory, modal or modeless / child.
+//
+// The dialog object is bound while its window is being created (before
+// WM_NCCREATE), so a derived class's table also sees WM_CREATE, which runs
+// before the template's controls exist, and then WM_INITDIALOG, which runs
+// once they do. Controls are bound to typed, non-owning wrappers in
+// OnInitDialog:  openButton_.AttachDlgItem(Handle(), IDC_OPEN_DISK);
+//
+// DoModal runs the modal loop itself (the owner is disabled meanwhile) so
+// that a dialog can see each message before the dialog manager does
+// (PreTranslateMessage); EndDialog ends that loop.
+#include <windows.h>
+
+#include "ui/window.h"
+
+namespace dockline::ui {
+
+class Dialog : public Window {
+ public:
+  explicit Dialog(int templateId) : templateId_(templateId) {}
+  explicit Dialog(const DLGTEMPLATE* memoryTemplate) : memoryTemplate_(memoryTemplate) {}
+
+  // Runs the dialog modally over `owner` (may be null); answers what was given
+  // to EndDialog, or -1 when the dialog could not be created or the window was
+  // destroyed without EndDialog. A WM_QUIT met on the way is posted again.
+  INT_PTR DoModal(HWND owner);
+  // Creates the dialog modeless (a top-level popup owned by `parent`) or as a
+  // child page, according to the template's style.
+  bool Create(HWND parent);
+  // Ends a modal run with `result`; for a modeless dialog, hides it.
+  void EndDialog(INT_PTR result);
+  bool IsModal() const { return modal_; }
+
+  HWND Item(int id) const { return ::GetDlgItem(Handle(), id); }
+  std::string ItemText(int id) const { return WindowTextUtf8(Item(id)); }
+  bool SetItemText(int id, std::string_view utf8) { return SetWindowTextUtf8(Item(id), utf8); }
+
+  // Called with each message the modal loop takes from the queue; answer true
+  // when it has been dealt with and must not be dispatched. The default gives
+  // the dialog manager its keyboard handling (Tab, Enter, Esc...).
+  virtual bool PreTranslateMessage(MSG& msg);
+
+ protected:
+  // WM_INITDIALOG; answer true to let the system put the focus on the first
+  // control, false when the dialog has set the focus itself.
+  virtual bool OnInitDialog() { return true; }
+  // IDOK / IDCANCEL commands (Enter, Esc, the close box) that no table took.
+  // Modal dialogs end with that result; modeless ones ignore them.
+  virtual void OnOK();
+  virtual void OnCancel();
+
+  bool OnMessage(const Message& m, LRESULT& result) override;
+
+ private:
+  HWND CreateWindowFromTemplate(HWND parent);
+  static INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
+
+  int templateId_ = 0;
+  const DLGTEMPLATE* memoryTemplate_ = nullptr;
+  bool modal_ = false;
+  bool endRequested_ = false;
+  INT_PTR result_ = -1;
+};
+
+}  // namespace dockline::ui

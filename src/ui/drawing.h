@@ -1,0 +1,30 @@
+#pragma once
+// Small drawing helpers shared by the controls and the pages.
+#include <windows.h>
+
+#include <string_view>
+
+#include "ui/handles.h"
+
+namespace dockline::ui {
+
+// A font of `tenthsOfPoint` tenths of a point in `dc`'s resolution (96 tenths
+// on a 96-dpi screen: a character height of 12 pixels).
+Font CreatePointFont(int tenthsOfPoint, const wchar_t* face, HDC dc = nullptr);
+
+void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour);
+
+// Size of a single line of UTF-8 text in the DC's current font.
+SIZE TextExtent(HDC dc, std::string_view utf8);
+void DrawTextAt(HDC dc, int x, int y, std::string_view utf8);
+
+// Copies (or stretches) the source image onto the target, leaving the target
+// visible wherever the image has the colour `transparent`: a monochrome mask
+// is made from that colour, the image's transparent pixels are blackened, the
+// mask is ANDed into the target and the image ORed on top.
+bool TransparentBlit(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                     int sourceWidth, int sourceHeight, COLORREF transparent);
+// The same for a whole bitmap, drawn at its own size.
+bool DrawBitmapTransparent(HDC target, int x, int y, HBITMAP bitmap, COLORREF transparent);
+
+}  // namespace dockline::ui

@@ -1,0 +1,263 @@
+#include "ui/window.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/wide.h"
+
+namespace dockline::ui {
+namespace {
+
+// The property that binds an HWND to its object. A property, not
+// GWLP_USERDATA: that slot belongs to whoever wrote the window class, and
+// common controls and dialogs may use it.
+constexpr wchar_t kObjectProperty[] = L"DocklineWindowObject";
+
+// The child a reflectable notification concerns, or null.
+HWND ReflectionTarget(HWND parent, const Message& m) {
+  switch (m.message) {
+    case WM_COMMAND:
+      return reinterpret_cast<HWND>(m.lParam);  // null for menus and accelerators
+    case WM_NOTIFY: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(m.lParam);
+      return hdr ? hdr->hwndFrom : nullptr;
+    }
+    case WM_DRAWITEM: {
+      const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(m.lParam);
+      return dis && dis->CtlType != ODT_MENU ? dis->hwndItem : nullptr;
+    }
+    case WM_MEASUREITEM: {
+      const auto* mis = reinterpret_cast<const MEASUREITEMSTRUCT*>(m.lParam);
+      return mis && mis->CtlType != ODT_MENU ? ::GetDlgItem(parent, static_cast<int>(mis->CtlID)) : nullptr;
+    }
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<HWND>(m.lParam);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+Routing RoutingOf(const Message& m) {
+  UINT message = m.message;
+  if (message >= kReflectBase && message < kReflectBase + WM_USER) message -= kReflectBase;
+  if (message == WM_COMMAND) return {HIWORD(m.wParam), LOWORD(m.wParam)};
+  if (message == WM_NOTIFY && m.lParam != 0) {
+    const auto* hdr = reinterpret_cast<const NMHDR*>(m.lParam);
+    return {hdr->code, static_cast<UINT>(hdr->idFrom)};
+  }
+  return {};
+}
+
+bool RegisterWindowClass(const wchar_t* name, UINT style, HBRUSH background, HCURSOR cursor, HICON icon) {
+  HINSTANCE module = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (::GetClassInfoExW(module, name, &existing)) return true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = &Window::WindowProcedure;
+  wc.hInstance = module;
+  wc.hCursor = cursor ? cursor : ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hIcon = icon;
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  return ::RegisterClassExW(&wc) != 0;
+}
+
+Window::~Window() {
+  if (!hwnd_) return;
+  HWND hwnd = hwnd_;
+  const bool owned = ownsWindow_;
+  // Unbind first: the derived parts of this object are already gone, so the
+  // window must not route any further message here.
+  Unbind();
+  if (owned) ::DestroyWindow(hwnd);
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+  return hwnd ? static_cast<Window*>(::GetPropW(hwnd, kObjectProperty)) : nullptr;
+}
+
+bool Window::Bind(HWND hwnd, bool subclass) {
+  if (!hwnd || hwnd_ || FromHandle(hwnd)) return false;
+  if (!::SetPropW(hwnd, kObjectProperty, this)) return false;
+  hwnd_ = hwnd;
+  original_ = nullptr;
+  if (subclass) {
+    original_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProcedure)));
+    if (!original_) {
+      ::RemovePropW(hwnd, kObjectProperty);
+      hwnd_ = nullptr;
+      return false;
+    }
+  }
+  return true;
+}
+
+void Window::Unbind() {
+  if (!hwnd_) return;
+  if (original_ && ::IsWindow(hwnd_)) {
+    // Put the original procedure back only if ours is still the current one;
+    // someone who subclassed after us keeps a pointer to ours, so then ours
+    // stays in place and, finding no object, forwards to the original.
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == &Window::SubclassProcedure) {
+      ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    } else {
+      ::SetPropW(hwnd_, L"DocklineOriginalProc", reinterpret_cast<HANDLE>(original_));
+    }
+  }
+  ::RemovePropW(hwnd_, kObjectProperty);
+  hwnd_ = nullptr;
+  original_ = nullptr;
+  ownsWindow_ = false;
+  OnDetached();
+}
+
+bool Window::Create(const wchar_t* className, std::string_view text, DWORD style, DWORD exStyle, const RECT& rect,
+                    HWND parent, UINT_PTR idOrMenu) {
+  if (hwnd_) return false;
+  const std::wstring wtext = platform::Wide(text);
+  HWND hwnd = ::CreateWindowExW(exStyle, className, wtext.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                                rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(idOrMenu),
+                                ::GetModuleHandleW(nullptr), this);
+  if (!hwnd) return false;
+  if (hwnd_ != hwnd) {  // not a class of ours: nothing bound at WM_NCCREATE
+    ::DestroyWindow(hwnd);
+    return false;
+  }
+  ownsWindow_ = true;
+  return true;
+}
+
+bool Window::CreateControl(const wchar_t* className, std::string_view text, DWORD style, const RECT& rect, HWND parent,
+                           int id, DWORD exStyle) {
+  if (hwnd_) return false;
+  const std::wstring wtext = platform::Wide(text);
+  HWND hwnd = ::CreateWindowExW(exStyle, className, wtext.c_str(), style, rect.left, rect.top, rect.right - rect.left,
+                                rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                ::GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd) return false;
+  if (!Attach(hwnd)) {
+    ::DestroyWindow(hwnd);
+    return false;
+  }
+  ownsWindow_ = true;
+  return true;
+}
+
+bool Window::Attach(HWND hwnd) {
+  if (!Bind(hwnd, true)) return false;
+  OnAttached();
+  return true;
+}
+
+HWND Window::Detach() {
+  HWND hwnd = hwnd_;
+  Unbind();
+  return hwnd;
+}
+
+bool Window::Destroy() {
+  if (!hwnd_) return false;
+  return ::DestroyWindow(hwnd_) != FALSE;  // WM_NCDESTROY unbinds
+}
+
+std::string Window::Text() const { return hwnd_ ? WindowTextUtf8(hwnd_) : std::string(); }
+
+bool Window::SetText(std::string_view utf8) { return hwnd_ && SetWindowTextUtf8(hwnd_, utf8); }
+
+bool Window::OnMessage(const Message&, LRESULT&) { return false; }
+
+LRESULT Window::Default(const Message& m) {
+  if (!hwnd_ || m.message >= kReflectBase) return 0;  // a reflection nobody took: nothing to do
+  if (original_) return ::CallWindowProcW(original_, hwnd_, m.message, m.wParam, m.lParam);
+  return ::DefWindowProcW(hwnd_, m.message, m.wParam, m.lParam);
+}
+
+bool Window::ReflectToChild(const Message& m, LRESULT& result) {
+  HWND target = ReflectionTarget(hwnd_, m);
+  if (!target || target == hwnd_) return false;
+  Window* child = FromHandle(target);
+  if (!child) return false;
+  return child->OnMessage(Message{Reflected(m.message), m.wParam, m.lParam}, result);
+}
+
+LRESULT Window::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+  const Message m{message, wParam, lParam};
+  HWND hwnd = hwnd_;
+  LRESULT result = 0;
+  if (ReflectToChild(m, result)) return result;
+  if (OnMessage(m, result)) {
+    if (message == WM_NCDESTROY && hwnd_ == hwnd) Unbind();
+    return result;
+  }
+  result = Default(m);
+  if (message == WM_NCDESTROY && hwnd_ == hwnd) Unbind();
+  return result;
+}
+
+namespace {
+
+LRESULT Fallback(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC original) {
+  if (original) return ::CallWindowProcW(original, hwnd, message, wParam, lParam);
+  return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK Window::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    if (message == WM_NCCREATE) {
+      const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      if (auto* self = static_cast<Window*>(cs->lpCreateParams)) {
+        if (!self->Bind(hwnd, false)) return FALSE;
+      }
+    }
+    if (Window* self = FromHandle(hwnd)) return self->Route(message, wParam, lParam);
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  } catch (...) {
+    try {
+      return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    } catch (...) {
+      return 0;
+    }
+  }
+}
+
+LRESULT CALLBACK Window::SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* self = FromHandle(hwnd);
+  WNDPROC original = self ? self->original_
+                          : reinterpret_cast<WNDPROC>(::GetPropW(hwnd, L"DocklineOriginalProc"));
+  try {
+    if (self) return self->Route(message, wParam, lParam);
+    return Fallback(hwnd, message, wParam, lParam, original);
+  } catch (...) {
+    try {
+      return Fallback(hwnd, message, wParam, lParam, original);
+    } catch (...) {
+      return 0;
+    }
+  }
+}
+
+std::string WindowTextUtf8(HWND hwnd) {
+  const int length = ::GetWindowTextLengthW(hwnd);
+  if (length <= 0) return {};
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(hwnd, buffer.data(), length + 1);
+  buffer.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return platform::Narrow(buffer);
+}
+
+bool SetWindowTextUtf8(HWND hwnd, std::string_view utf8) {
+  return ::SetWindowTextW(hwnd, platform::Wide(utf8).c_str()) != FALSE;
+}
+
+}  // namespace dockline::ui

@@ -1,0 +1,129 @@
+#pragma once
+// Helpers shared by the Windows framework and control tests.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace dockline::testing {
+
+inline void PumpMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+// Pumps until `done` holds or the time is up; answers `done()`.
+inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    PumpMessages();
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
+}
+
+// A dialog template built in memory, for dialogs the tests create without a
+// resource script.
+class MemoryDialogTemplate {
+ public:
+  MemoryDialogTemplate(DWORD style, short x, short y, short cx, short cy, const wchar_t* caption = L"") {
+    style |= DS_SETFONT;
+    PushDword(style);
+    PushDword(0);  // extended style
+    countIndex_ = words_.size();
+    words_.push_back(0);  // number of items
+    words_.push_back(static_cast<WORD>(x));
+    words_.push_back(static_cast<WORD>(y));
+    words_.push_back(static_cast<WORD>(cx));
+    words_.push_back(static_cast<WORD>(cy));
+    words_.push_back(0);  // no menu
+    words_.push_back(0);  // dialog class
+    PushString(caption);
+    words_.push_back(9);  // point size
+    PushString(L"Tahoma");
+  }
+  // classAtom: 0x0080 button, 0x0081 edit, 0x0082 static.
+  void AddControl(DWORD style, short x, short y, short cx, short cy, WORD id, WORD classAtom, const wchar_t* text) {
+    if (words_.size() % 2) words_.push_back(0);  // DWORD alignment
+    PushDword(style | WS_CHILD | WS_VISIBLE);
+    PushDword(0);
+    words_.push_back(static_cast<WORD>(x));
+    words_.push_back(static_cast<WORD>(y));
+    words_.push_back(static_cast<WORD>(cx));
+    words_.push_back(static_cast<WORD>(cy));
+    words_.push_back(id);
+    words_.push_back(0xFFFF);
+    words_.push_back(classAtom);
+    PushString(text);
+    words_.push_back(0);  // no creation data
+    ++words_[countIndex_];
+  }
+  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+ private:
+  void PushDword(DWORD v) {
+    words_.push_back(LOWORD(v));
+    words_.push_back(HIWORD(v));
+  }
+  void PushString(const wchar_t* s) {
+    for (; *s; ++s) words_.push_back(static_cast<WORD>(*s));
+    words_.push_back(0);
+  }
+  std::vector<WORD> words_;
+  std::size_t countIndex_ = 0;
+};
+
+// Reads a DIB copy of a DC's pixels, for colour checks.
+class Pixels {
+ public:
+  Pixels(HDC dc, int width, int height) : width_(width), height_(height), data_(static_cast<std::size_t>(width) * height) {
+    HDC mem = ::CreateCompatibleDC(dc);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(mem, dib);
+    ::BitBlt(mem, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    const auto* p = static_cast<const DWORD*>(bits);
+    for (std::size_t i = 0; i < data_.size(); ++i) {
+      const DWORD v = p[i];
+      data_[i] = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+    ::SelectObject(mem, old);
+    ::DeleteObject(dib);
+    ::DeleteDC(mem);
+  }
+  COLORREF At(int x, int y) const { return data_[static_cast<std::size_t>(y) * width_ + x]; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int Count(COLORREF c, const RECT& r) const {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) n += At(x, y) == c;
+    return n;
+  }
+
+ private:
+  int width_;
+  int height_;
+  std::vector<COLORREF> data_;
+};
+
+inline std::string ColourText(COLORREF c) {
+  return "RGB(" + std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
+         std::to_string(GetBValue(c)) + ")";
+}
+
+}  // namespace dockline::testing
