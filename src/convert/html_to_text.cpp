@@ -75,12 +75,16 @@ std::size_t ScanHtml(const std::uint8_t* in, std::size_t size, std::uint8_t* out
     if (!kClasses.special[in[i]]) {
       const std::size_t start = i;
       while (i < size && !kClasses.special[in[i]]) ++i;
-      if (out + o != in + start) std::memmove(out + o, in + start, i - start);
-      o += i - start;
+      // The flag looks at each byte copied; a blank only fails to set it.
+      // Tested before the move, which may overwrite these bytes in place.
       if (!visible)
         for (std::size_t k = start; k < i; ++k)
-          if (in[k] != kBlank) { visible = true; break; }
-      // The rule looks at the last byte of each copy; a blank only fails to set.
+          if (in[k] != kBlank) {
+            visible = true;
+            break;
+          }
+      if (out + o != in + start) std::memmove(out + o, in + start, i - start);
+      o += i - start;
       continue;
     }
 

@@ -90,7 +90,9 @@ INSTANTIATE_TEST_SUITE_P(CarriageReturns, Scan, ::testing::Values(
     ScanCase{"LoneCrAfterText", "A\r\r\nB", "A\r\r\nB"},
     ScanCase{"LfIsNotPairedWithAnEarlierCr", "A\r\n\n\r\n<p>", "A\r\n\n\r\n"},
     ScanCase{"CrAloneAtTheEnd", "A\r", "A\r"},
-    ScanCase{"TextFoundAfterControlBytes", "\r\n\x01X", "\r\n\x01X"}),
+    ScanCase{"TextFoundAfterControlBytes", "\r\n\x01X", "\r\n\x01X"},
+    // In place the text moves over itself; the flag must see the text, not what replaced it.
+    ScanCase{"TextBeforeBlanksAfterMarkup", "<p>x      \r\n<p>y", "x      \r\ny"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Bytes, Scan, ::testing::Values(
