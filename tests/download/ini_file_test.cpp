@@ -10,16 +10,14 @@
 namespace dockline::download {
 namespace {
 
-// GBK bytes of a UTF-8 literal.
 std::string G(std::string_view utf8) { return text::Utf8ToGbk(utf8); }
 
-// A literal with its NUL bytes.
 template <std::size_t N>
-std::string Literal(const char (&s)[N]) {
+std::string Literal(const char (&s)[N]) {  // keeps embedded NUL bytes
   return std::string(s, N - 1);
 }
 
-std::string Utf16Bytes(std::u16string_view s, bool littleEndian) {
+std::string Utf16(std::u16string_view s, bool littleEndian) {
   std::string out;
   for (const char16_t u : s) {
     const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
@@ -29,121 +27,64 @@ std::string Utf16Bytes(std::u16string_view s, bool littleEndian) {
 }
 
 TEST(IniFile, SerializingGivesBackEveryByteRead) {
-  const std::vector<std::string> files{
-      "",
-      "\r\n",
-      "no end",
-      G("; 注释\n[DOWNPATH]\r\n数 码MP3=C:\\a\n\n[x]\r\nk=v"),
-      Literal("bad\xFF\x81\nlone lead \xB5\r\nnul\0inside\r\r\n\n\n"),
-      "\xEF\xBB\xBF[a]\r\nk=v\r\n",
-      Literal("\xFF\xFE[\0a\0]\0\r\0\n\0"),
-      Literal("\xFF\xFE[\0a\0]\0odd"),
-  };
-  for (const std::string& f : files) EXPECT_EQ(IniFile::Parse(f).Serialize(), f);
+  for (const std::string& f : {std::string(), std::string("no end"), G("; 注\n[D]\r\nk=C:\\a\n\n[x]\r\nk=v"),
+                               Literal("bad\xFF\x81\nlone \xB5\r\nnul\0in\r\r\n\n"),
+                               Literal("\xFF\xFE[\0a\0]\0\r\0\n\0"), Literal("\xFF\xFE[\0a\0]\0odd")})
+    EXPECT_EQ(IniFile::Parse(f).Serialize(), f);
 }
 
-TEST(IniFile, NamesMatchWithoutAsciiCaseAndBlanksAreTrimmed) {
+TEST(IniFile, ReadsByTheProfileRules) {
   const IniFile f = IniFile::Parse(G(
-      "; before any section\r\n"
-      "stray=1\r\n"
+      "stray=before any section\r\n"
       "[ downpath ]\r\n"
       "  数 码mp3  =  C:\\Music  \r\n"
-      "\t; a comment=not a key\r\n"
-      "EMPTY=\r\n"
+      "\t; comment=not a key\r\n"
       "bare line\r\n"
       "数 码MP3=second\r\n"
+      "q1=\"  x  \"\r\n"
+      "q2=\"\"x\"\"\r\n"
+      "q3=\"\r\n"
       "[Other]\n"
       "k=v\n"
       "[DOWNPATH]\n"
-      "late=ignored\n"));
-  EXPECT_EQ(f.encoding(), IniEncoding::Gbk);
-  EXPECT_EQ(f.Get("DOWNPATH", "数 码MP3"), "C:\\Music");  // and the first of two wins
+      "late=in a second section of the same name\n"
+      // 乚 is 81 5D in GBK, its second byte a ']'; 丄 (81 41) and 乤 (81 61)
+      // differ only in a second byte that looks like 'A' or 'a'.
+      "[乚]\r\n"
+      "丄=upper\r\n"));
+  EXPECT_EQ(f.Get("DOWNPATH", "数 码MP3"), "C:\\Music");  // the first of two
   EXPECT_EQ(f.Get(" DownPath\t", " 数 码Mp3 "), "C:\\Music");
-  EXPECT_EQ(f.Get("DOWNPATH", "empty"), "");
-  // The inner blank is part of the name.
-  EXPECT_EQ(f.Get("DOWNPATH", "数码MP3"), std::nullopt);
-  // A key without '=' has no value; comments and keys of other sections are not seen.
-  EXPECT_EQ(f.Get("DOWNPATH", "bare line"), std::nullopt);
-  EXPECT_EQ(f.Get("DOWNPATH", "; a comment"), std::nullopt);
-  EXPECT_EQ(f.Get("DOWNPATH", "k"), std::nullopt);
-  EXPECT_EQ(f.Get("DOWNPATH", "stray"), std::nullopt);
-  // Only the first section of a name counts.
-  EXPECT_EQ(f.Get("DOWNPATH", "late"), std::nullopt);
+  EXPECT_EQ(f.Get("DOWNPATH", "数码MP3"), std::nullopt);  // the inner blank counts
+  EXPECT_EQ(f.Get("DOWNPATH", "q1"), "  x  ");
+  EXPECT_EQ(f.Get("DOWNPATH", "q2"), "\"x\"");  // one pair of quotes only
+  EXPECT_EQ(f.Get("DOWNPATH", "q3"), "\"");
+  for (const char* hidden : {"bare line", "; comment", "stray", "k", "late"})
+    EXPECT_EQ(f.Get("DOWNPATH", hidden), std::nullopt) << hidden;
   EXPECT_EQ(f.Get("other", "K"), "v");
   EXPECT_EQ(f.Get("missing", "k"), std::nullopt);
-  EXPECT_EQ(f.Get("", "k"), std::nullopt);
-
-  EXPECT_EQ(f.KeyNames("downpath"), (std::vector<std::string>{"数 码mp3", "EMPTY", "bare line", "数 码MP3"}));
-  EXPECT_TRUE(f.KeyNames("missing").empty());
-}
-
-TEST(IniFile, QuotesAndTwoByteCharactersReadAsTheSystemReadsThem) {
-  const IniFile f = IniFile::Parse(G(
-      "[q]\r\n"
-      "a=\"  x  \"\r\n"
-      "b=\"\"x\"\"\r\n"
-      "c=\"\r\n"
-      "d=\"x\r\n"
-      "e= \" y \" \r\n"
-      // 乚 is 81 5D in GBK: its second byte is ']'.
-      "[乚]\r\n"
-      // 丄 (81 41) and 乤 (81 61) differ only in a second byte that looks like 'A'/'a'.
-      "丄=upper\r\n"));
-  EXPECT_EQ(f.Get("q", "a"), "  x  ");
-  EXPECT_EQ(f.Get("q", "b"), "\"x\"");  // one pair only
-  EXPECT_EQ(f.Get("q", "c"), "\"");
-  EXPECT_EQ(f.Get("q", "d"), "\"x");
-  EXPECT_EQ(f.Get("q", "e"), " y ");
   EXPECT_EQ(f.Get("乚", "丄"), "upper");
   EXPECT_EQ(f.Get("乚", "乤"), std::nullopt);
+  EXPECT_EQ(f.KeyNames("downpath"), (std::vector<std::string>{"数 码mp3", "bare line", "数 码MP3", "q1", "q2", "q3"}));
 }
 
-TEST(IniFile, SettingChangesOnlyTheLinesItMustTouch) {
+TEST(IniFile, SettingTouchesOnlyTheLinesItMust) {
   IniFile f = IniFile::Parse(G("; head\n[DOWNPATH]\n可视复读 = old\n\n[Other]\nk=v"));
+  ASSERT_TRUE(f.Set("downpath", "可视复读", "D:\\新"));  // in place, keeping its line end
+  ASSERT_TRUE(f.Set("DOWNPATH", "电子图书", "E:\\书"));   // after the last key, ahead of the blank
+  ASSERT_TRUE(f.Set("OTHER", "K", "w"));                 // the key keeps its spelling
+  ASSERT_TRUE(f.Set("Other", "k2", "x"));                // the last line gets its end first
+  ASSERT_TRUE(f.Set("New", "a", "b"));                   // a new section after a blank line
+  EXPECT_EQ(f.Serialize(), G("; head\n[DOWNPATH]\n可视复读=D:\\新\n电子图书=E:\\书\r\n\n[Other]\nk=w\r\nk2=x\r\n"
+                             "\r\n[New]\r\na=b\r\n"));
 
-  ASSERT_TRUE(f.Set("downpath", "可视复读", "D:\\新"));
-  EXPECT_EQ(f.Serialize(), G("; head\n[DOWNPATH]\n可视复读=D:\\新\n\n[Other]\nk=v"));
-
-  // A new key goes after the section's last key, ahead of the blank line.
-  ASSERT_TRUE(f.Set("DOWNPATH", "电子图书", "E:\\书"));
-  EXPECT_EQ(f.Serialize(), G("; head\n[DOWNPATH]\n可视复读=D:\\新\n电子图书=E:\\书\r\n\n[Other]\nk=v"));
-
-  // The last line gets a line end before anything follows it; the key keeps its spelling.
-  ASSERT_TRUE(f.Set("OTHER", "K", "w"));
-  ASSERT_TRUE(f.Set("Other", "k2", "x"));
-  EXPECT_EQ(f.Serialize(), G("; head\n[DOWNPATH]\n可视复读=D:\\新\n电子图书=E:\\书\r\n\n[Other]\nk=w\r\nk2=x\r\n"));
-
-  // A new section goes at the end after a blank line.
-  ASSERT_TRUE(f.Set("New", "a", "b"));
-  EXPECT_TRUE(f.Serialize().ends_with("k2=x\r\n\r\n[New]\r\na=b\r\n"));
-
-  const IniFile back = IniFile::Parse(f.Serialize());
-  EXPECT_EQ(back.Get("DOWNPATH", "可视复读"), "D:\\新");
-  EXPECT_EQ(back.Get("DOWNPATH", "电子图书"), "E:\\书");
-  EXPECT_EQ(back.Get("Other", "k"), "w");
-  EXPECT_EQ(back.Get("New", "a"), "b");
-
-  // A key without '=' takes the value in place; a section with no keys gets its first.
   IniFile g = IniFile::Parse("[s]\r\nbare\r\n[t]");
   ASSERT_TRUE(g.Set("s", "BARE", "1"));
   ASSERT_TRUE(g.Set("t", "k", "2"));
   EXPECT_EQ(g.Serialize(), "[s]\r\nbare=1\r\n[t]\r\nk=2\r\n");
 }
 
-TEST(IniFile, ANewFileIsPlainGbkWithCrlf) {
-  IniFile f;
-  ASSERT_TRUE(f.Set("DOWNPATH", "数 码MP3", "C:\\我的文档"));
-  ASSERT_TRUE(f.Set("DOWNPATH", "下载图片", "C:"));
-  EXPECT_EQ(f.Serialize(),
-            "[DOWNPATH]\r\n"
-            "\xCA\xFD \xC2\xEBMP3=C:\\\xCE\xD2\xB5\xC4\xCE\xC4\xB5\xB5\r\n"
-            "\xCF\xC2\xD4\xD8\xCD\xBC\xC6\xAC=C:\r\n");
-}
-
-TEST(IniFile, ValuesReadingWouldAlterAreQuotedAndComeBackWhole) {
-  const std::vector<std::string> values{"", " a", "a ", "\tx", "  ", "\"q\"", "\"\"", "\"", "\"x", "a=b",
-                                        ";x", "[y]", "中 文 ", "C:\\Program Files\\"};
-  for (const std::string& v : values) {
+TEST(IniFile, ValuesReadingWouldAlterAreQuoted) {
+  for (const std::string v : {"", " a", "a ", "\tx", "\"q\"", "\"\"", "\"", "a=b", ";x", "中 文 "}) {
     IniFile f;
     ASSERT_TRUE(f.Set("s", "k", v)) << v;
     EXPECT_EQ(IniFile::Parse(f.Serialize()).Get("s", "k"), v) << v;
@@ -155,44 +96,36 @@ TEST(IniFile, ValuesReadingWouldAlterAreQuotedAndComeBackWhole) {
 
 TEST(IniFile, SettingRefusesTextsThatWouldNotReadBack) {
   const std::string original = G("[s]\r\nk=v\r\n");
-  struct Case {
-    std::string section, key, value;
+  const std::vector<std::vector<std::string>> cases{
+      {"s", "k", "line\nbreak"}, {"s", "k", "cr\rx"}, {"s", "k", Literal("nul\0")}, {"s", "a=b", "v"},
+      {"s", "[k", "v"}, {"s", ";k", "v"}, {"a]b", "k", "v"}, {"s", " ", "v"}, {"", "k", "v"},
+      {"s", "k", "😀"}, {"s", "김", "v"}, {"s", "k", "\xC3"},  // outside GBK, broken UTF-8
   };
-  const std::vector<Case> cases{
-      {"s", "k", "line\nbreak"}, {"s", "k", "cr\rx"},   {"s", "k", Literal("nul\0")},
-      {"s", "a=b", "v"},         {"s", "[k", "v"},      {"s", ";k", "v"},
-      {"a]b", "k", "v"},         {"s", "", "v"},        {"  ", "k", "v"},
-      {"s", "k", "😀"},          {"s", "김", "v"},       {"s", "k", "\xC3"},  // not GBK / broken UTF-8
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     IniFile f = IniFile::Parse(original);
-    EXPECT_FALSE(f.Set(c.section, c.key, c.value)) << c.section << "/" << c.key;
+    EXPECT_FALSE(f.Set(c[0], c[1], c[2])) << c[0] << "/" << c[1];
     EXPECT_EQ(f.Serialize(), original);
   }
 }
 
 TEST(IniFile, FilesSavedAsUnicodeStayUnicode) {
-  // UTF-8 with its mark, as an editor saves it: characters GBK lacks are fine here.
   IniFile u8 = IniFile::Parse("\xEF\xBB\xBF[DOWNPATH]\r\n数 码MP3=C:\\音乐\r\n");
   EXPECT_EQ(u8.encoding(), IniEncoding::Utf8);
   EXPECT_EQ(u8.Get("downpath", "数 码mp3"), "C:\\音乐");
-  ASSERT_TRUE(u8.Set("DOWNPATH", "电子图书", "D:\\김"));
+  ASSERT_TRUE(u8.Set("DOWNPATH", "电子图书", "D:\\김"));  // fine here, unlike in GBK
   EXPECT_EQ(u8.Serialize(), "\xEF\xBB\xBF[DOWNPATH]\r\n数 码MP3=C:\\音乐\r\n电子图书=D:\\김\r\n");
 
   for (const bool le : {true, false}) {
-    IniFile f = IniFile::Parse(Utf16Bytes(u"\uFEFF[DOWNPATH]\r\n电子图书=D:\\书\n", le));
-    EXPECT_EQ(f.encoding(), le ? IniEncoding::Utf16Le : IniEncoding::Utf16Be);
-    EXPECT_TRUE(f.writable());
+    IniFile f = IniFile::Parse(Utf16(u"\uFEFF[DOWNPATH]\r\n电子图书=D:\\书\n", le));
     EXPECT_EQ(f.Get("DOWNPATH", "电子图书"), "D:\\书");
     ASSERT_TRUE(f.Set("DOWNPATH", "下载图片", "E:\\图"));
-    EXPECT_EQ(f.Serialize(), Utf16Bytes(u"\uFEFF[DOWNPATH]\r\n电子图书=D:\\书\n下载图片=E:\\图\r\n", le));
+    EXPECT_EQ(f.Serialize(), Utf16(u"\uFEFF[DOWNPATH]\r\n电子图书=D:\\书\n下载图片=E:\\图\r\n", le));
   }
-
-  // A stray byte would shift every later line: such a file is read but never written.
-  const std::string odd = Utf16Bytes(u"\uFEFF[s]\r\nk=v\r\n", true) + "x";
+  // A stray byte would shift every line after it: such a file is read, never written.
+  const std::string odd = Utf16(u"\uFEFF[s]\r\nk=v\r\n", true) + "x";
   IniFile f = IniFile::Parse(odd);
-  EXPECT_FALSE(f.writable());
   EXPECT_EQ(f.Get("s", "k"), "v");
+  EXPECT_FALSE(f.writable());
   EXPECT_FALSE(f.Set("s", "k", "w"));
   EXPECT_EQ(f.Serialize(), odd);
 }

@@ -3,7 +3,6 @@
 // Chinese name, so that every file call also proves it takes such names.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -21,28 +20,28 @@ namespace dockline::download::testing {
 
 class ScratchFolder : public ::testing::Test {
  protected:
+  ScratchFolder()
+      : dir_(platform::TempFolder() + "dockline-下载-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = platform::TempFolder() + "dockline-下载-" + info->test_suite_name() + "-" + info->name();
     Wipe();
     ASSERT_TRUE(platform::MakeDirectory(dir_)) << platform::ErrorText(platform::LastError());
   }
   void TearDown() override { Wipe(); }
 
   std::string Path(const std::string& name) const { return platform::JoinPath(dir_, name); }
-
   static std::string Read(const std::string& path) {
     platform::Bytes b;
-    if (!platform::ReadWholeFile(path, b)) return "<unreadable>";
-    return std::string(b.begin(), b.end());
+    return platform::ReadWholeFile(path, b) ? std::string(b.begin(), b.end()) : "<unreadable>";
   }
   static void Write(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(platform::WriteWholeFile(path, bytes.data(), bytes.size()));
   }
-  // Names of everything in the folder, sorted.
-  std::vector<std::string> Listing() const;
-
-  std::string dir_;
+  std::vector<std::string> Listing() const {
+    std::vector<std::string> names;
+    for (const auto& f : platform::FindFiles(Path("*"))) names.push_back(f.name);
+    return names;
+  }
 
  private:
   static void RemoveFolder(const std::string& dir) {
@@ -53,24 +52,13 @@ class ScratchFolder : public ::testing::Test {
 #endif
   }
   void Wipe() {
-    for (const auto& f : platform::FindFiles(platform::JoinPath(dir_, "*"))) {
-      const std::string p = Path(f.name);
-      if (f.directory) {
-        RemoveFolder(p);
-      } else {
-        platform::ClearAttributes(p);
-        platform::RemoveFile(p);
-      }
+    for (const auto& f : platform::FindFiles(Path("*"))) {
+      if (f.directory) RemoveFolder(Path(f.name));
+      else platform::RemoveFile(Path(f.name));
     }
     RemoveFolder(dir_);
   }
+  std::string dir_;
 };
-
-inline std::vector<std::string> ScratchFolder::Listing() const {
-  std::vector<std::string> names;
-  for (const auto& f : platform::FindFiles(platform::JoinPath(dir_, "*"))) names.push_back(f.name);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 }  // namespace dockline::download::testing
