@@ -1,0 +1,143 @@
+// A test helper that looks at the running program from outside, the way a
+// user's eyes would: through the window texts, not its memory.
+//   probe wait-window TIMEOUT_MS
+//   probe text ID
+//   probe size                               the main window's client size
+//   probe wait-text ID TEXT TIMEOUT_MS       prints the epoch ms of the match
+//   probe wait-text-not ID TEXT TIMEOUT_MS
+//   probe close TIMEOUT_MS                   closes and confirms with Yes
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/win32/wide.h"
+
+namespace {
+
+using dockline::platform::Narrow;
+using dockline::platform::Wide;
+
+const wchar_t kTitle[] = L"言途6170 下载软件";
+
+HWND MainWindow() { return FindWindowW(nullptr, kTitle); }
+
+long long NowEpochMs() {
+  FILETIME ft;
+  GetSystemTimePreciseAsFileTime(&ft);
+  const unsigned long long t = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<long long>(t / 10000ULL - 11644473600000ULL);
+}
+
+std::string ControlText(HWND main, int id) {
+  HWND c = GetDlgItem(main, id);
+  if (!c) return "<no control>";
+  wchar_t buf[512] = {};
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(c, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &len))
+    return "<hung>";
+  return Narrow(std::wstring_view(buf, len));
+}
+
+void Print(const std::string& s) {
+  std::fwrite(s.data(), 1, s.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+template <class Pred>
+bool WaitFor(long timeoutMs, Pred pred) {
+  const long long end = NowEpochMs() + timeoutMs;
+  for (;;) {
+    if (pred()) return true;
+    if (NowEpochMs() > end) return false;
+    Sleep(20);
+  }
+}
+
+HWND FindOwnedBox(HWND owner, const wchar_t* caption) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(owner, &pid);
+  struct Search {
+    DWORD pid;
+    const wchar_t* caption;
+    HWND found;
+  } s{pid, caption, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD wp = 0;
+        GetWindowThreadProcessId(w, &wp);
+        wchar_t text[64] = {};
+        GetWindowTextW(w, text, 64);
+        if (wp == s->pid && IsWindowVisible(w) && wcscmp(text, s->caption) == 0) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> a;
+  for (int i = 1; i < argc; ++i) a.push_back(Narrow(argv[i]));
+  if (a.empty()) return 2;
+  const std::string& cmd = a[0];
+  if (cmd == "wait-window" && a.size() == 2) {
+    return WaitFor(std::atol(a[1].c_str()), [] { return MainWindow() != nullptr; }) ? 0 : 1;
+  }
+  HWND main = MainWindow();
+  if (!main) {
+    Print("no main window");
+    return 1;
+  }
+  if (cmd == "size" && a.size() == 1) {
+    RECT r{};
+    GetClientRect(main, &r);
+    Print(std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    return 0;
+  }
+  if (cmd == "text" && a.size() == 2) {
+    Print(ControlText(main, std::atoi(a[1].c_str())));
+    return 0;
+  }
+  if ((cmd == "wait-text" || cmd == "wait-text-not") && a.size() == 4) {
+    const int id = std::atoi(a[1].c_str());
+    const bool want = cmd == "wait-text";
+    std::string last;
+    const bool ok = WaitFor(std::atol(a[3].c_str()), [&] {
+      last = ControlText(main, id);
+      return (last == a[2]) == want;
+    });
+    if (!ok) {
+      Print("timed out; control " + a[1] + " shows \"" + last + "\"");
+      return 1;
+    }
+    Print(std::to_string(NowEpochMs()));
+    return 0;
+  }
+  if (cmd == "close" && a.size() == 2) {
+    const long timeout = std::atol(a[1].c_str());
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    HWND box = nullptr;
+    if (!WaitFor(timeout, [&] { return (box = FindOwnedBox(main, L"提示")) != nullptr; })) {
+      Print("no confirmation box");
+      return 1;
+    }
+    // The box's Yes button has the standard id.
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDYES)));
+    if (!WaitFor(timeout, [&] { return !IsWindow(main); })) {
+      Print("main window still open after Yes");
+      return 1;
+    }
+    return 0;
+  }
+  Print("bad arguments");
+  return 2;
+}
