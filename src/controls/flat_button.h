@@ -1,0 +1,52 @@
+#pragma once
+// The command buttons of the main window and the download page: a thin frame
+// around a vertical white-to-light-blue gradient whose shades shift while the
+// mouse rests on the button and when it is pressed, focused or default, with
+// the caption centred in the control's own font. Attached to existing dialog
+// buttons; the dialog keeps receiving their clicks.
+#include <windows.h>
+
+#include "controls/hover_tracking.h"
+#include "ui/window.h"
+
+namespace dockline::controls {
+
+class FlatButton : public ui::Window {
+ public:
+  static constexpr COLORREF kFrame = RGB(232, 223, 236);
+  static constexpr int kShades = 64;
+
+  // Shade i (0..63) of the gradient for the given flags.
+  static COLORREF Shade(int i, bool hover, bool highlighted);
+
+  bool Hover() const { return tracking_.Hover(); }
+  bool Tracking() const { return tracking_.Tracking(); }
+  int TrackingRequests() const { return tracking_.Requests(); }
+  bool Focused() const { return focused_; }
+  bool Highlighted() const { return highlighted_; }
+
+  // The owner-draw routine, on any DC.
+  void Draw(HDC dc, const RECT& item, UINT itemState);
+
+ protected:
+  // Paints the gradient into the inner rectangle.
+  virtual void DrawFace(HDC dc, const RECT& inner);
+  // Called while the button is hovered or focused; draws nothing here.
+  virtual void DrawHoverBorder(HDC dc, const RECT& inner);
+
+  void OnAttached() override;
+  bool OnMessage(const ui::Message& m, LRESULT& result) override;
+
+ private:
+  LRESULT OnMouseMove(const ui::Message& m);
+  LRESULT OnMouseHover(const ui::Message& m);
+  LRESULT OnMouseLeave(const ui::Message& m);
+  LRESULT OnDrawItem(const ui::Message& m);
+  static const ui::Handler<FlatButton> kMessages[];
+
+  HoverTracking tracking_;
+  bool focused_ = false;
+  bool highlighted_ = false;
+};
+
+}  // namespace dockline::controls

@@ -1,0 +1,43 @@
+#pragma once
+// The hover state machine of the skinned buttons. The first mouse move asks
+// the system for a hover and a leave notification (hover after 1 ms); no
+// further request is made until the leave notification has come, so moving
+// within the button costs nothing. The hover notification lights the button,
+// the leave notification puts it out.
+#include <windows.h>
+
+namespace dockline::controls {
+
+class HoverTracking {
+ public:
+  // WM_MOUSEMOVE. Answers whether a request was made now.
+  bool OnMouseMove(HWND hwnd);
+  void OnHover() { hover_ = true; }
+  void OnLeave() {
+    hover_ = false;
+    tracking_ = false;
+  }
+  bool Hover() const { return hover_; }
+  bool Tracking() const { return tracking_; }
+  // How many requests have been made so far.
+  int Requests() const { return requests_; }
+
+ private:
+  bool hover_ = false;
+  bool tracking_ = false;
+  int requests_ = 0;
+};
+
+inline bool HoverTracking::OnMouseMove(HWND hwnd) {
+  if (tracking_) return false;
+  TRACKMOUSEEVENT tme{};
+  tme.cbSize = sizeof tme;
+  tme.dwFlags = TME_HOVER | TME_LEAVE;
+  tme.hwndTrack = hwnd;
+  tme.dwHoverTime = 1;
+  ++requests_;
+  tracking_ = ::TrackMouseEvent(&tme) != FALSE;
+  return true;
+}
+
+}  // namespace dockline::controls
