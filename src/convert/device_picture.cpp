@@ -137,7 +137,9 @@ void ReadGreys(std::span<const std::uint8_t> file, const BitmapLayout& b, int w,
   }
 }
 
-inline int LevelOf(int v) { return v <= 42 ? 0 : v <= 127 ? 1 : v <= 212 ? 2 : 3; }
+// 0 up to 42, 1 up to 127, 2 up to 212, 3 above; without branches, since a
+// dithered picture makes them unpredictable.
+inline int LevelOf(int v) { return (v >= 43) + (v >= 128) + (v >= 213); }
 
 inline void Spread(std::int16_t& target, std::int16_t amount) {
   target = static_cast<std::int16_t>(target + amount);
@@ -147,20 +149,22 @@ inline void Spread(std::int16_t& target, std::int16_t amount) {
 // as the device's own pictures are made. Each value becomes its level.
 void Diffuse(std::int16_t* g, int w, int h) {
   for (int y = 0; y < h; ++y) {
-    const bool lastRow = y == h - 1;
+    std::int16_t* row = g + static_cast<std::size_t>(y) * w;
+    std::int16_t* below = y < h - 1 ? row + w : nullptr;
+    // The share for the right neighbour stays in a register: it is the one
+    // the next pixel waits for. Sums wrap as 16-bit ones do, in any order.
+    std::int16_t carry = 0;
     for (int x = 0; x < w; ++x) {
-      std::int16_t* p = g + static_cast<std::size_t>(y) * w + x;
-      const int level = LevelOf(*p);
-      const std::int16_t e = static_cast<std::int16_t>(*p - 85 * level);
-      if (x < w - 1) {
-        Spread(p[1], static_cast<std::int16_t>(static_cast<std::int16_t>(7 * e) >> 4));
-        if (!lastRow) Spread(p[w + 1], static_cast<std::int16_t>(e >> 4));
+      const std::int16_t v = static_cast<std::int16_t>(row[x] + carry);
+      const int level = LevelOf(v);
+      const std::int16_t e = static_cast<std::int16_t>(v - 85 * level);
+      carry = static_cast<std::int16_t>(static_cast<std::int16_t>(7 * e) >> 4);
+      if (below) {
+        if (x < w - 1) Spread(below[x + 1], static_cast<std::int16_t>(e >> 4));
+        Spread(below[x], static_cast<std::int16_t>(static_cast<std::int16_t>(5 * e) >> 4));
+        if (x > 0) Spread(below[x - 1], static_cast<std::int16_t>(static_cast<std::int16_t>(3 * e) >> 4));
       }
-      if (!lastRow) {
-        Spread(p[w], static_cast<std::int16_t>(static_cast<std::int16_t>(5 * e) >> 4));
-        if (x > 0) Spread(p[w - 1], static_cast<std::int16_t>(static_cast<std::int16_t>(3 * e) >> 4));
-      }
-      *p = static_cast<std::int16_t>(level);
+      row[x] = static_cast<std::int16_t>(level);
     }
   }
 }

@@ -1,0 +1,78 @@
+// Throughput of the page scan and of the picture conversion.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "convert/device_picture.h"
+#include "convert/html_to_text.h"
+#include "inputs.h"
+#include "platform/file_system.h"
+
+namespace {
+
+using namespace dockline;
+
+constexpr std::size_t kPageBytes = 10 * 1000 * 1000;
+
+void HtmlScan(benchmark::State& state) {
+  const std::string page = bench::MakePage(kPageBytes);
+  std::vector<std::uint8_t> out(page.size());
+  std::size_t written = 0;
+  for (auto _ : state) {
+    written = convert::ScanHtml(reinterpret_cast<const std::uint8_t*>(page.data()), page.size(), out.data());
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+  state.counters["text_ratio"] = static_cast<double>(written) / page.size();
+}
+BENCHMARK(HtmlScan)->Unit(benchmark::kMillisecond);
+
+// As the converter runs it: over the page it has just read.
+void HtmlScanInPlace(benchmark::State& state) {
+  const std::string page = bench::MakePage(kPageBytes);
+  std::string buffer;
+  for (auto _ : state) {
+    state.PauseTiming();
+    buffer = page;
+    state.ResumeTiming();
+    auto* p = reinterpret_cast<std::uint8_t*>(buffer.data());
+    benchmark::DoNotOptimize(convert::ScanHtml(p, buffer.size(), p));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(HtmlScanInPlace)->Unit(benchmark::kMillisecond);
+
+void Picture(benchmark::State& state) {
+  const auto bitmap = bench::MakeBitmap(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  std::vector<std::uint8_t> picture;
+  for (auto _ : state) {
+    if (convert::BitmapToPicture(bitmap, picture) != convert::kPictureOk) state.SkipWithError("conversion failed");
+    benchmark::DoNotOptimize(picture.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(Picture)->Args({320, 240})->Args({2048, 1536})->Unit(benchmark::kMicrosecond);
+
+// The whole file-to-file conversion, reading included, writing to the temporary folder.
+void PictureFile(benchmark::State& state) {
+  const auto bitmap = bench::MakeBitmap(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const std::string folder = platform::TempFolder();
+  const std::string src = folder + "dockline-bench.bmp";
+  const std::string dst = folder + "dockline-bench.ych";
+  if (!platform::WriteWholeFile(src, bitmap)) {
+    state.SkipWithError("cannot write the bitmap");
+    return;
+  }
+  for (auto _ : state)
+    if (convert::ConvertBitmapFile(src, dst) != convert::kPictureOk) state.SkipWithError("conversion failed");
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+  platform::RemoveFile(src);
+  platform::RemoveFile(dst);
+}
+BENCHMARK(PictureFile)->Args({320, 240})->Args({2048, 1536})->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

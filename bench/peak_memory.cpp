@@ -1,0 +1,119 @@
+// Peak memory of one conversion, relative to the size of its input file.
+//
+//   peak_memory make-html FILE MEGABYTES   write a page to convert
+//   peak_memory make-bmp FILE WIDTH HEIGHT write a 24-bit bitmap
+//   peak_memory html FILE                  convert a page, report
+//   peak_memory bmp FILE                   convert a bitmap, report
+//
+// The inputs are made by a separate run so that the measuring process holds
+// nothing but the conversion. Two figures: the peak of live heap bytes
+// (counted by the allocation functions below) and the growth of the
+// resident set's high-water mark (getrusage).
+#include <sys/resource.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "convert/device_picture.h"
+#include "convert/html_to_text.h"
+#include "inputs.h"
+#include "platform/file_system.h"
+
+namespace {
+
+std::atomic<std::size_t> gLive{0};
+std::atomic<std::size_t> gPeak{0};
+
+// Each block carries its size in front so that the count can be kept.
+constexpr std::size_t kHead = alignof(std::max_align_t);
+
+void* Allocate(std::size_t n) {
+  auto* p = static_cast<unsigned char*>(std::malloc(n + kHead));
+  if (!p) throw std::bad_alloc();
+  *reinterpret_cast<std::size_t*>(p) = n;
+  const std::size_t live = gLive.fetch_add(n) + n;
+  std::size_t peak = gPeak.load();
+  while (live > peak && !gPeak.compare_exchange_weak(peak, live)) {
+  }
+  return p + kHead;
+}
+
+void Release(void* q) {
+  if (!q) return;
+  auto* p = static_cast<unsigned char*>(q) - kHead;
+  gLive.fetch_sub(*reinterpret_cast<std::size_t*>(p));
+  std::free(p);
+}
+
+long MaxRssKiB() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+class Silent : public dockline::platform::Notifier {
+ public:
+  void ShowMessage(std::string_view utf8) override { std::fprintf(stderr, "%.*s\n", int(utf8.size()), utf8.data()); }
+};
+
+int Usage() {
+  std::fputs("usage: peak_memory make-html FILE MB | make-bmp FILE W H | html FILE | bmp FILE\n", stderr);
+  return 2;
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) { return Allocate(n); }
+void* operator new[](std::size_t n) { return Allocate(n); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, std::size_t) noexcept { Release(p); }
+void operator delete[](void* p, std::size_t) noexcept { Release(p); }
+
+int main(int argc, char** argv) {
+  using namespace dockline;
+  if (argc < 3) return Usage();
+  const std::string mode = argv[1];
+  const std::string file = argv[2];
+  if (mode == "make-html" && argc == 4) {
+    const std::string page = bench::MakePage(static_cast<std::size_t>(std::atof(argv[3]) * 1e6));
+    return platform::WriteWholeFile(file, page.data(), page.size()) ? 0 : 1;
+  }
+  if (mode == "make-bmp" && argc == 5) {
+    const auto bmp = bench::MakeBitmap(std::atoi(argv[3]), std::atoi(argv[4]));
+    return platform::WriteWholeFile(file, bmp) ? 0 : 1;
+  }
+  if ((mode != "html" && mode != "bmp") || argc != 3) return Usage();
+
+  const auto size = platform::FileSize(file);
+  if (!size || *size == 0) return Usage();
+  const std::string folder = platform::TempFolder();
+  Silent notifier;
+
+  const std::size_t heapBefore = gLive.load();
+  gPeak.store(heapBefore);
+  const long rssBefore = MaxRssKiB();
+  bool ok = false;
+  std::string made;
+  if (mode == "html") {
+    convert::HtmlToText converter(notifier, folder);
+    std::string source = file;
+    std::string device = folder + "dockline-peak-device.html";
+    ok = converter.Convert(source, device, "dockline-peak.html");
+    made = source;
+  } else {
+    made = folder + "dockline-peak.ych";
+    ok = convert::ConvertBitmap(file, made, notifier);
+  }
+  const long rssAfter = MaxRssKiB();
+  const double heap = static_cast<double>(gPeak.load() - heapBefore);
+  const double rss = (rssAfter - rssBefore) * 1024.0;
+  if (!made.empty() && made != file) platform::RemoveFile(made);
+  if (!ok) return 1;
+  std::printf("%-4s input %10.0f bytes  heap peak %10.0f bytes (%.2fx)  resident growth %10.0f bytes (%.2fx)\n",
+              mode.c_str(), static_cast<double>(*size), heap, heap / *size, rss, rss / *size);
+  return 0;
+}
