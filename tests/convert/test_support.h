@@ -34,23 +34,16 @@ struct BitmapSpec {
   std::size_t trailing = 0;         // bytes after the pixels
 };
 
-// Pixel (x, y), y = 0 the top row: a palette index for 1/4/8 bits, the raw
-// 16-bit value for 16 bits, 0xRRGGBB for 24 and 32 bits.
-using PixelFn = std::function<std::uint32_t(int x, int y)>;
-
-inline std::size_t StrideOf(int bits, std::int64_t width) {
-  return static_cast<std::size_t>((bits * width + 31) / 32 * 4);
-}
-
-inline Bytes BuildBitmap(const BitmapSpec& s, const PixelFn& pixel) {
+// pixel(x, y), y = 0 the top row, gives a palette index for 1/4/8 bits, the
+// raw value for 16 bits, 0xRRGGBB for 24 and 32 bits.
+inline Bytes BuildBitmap(const BitmapSpec& s, const std::function<std::uint32_t(int, int)>& pixel) {
   const std::size_t rows = static_cast<std::size_t>(s.height < 0 ? -static_cast<std::int64_t>(s.height) : s.height);
-  const std::size_t stride = StrideOf(s.bits, s.width);
+  const std::size_t stride = static_cast<std::size_t>((s.bits * static_cast<std::int64_t>(s.width) + 31) / 32 * 4);
   const std::size_t paletteAt = 14 + s.headerSize;
   const std::size_t pixelsAt = paletteAt + 4 * s.palette.size() + s.gapBeforePixels;
   const std::size_t size = pixelsAt + rows * stride + s.trailing;
   Bytes b(size, 0);
-  b[0] = 'B';
-  b[1] = 'M';
+  b[0] = 'B', b[1] = 'M';
   PutLe(b, 2, size, 4);
   PutLe(b, 10, pixelsAt, 4);
   PutLe(b, 14, s.headerSize, 4);
@@ -74,16 +67,8 @@ inline Bytes BuildBitmap(const BitmapSpec& s, const PixelFn& pixel) {
         case 1: row[x / 8] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8)); break;
         case 4: row[x / 2] |= static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
         case 8: row[x] = static_cast<std::uint8_t>(v); break;
-        case 16: row[2 * x] = static_cast<std::uint8_t>(v); row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8); break;
-        case 24:
-        case 32: {
-          std::uint8_t* p = row + x * (s.bits / 8);
-          p[0] = static_cast<std::uint8_t>(v);
-          p[1] = static_cast<std::uint8_t>(v >> 8);
-          p[2] = static_cast<std::uint8_t>(v >> 16);
-          if (s.bits == 32) p[3] = 0xEE;  // ignored by the reader
-          break;
-        }
+        default:  // 16, 24, 32 bits little-endian; the fourth byte of 32 is ignored by the reader
+          for (int k = 0; k < s.bits / 8; ++k) row[x * s.bits / 8 + k] = static_cast<std::uint8_t>(k == 3 ? 0xEE : v >> 8 * k);
       }
     }
   }
