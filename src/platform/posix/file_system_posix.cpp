@@ -135,8 +135,13 @@ bool ReadWholeFile(const std::string& path, Bytes& out) {
   out.resize(static_cast<std::size_t>(st.st_size));
   std::size_t got = 0;
   for (;;) {
-    if (got == out.size()) out.resize(out.size() + 65536);  // the file may have grown
-    const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+    // Once the expected bytes are in, a small probe tells whether the file
+    // grew meanwhile, without doubling the buffer for the common case.
+    std::uint8_t probe[4096];
+    const bool probing = got == out.size();
+    std::uint8_t* dest = probing ? probe : out.data() + got;
+    const std::size_t room = probing ? sizeof(probe) : out.size() - got;
+    const ssize_t n = ::read(fd, dest, room);
     if (n < 0) {
       if (errno == EINTR) continue;
       Fail();
@@ -144,6 +149,7 @@ bool ReadWholeFile(const std::string& path, Bytes& out) {
       return false;
     }
     if (n == 0) break;
+    if (probing) out.insert(out.end(), probe, probe + n);
     got += static_cast<std::size_t>(n);
   }
   out.resize(got);
