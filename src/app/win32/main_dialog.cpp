@@ -102,9 +102,19 @@ bool MainDialog::OnInitDialog() {
   ui::MessageBoxNotifier notifier(ui_);
   settings_.EnsureFile(download::CategoryTable::labels(), notifier);
 
+  openButton_.AttachDlgItem(hwnd, IDC_OPEN_DISK);
+  aboutButton_.AttachDlgItem(hwnd, IDC_ABOUT);
+  closeDiskButton_.AttachDlgItem(hwnd, IDC_CLOSE_DISK);
+  stateLabel_.AttachDlgItem(hwnd, IDC_STATE_LABEL);
+  logo_.AttachDlgItem(hwnd, IDC_LOGO);
   stateLamp_.AttachDlgItem(hwnd, IDC_STATE_LAMP);
   stateLamp_.LoadBitmaps(IDB_LAMP_OFF);
   stateLamp_.SetText(kLampAbsentText);
+  logo_.LoadHoverPointer(IDC_LINK_HAND);
+  logo_.LoadBackgroundPicture(IDB_LOGO);
+  stateLabel_.EnableHover(false);
+  stateLabel_.SetBoxColor(RGB(255, 0, 0));  // unframed: never seen
+  stateLabel_.SetLabelTextColor(RGB(41, 73, 148));
 
   SetText(kWindowText);
   const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);

@@ -11,6 +11,8 @@
 
 #include "app/device_monitor.h"
 #include "controls/bitmap_button.h"
+#include "controls/flat_button.h"
+#include "controls/link_label.h"
 #include "download/download_path_store.h"
 #include "ui/dialog.h"
 #include "ui/handles.h"
@@ -83,6 +85,11 @@ class MainDialog : public ui::Dialog, private MonitorView {
   ui::Icon icon_;
   ui::Icon smallIcon_;
   controls::BitmapButton stateLamp_;
+  controls::FlatButton openButton_;
+  controls::FlatButton aboutButton_;
+  controls::FlatButton closeDiskButton_;
+  controls::LinkLabel stateLabel_;
+  controls::LinkLabel logo_;
   std::unique_ptr<DeviceMonitor> monitor_;
 };
 
