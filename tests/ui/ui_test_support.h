@@ -65,6 +65,22 @@ class MemoryDialogTemplate {
     words_.push_back(0);  // no creation data
     ++words_[countIndex_];
   }
+  // A control of a class given by name (a common control, say).
+  void AddNamedControl(DWORD style, short x, short y, short cx, short cy, WORD id, const wchar_t* className,
+                       const wchar_t* text) {
+    if (words_.size() % 2) words_.push_back(0);
+    PushDword(style | WS_CHILD | WS_VISIBLE);
+    PushDword(0);
+    words_.push_back(static_cast<WORD>(x));
+    words_.push_back(static_cast<WORD>(y));
+    words_.push_back(static_cast<WORD>(cx));
+    words_.push_back(static_cast<WORD>(cy));
+    words_.push_back(id);
+    PushString(className);
+    PushString(text);
+    words_.push_back(0);
+    ++words_[countIndex_];
+  }
   const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
  private:
