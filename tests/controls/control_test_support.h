@@ -72,28 +72,6 @@ class Canvas {
       }
     return box;
   }
-  // Writes the pixels as a .bmp file (for looking at a failure).
-  bool Save(const wchar_t* path) const {
-    ::GdiFlush();
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    ih.biSize = sizeof ih;
-    ih.biWidth = width_;
-    ih.biHeight = -height_;
-    ih.biPlanes = 1;
-    ih.biBitCount = 32;
-    const DWORD bytes = static_cast<DWORD>(width_) * height_ * 4;
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + bytes;
-    HANDLE f = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = ::WriteFile(f, &fh, sizeof fh, &written, nullptr) && ::WriteFile(f, &ih, sizeof ih, &written, nullptr) &&
-              ::WriteFile(f, bits_, bytes, &written, nullptr);
-    ::CloseHandle(f);
-    return ok;
-  }
   // Asks a window to paint its client area into this canvas.
   void Print(HWND hwnd) { ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.Get()), PRF_CLIENT); }
 

@@ -96,47 +96,6 @@ class MemoryDialogTemplate {
   std::size_t countIndex_ = 0;
 };
 
-// Reads a DIB copy of a DC's pixels, for colour checks.
-class Pixels {
- public:
-  Pixels(HDC dc, int width, int height) : width_(width), height_(height), data_(static_cast<std::size_t>(width) * height) {
-    HDC mem = ::CreateCompatibleDC(dc);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(mem, dib);
-    ::BitBlt(mem, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-    ::GdiFlush();
-    const auto* p = static_cast<const DWORD*>(bits);
-    for (std::size_t i = 0; i < data_.size(); ++i) {
-      const DWORD v = p[i];
-      data_[i] = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
-    ::SelectObject(mem, old);
-    ::DeleteObject(dib);
-    ::DeleteDC(mem);
-  }
-  COLORREF At(int x, int y) const { return data_[static_cast<std::size_t>(y) * width_ + x]; }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  int Count(COLORREF c, const RECT& r) const {
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) n += At(x, y) == c;
-    return n;
-  }
-
- private:
-  int width_;
-  int height_;
-  std::vector<COLORREF> data_;
-};
-
 inline std::string ColourText(COLORREF c) {
   return "RGB(" + std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
          std::to_string(GetBValue(c)) + ")";

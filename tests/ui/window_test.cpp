@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/handles.h"
 #include "ui_test_support.h"
 
 namespace dockline::ui {
@@ -233,6 +234,50 @@ TEST(WindowReflection, OwnerDrawRequestReachesTheControlItConcerns) {
   ::UpdateWindow(button.Handle());
   EXPECT_GE(button.draws, 1);
   EXPECT_EQ(button.Handle(), button.drawnItem);
+}
+
+// Notifications and colour requests go back to the control they concern too.
+class ColouredControl : public Window {
+ public:
+  int notifications = 0;
+  Brush brush{::CreateSolidBrush(RGB(1, 2, 3))};
+
+ protected:
+  bool OnMessage(const Message& m, LRESULT& result) override;
+
+ private:
+  LRESULT OnNotify(const Message&) {
+    ++notifications;
+    return 5;
+  }
+  LRESULT OnColour(const Message&) { return reinterpret_cast<LRESULT>(brush.Get()); }
+  static const Handler<ColouredControl> kMessages[];
+};
+
+const Handler<ColouredControl> ColouredControl::kMessages[] = {
+    {Reflected(WM_NOTIFY), static_cast<UINT>(NM_CLICK), kAny, &ColouredControl::OnNotify},
+    {Reflected(WM_CTLCOLORSTATIC), &ColouredControl::OnColour},
+};
+
+bool ColouredControl::OnMessage(const Message& m, LRESULT& result) {
+  return Dispatch(*this, kMessages, m, result) || Window::OnMessage(m, result);
+}
+
+TEST(WindowReflection, NotificationsAndColourRequestsReachTheControl) {
+  Host host;
+  ASSERT_TRUE(host.Open());
+  ColouredControl control;
+  ASSERT_TRUE(control.CreateControl(L"STATIC", "s", WS_CHILD, Rect(0, 0, 20, 20), host.Handle(), 103));
+  NMHDR click{control.Handle(), 103, static_cast<UINT>(NM_CLICK)};
+  EXPECT_EQ(5, ::SendMessageW(host.Handle(), WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&click)));
+  EXPECT_EQ(1, control.notifications);
+  EXPECT_TRUE(host.calls.empty());  // the parent's own entry for (NM_CLICK, 103) never ran
+
+  HDC dc = ::GetDC(control.Handle());
+  EXPECT_EQ(reinterpret_cast<LRESULT>(control.brush.Get()),
+            ::SendMessageW(host.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(control.Handle())));
+  ::ReleaseDC(control.Handle(), dc);
 }
 
 TEST(WindowReflection, ControlIsUnboundWhenItsParentDestroysIt) {
