@@ -77,6 +77,9 @@ INT_PTR Dialog::DoModal(HWND owner) {
   modal_ = true;
   endRequested_ = false;
   result_ = -1;
+  // A page (a child window) cannot own a popup: the window it sits in does,
+  // and that is what must not take input meanwhile.
+  if (owner && (::GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetAncestor(owner, GA_ROOT);
   bool ownerDisabled = false;
   if (owner && owner != ::GetDesktopWindow() && ::IsWindowEnabled(owner)) {
     ::EnableWindow(owner, FALSE);

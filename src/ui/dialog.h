@@ -22,7 +22,8 @@ class Dialog : public Window {
   explicit Dialog(int templateId) : templateId_(templateId) {}
   explicit Dialog(const DLGTEMPLATE* memoryTemplate) : memoryTemplate_(memoryTemplate) {}
 
-  // Runs the dialog modally over `owner` (may be null); answers what was given
+  // Runs the dialog modally over `owner` (may be null; for a child window, its
+  // top-level window is the owner); answers what was given
   // to EndDialog, or -1 when the dialog could not be created or the window was
   // destroyed without EndDialog. A WM_QUIT met on the way is posted again.
   INT_PTR DoModal(HWND owner);

@@ -104,6 +104,15 @@ TEST(ModalDialog, DisablesItsOwnerOnlyWhileItRuns) {
   EXPECT_EQ(owner.Handle(), dialog.ownerSeen);
   EXPECT_FALSE(dialog.ownerEnabledWhileOpen);
   EXPECT_TRUE(::IsWindowEnabled(owner.Handle()));
+
+  // Asked from a page inside the owner: the owner's window owns the dialog.
+  HWND page = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, owner.Handle(), nullptr,
+                                nullptr, nullptr);
+  ProbeDialog fromPage(t.Get());
+  fromPage.DoModal(page);
+  EXPECT_EQ(owner.Handle(), fromPage.ownerSeen);
+  EXPECT_FALSE(fromPage.ownerEnabledWhileOpen);
+  EXPECT_TRUE(::IsWindowEnabled(owner.Handle()));
 }
 
 TEST(ModalDialog, CancelAndCloseEndWithIdCancelByDefault) {
