@@ -12,6 +12,11 @@ namespace {
 // common controls and dialogs may use it.
 constexpr wchar_t kObjectProperty[] = L"DocklineWindowObject";
 
+// The object whose Create() is running on this thread. A window of one of our
+// classes made any other way (by a dialog template, say) carries creation
+// data that is not an object, and must stay unbound.
+thread_local Window* tCreating = nullptr;
+
 // The child a reflectable notification concerns, or null.
 HWND ReflectionTarget(HWND parent, const Message& m) {
   switch (m.message) {
@@ -124,9 +129,12 @@ bool Window::Create(const wchar_t* className, std::string_view text, DWORD style
                     HWND parent, UINT_PTR idOrMenu) {
   if (hwnd_) return false;
   const std::wstring wtext = platform::Wide(text);
+  Window* outer = tCreating;
+  tCreating = this;
   HWND hwnd = ::CreateWindowExW(exStyle, className, wtext.c_str(), style, rect.left, rect.top, rect.right - rect.left,
                                 rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(idOrMenu),
                                 ::GetModuleHandleW(nullptr), this);
+  tCreating = outer;
   if (!hwnd) return false;
   if (hwnd_ != hwnd) {  // not a class of ours: nothing bound at WM_NCCREATE
     ::DestroyWindow(hwnd);
@@ -216,7 +224,9 @@ LRESULT CALLBACK Window::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam,
   try {
     if (message == WM_NCCREATE) {
       const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-      if (auto* self = static_cast<Window*>(cs->lpCreateParams)) {
+      auto* self = static_cast<Window*>(cs->lpCreateParams);
+      if (self && self == tCreating) {
+        tCreating = nullptr;  // windows its WM_CREATE makes are not it
         if (!self->Bind(hwnd, false)) return FALSE;
       }
     }

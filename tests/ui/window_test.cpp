@@ -181,6 +181,16 @@ TEST(WindowLookup, ObjectGoneDestroysOwnedWindowButLeavesAttachedOne) {
   EXPECT_EQ(nullptr, Window::FromHandle(attached));
 }
 
+TEST(WindowLookup, WindowOfOurClassMadeElsewhereStaysUnbound) {
+  RegisterWindowClass(kHostClass);
+  int notAnObject = 7;  // creation data that is not a Window
+  HWND hwnd = ::CreateWindowExW(0, kHostClass, L"x", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, &notAnObject);
+  ASSERT_NE(nullptr, hwnd);
+  EXPECT_EQ(nullptr, Window::FromHandle(hwnd));
+  EXPECT_EQ(0, ::SendMessageW(hwnd, kPing, 0, 0));  // the default procedure answers
+  ::DestroyWindow(hwnd);
+}
+
 TEST(WindowAttach, RefusesASecondBindingAndNullHandles) {
   Host host;
   ASSERT_TRUE(host.Open());
