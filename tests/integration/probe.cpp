@@ -57,28 +57,29 @@ bool WaitFor(long timeoutMs, Pred pred) {
   }
 }
 
+struct BoxSearch {
+  DWORD pid;
+  const wchar_t* caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchBox(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<BoxSearch*>(p);
+  DWORD wp = 0;
+  GetWindowThreadProcessId(w, &wp);
+  wchar_t text[64] = {};
+  GetWindowTextW(w, text, 64);
+  if (wp == s->pid && IsWindowVisible(w) && wcscmp(text, s->caption) == 0) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindOwnedBox(HWND owner, const wchar_t* caption) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(owner, &pid);
-  struct Search {
-    DWORD pid;
-    const wchar_t* caption;
-    HWND found;
-  } s{pid, caption, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        DWORD wp = 0;
-        GetWindowThreadProcessId(w, &wp);
-        wchar_t text[64] = {};
-        GetWindowTextW(w, text, 64);
-        if (wp == s->pid && IsWindowVisible(w) && wcscmp(text, s->caption) == 0) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&s));
+  BoxSearch s{0, caption, nullptr};
+  GetWindowThreadProcessId(owner, &s.pid);
+  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 

@@ -9,18 +9,18 @@
 
 namespace {
 
+BOOL CALLBACK MarkedWindow(HWND hwnd, LPARAM out) {
+  if (reinterpret_cast<INT_PTR>(::GetPropW(hwnd, dockline::app::kInstanceMark)) == 1) {
+    *reinterpret_cast<HWND*>(out) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // A running copy carries the mark on its main window.
 HWND FindRunningInstance() {
   HWND found = nullptr;
-  ::EnumWindows(
-      [](HWND hwnd, LPARAM out) -> BOOL {
-        if (reinterpret_cast<INT_PTR>(::GetPropW(hwnd, dockline::app::kInstanceMark)) == 1) {
-          *reinterpret_cast<HWND*>(out) = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  ::EnumWindows(MarkedWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
