@@ -1,21 +1,22 @@
 # Quick start: `make run` and `make test`. Both install missing packages first.
 SHELL := /bin/bash
-PRESETS_BUILT := native native-asan win64 win32 fuzz
+PRESETS := native native-asan win64 win32 fuzz
+BUILDS := $(addprefix build-,$(PRESETS) bench)
+CTEST := ctest --no-tests=error
 
-.PHONY: all deps build run test test-native test-asan test-wine fuzz fuzz-short bench clean $(addprefix build-,$(PRESETS_BUILT) bench)
+.PHONY: all deps build run test test-native test-asan test-wine fuzz fuzz-short bench clean $(BUILDS)
 
 all: build
 
 deps:
 	@tools/install-deps
 
-build/%/build.ninja: CMakePresets.json CMakeLists.txt | deps
-	cmake --preset $* >/dev/null
-
-build-%: deps build/%/build.ninja
+# Static pattern: each build-<preset> configures (once) and builds that preset.
+$(BUILDS): build-%: deps
+	@[ -f build/$*/build.ninja ] || cmake --preset $*
 	cmake --build --preset $*
 
-build: $(addprefix build-,$(PRESETS_BUILT))
+build: $(addprefix build-,$(PRESETS))
 
 run: build-win64
 	tools/run-dockline
@@ -25,13 +26,13 @@ test: build
 	@echo "all test suites passed"
 
 test-native: build-native
-	ctest --preset native
+	$(CTEST) --preset native
 
 test-asan: build-native-asan
-	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset native-asan
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --preset native-asan
 
 test-wine: build-win64
-	tools/with-wine ctest --preset win64
+	tools/with-wine $(CTEST) --preset win64
 
 fuzz-short: build-fuzz
 	tools/run-fuzzers 15
@@ -39,8 +40,7 @@ fuzz-short: build-fuzz
 fuzz: build-fuzz
 	tools/run-fuzzers 300
 
-bench: deps build/bench/build.ninja
-	cmake --build --preset bench
+bench: build-bench
 	tools/run-benchmarks
 
 clean:
