@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# dockline-cli html2txt / bmp2ych / ych2bmp end to end, in a folder with a
+# Chinese name: the bytes written, the exit statuses, and no destination
+# file after a failure.
+#   convert_test.sh CLI            (native)
+#   convert_test.sh --wine CLI.exe (under tools/with-wine)
+set -euo pipefail
+wine_mode=0
+if [ "$1" = "--wine" ]; then wine_mode=1; shift; fi
+cli=$1
+work=$(mktemp -d)/转换测试
+mkdir -p "$work"
+trap 'rm -rf "$(dirname "$work")"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+run() {  # run CMD SRC DST: the cli with paths as the platform spells them
+  if [ $wine_mode -eq 1 ]; then
+    WINEDEBUG=-all wine "$cli" "$1" "$(winepath -w "$2" 2>/dev/null)" "$(winepath -w "$3" 2>/dev/null)"
+  else
+    "$cli" "$1" "$2" "$3"
+  fi
+}
+
+# A page in GBK: 你好 (C4E3 BAC3), an entity, a tag, a line break.
+printf '<p>\xC4\xE3\xBA\xC3&amp;</p><br>x' > "$work/页.html"
+run html2txt "$work/页.html" "$work/页.txt" || fail "html2txt failed"
+cmp <(printf '\xC4\xE3\xBA\xC3&\r\nx') "$work/页.txt" || fail "html2txt wrote other bytes"
+
+# A 1 x 1 white 24-bit bitmap: 14 + 40 header bytes, one padded row.
+bmp() {  # file, size field low byte, pixel
+  printf "BM$2\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00" > "$1"
+  printf '\x28\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x18\x00' >> "$1"
+  printf '\x00\x00\x00\x00\x04\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >> "$1"
+  printf "$3\x00" >> "$1"
+}
+bmp "$work/白.bmp" '\x3A' '\xFF\xFF\xFF'
+run bmp2ych "$work/白.bmp" "$work/白.ych" || fail "bmp2ych failed on a good bitmap"
+cmp <(printf 'YCP6170V1.0\x01\x00\x01\x00\xFF') "$work/白.ych" || fail "bmp2ych wrote other bytes"
+
+bmp "$work/坏.bmp" '\x3B' '\xFF\xFF\xFF'   # file-size field one byte off: damaged
+set +e
+err=$(run bmp2ych "$work/坏.bmp" "$work/坏.ych" 2>&1 >/dev/null); rc=$?
+set -e
+[ $rc -eq 3 ] || fail "damaged bitmap: exit $rc, expected 3"
+[[ "$err" == *"文件损坏！"* ]] || fail "damaged bitmap: message was '$err'"
+[ ! -e "$work/坏.ych" ] || fail "a destination was left after a failure"
+
+run ych2bmp "$work/白.ych" "$work/预览.bmp" || fail "ych2bmp failed"
+[ "$(head -c 2 "$work/预览.bmp")" = "BM" ] || fail "ych2bmp did not write a bitmap"
+head -c 12 "$work/白.ych" > "$work/短.ych"
+set +e
+run ych2bmp "$work/短.ych" "$work/短.bmp" 2>/dev/null; rc=$?
+set -e
+[ $rc -ne 0 ] || fail "a cut-off picture was accepted"
+[ ! -e "$work/短.bmp" ] || fail "a preview was left after a failure"
+echo "PASS"
