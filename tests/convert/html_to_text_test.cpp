@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "convert/html_to_text.h"
 #include "test_support.h"
@@ -8,193 +10,106 @@
 namespace dockline::convert {
 namespace {
 
-using testutil::ReadText;
-using testutil::RecordingNotifier;
-using testutil::ScratchFolder;
-using testutil::WriteText;
+using namespace std::string_literals;
+using namespace testutil;
 
-struct ScanCase {
-  const char* name;
-  std::string page;
-  std::string text;
-};
-
-void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.name; }
-
-class Scan : public ::testing::TestWithParam<ScanCase> {};
-
-TEST_P(Scan, GivesTheExpectedBytes) {
-  const ScanCase& c = GetParam();
-  EXPECT_EQ(HtmlBytesToText(c.page), c.text);
-  // In place, over a copy of the page, the result is the same.
-  std::string buffer = c.page;
+// Both forms of the scan, into a new string and in place over a copy of the page.
+void ExpectScan(const std::string& page, const std::string& text) {
+  EXPECT_EQ(HtmlBytesToText(page), text) << '"' << page << '"';
+  std::string buffer = page;
   auto* p = reinterpret_cast<std::uint8_t*>(buffer.data());
   buffer.resize(ScanHtml(p, buffer.size(), p));
-  EXPECT_EQ(buffer, c.text);
+  EXPECT_EQ(buffer, text) << "in place: \"" << page << '"';
 }
 
-using namespace std::string_literals;
-
-INSTANTIATE_TEST_SUITE_P(LineBreakTag, Scan, ::testing::Values(
-    ScanCase{"BreaksALine", "Hello<br>World", "Hello\r\nWorld"},
-    ScanCase{"IgnoresCase", "A<BR>B<bR>C", "A\r\nB\r\nC"},
-    ScanCase{"SwallowsThePagesOwnBreak", "A<br>\r\nB", "A\r\nB"},
-    ScanCase{"SelfClosingFormIsAnOrdinaryTag", "A<br/>B<br />C<br >D", "ABCD"},
-    ScanCase{"AtTheVeryEnd", "A<br>", "A\r\n"},
-    ScanCase{"CrAtTheEndAfterTheTag", "A<br>\r", "A\r\n"},
-    // Only an LF after the swallowed CR goes with it: a page with bare CR
-    // line ends keeps the first character of the next line.
-    ScanCase{"BareCrKeepsTheNextCharacter", "A<br>\rB", "A\r\nB"},
-    ScanCase{"BareCrKeepsADoubleByteCharacterWhole", "A<br>\r\xD6\xD0", "A\r\n\xD6\xD0"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(Elements, Scan, ::testing::Values(
-    ScanCase{"ScriptWithALessThanVanishesWhole", "a<script>if (x < y) z();</script>b", "ab"},
-    ScanCase{"ScriptInCapitals", "a<SCRIPT type=x>q</ScRiPt>b", "ab"},
-    ScanCase{"BlankBeforeTheClosingBracketLeavesIt", "a<script>x</script >b", "a>b"},
-    ScanCase{"UnclosedScriptTakesTheRest", "a<script>var s='</scrip", "a"},
-    ScanCase{"Style", "a<style>p>q{}</style>b", "ab"},
-    ScanCase{"UnclosedStyle", "a<style>p{}", "a"},
-    ScanCase{"CommentWithABracket", "a<!-- x > y -->b", "ab"},
-    ScanCase{"UnclosedComment", "a<!-- x", "a"},
-    ScanCase{"ShortestComment", "a<!-->b", "ab"},
-    ScanCase{"OrdinaryTag", "<p class=\"x\">Hi</p>", "Hi"},
-    ScanCase{"UnclosedTag", "x<a href=", "x"},
-    ScanCase{"LoneLessThanAtTheEnd", "x<", "x"},
-    ScanCase{"GreaterThanIsText", "a>b", "a>b"},
-    ScanCase{"MarkupAlone", "<html><head><title></title></head><body></body></html>", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(Entities, Scan, ::testing::Values(
-    ScanCase{"TheFiveInARow", "&amp;&lt;&gt;&nbsp;&quot;", "&<> \""},
-    ScanCase{"CopyrightLosesItsAmpersand", "&copy;", "copy;"},
-    ScanCase{"NumericReference", "&#169;", "#169;"},
-    ScanCase{"Capitals", "&AMP;", "AMP;"},
-    ScanCase{"ApostropheIsReadAsAmp", "&apos;", "&;"},
-    ScanCase{"OnlyTheSecondByteCounts", "&lxyz", "<z"},
-    ScanCase{"AmpersandAtTheEnd", "a&", "a"},
-    ScanCase{"EntityCutByTheEnd", "a&a", "a&"},
-    ScanCase{"NbspCutByTheEnd", "&nb", " "}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(CarriageReturns, Scan, ::testing::Values(
-    ScanCase{"LeadingBlankLinesVanish", "\r\n\r\n  \r\n<html>Text", "Text"},
-    ScanCase{"BreakAfterTextIsKept", "Text\r\nMore", "Text\r\nMore"},
-    ScanCase{"BlankLineBeforeTextIsKept", "Text\r\n\r\nMore", "Text\r\n\r\nMore"},
-    ScanCase{"BlankLineBeforeMarkupVanishes", "Text\r\n\r\n<p>More", "Text\r\nMore"},
-    ScanCase{"TrailingBlankLinesVanish", "Hi\r\n\r\n  \t", "Hi\r\n"},
-    ScanCase{"BlanksDoNotCountAsText", " \r\n<p>X", " X"},
-    ScanCase{"ControlCharactersDo", "\t\r\n<p>X", "\t\r\nX"},
-    ScanCase{"EntitiesDoNot", "&amp;\r\n<p>X", "&X"},
-    ScanCase{"LoneCrAfterText", "A\r\r\nB", "A\r\r\nB"},
-    ScanCase{"LfIsNotPairedWithAnEarlierCr", "A\r\n\n\r\n<p>", "A\r\n\n\r\n"},
-    ScanCase{"CrAloneAtTheEnd", "A\r", "A\r"},
-    ScanCase{"TextFoundAfterControlBytes", "\r\n\x01X", "\r\n\x01X"},
-    // In place the text moves over itself; the flag must see the text, not what replaced it.
-    ScanCase{"TextBeforeBlanksAfterMarkup", "<p>x      \r\n<p>y", "x      \r\ny"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(Bytes, Scan, ::testing::Values(
-    ScanCase{"DoubleByteCharactersPassAsPairs", "\xD6\xD0\xCE\xC4", "\xD6\xD0\xCE\xC4"},
-    ScanCase{"TrailByteIsNeverMarkup", "\xB0<\xB0&\xB0\r", "\xB0<\xB0&\xB0\r"},
-    ScanCase{"LeadByteCutByTheEnd", "a\xB0", "a\xB0"},
-    ScanCase{"ByteBelowLeadRangeIsSingle", "\x80<b>x", "\x80x"},
-    ScanCase{"NulBecomesABlank", "a\0b"s, "a b"},
-    ScanCase{"NulAsTrailByte", "\xB0\0c"s, "\xB0 c"},
-    ScanCase{"NulIsNoText", "\0\r\n<p>x"s, " x"},
-    ScanCase{"NulDoesNotHideAnEntity", "&\0amp;"s, " amp;"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ScanLimits, PageLargerThanOneMebibyteConvertsWhole) {
-  const std::string unit = "<p>\xD6\xD0 text&amp;</p>\r\n";
-  std::string page, expected;
-  while (page.size() < 3 * 1024 * 1024) {
-    page += unit;
-    expected += "\xD6\xD0 text&\r\n";
-  }
-  EXPECT_EQ(HtmlBytesToText(page), expected);
+TEST(Scan, EachRuleGivesTheExpectedBytes) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      // <br> in any case is a line break; the page's own CR LF after it is swallowed.
+      {"A<BR>B<bR>C<br>\r\nD", "A\r\nB\r\nC\r\nD"},
+      {"A<br/>B<br />C<br >D", "ABCD"},  // ordinary tags
+      {"A<br>", "A\r\n"}, {"A<br>\r", "A\r\n"},
+      // Only an LF goes with the swallowed CR: after a bare CR the next character stays, and stays whole.
+      {"A<br>\r\xD6\xD0" "B", "A\r\n\xD6\xD0" "B"},
+      // Script, style and comment vanish up to their closing text, or to the end of the page.
+      {"a<SCRIPT type=x>if (x < y) z();</ScRiPt>b<Style>p>q{}</STYLE>c<!-- x > y -->d<!-->e", "abcde"},
+      {"a<script>x</script >b", "a>b"},  // one byte after "</script" is taken, whatever it is
+      {"a<script>var s='</scrip", "a"}, {"a<style>p{}", "a"}, {"a<!-- x", "a"},
+      // Any other tag up to its '>'.
+      {"<html><head><title></title></head><body></body></html>", ""},
+      {"x<a href=", "x"}, {"x<", "x"}, {"a>b", "a>b"},
+      // Entities: only the byte after '&' is looked at.
+      {"&amp;&lt;&gt;&nbsp;&quot;", "&<> \""},
+      {"&copy;&#169;&AMP;&apos;&lxyz", "copy;#169;AMP;&;<z"},
+      {"a&", "a"}, {"a&a", "a&"}, {"&nb", " "},
+      // Carriage returns: kept after visible text, else only when text comes before the next '<'.
+      {"\r\n\r\n  \r\n<html>Text", "Text"},
+      {"Text\r\n\r\n\x01More", "Text\r\n\r\n\x01More"},
+      {"Text\r\n\r\n<p>More", "Text\r\nMore"},
+      {"Hi\r\n\r\n  \t", "Hi\r\n"},
+      {" \r\n<p>X", " X"},          // blanks are not visible text,
+      {"\t\r\n<p>X", "\t\r\nX"},    // control characters are,
+      {"&amp;\r\n<p>X", "&X"},      // entities are not
+      {"A\r\r\nB", "A\r\r\nB"},
+      {"A\r\n\n\r\n<p>", "A\r\n\n\r\n"},
+      {"A\r", "A\r"},
+      // In place the text moves over itself; the flag must see the text, not what replaced it.
+      {"<p>x      \r\n<p>y", "x      \r\ny"},
+      // Bytes: double-byte characters pass as pairs; NUL becomes a blank that is no text.
+      {"\xB0<\xB0&\xB0\r", "\xB0<\xB0&\xB0\r"},
+      {"a\xB0", "a\xB0"}, {"\x80<b>x", "\x80x"},
+      {"a\0\xB0\0c"s, "a \xB0 c"}, {"\0\r\n<p>x"s, " x"}, {"&\0amp;"s, " amp;"},
+  };
+  for (const auto& [page, text] : cases) ExpectScan(page, text);
 }
 
-TEST(ScanLimits, LongRunOfCarriageReturnsStaysLinear) {
-  // Every CR looks ahead to the same 'X'; done naively this takes hours.
-  const std::string page = std::string(400000, '\r') + "X";
-  EXPECT_EQ(HtmlBytesToText(page), page);
+TEST(Scan, PageBeyondOneMebibyteConvertsWholeInLinearTime) {
+  std::string page, text;
+  while (page.size() < 3 * 1024 * 1024) page += "<p>\xD6\xD0 text&amp;</p>\r\n", text += "\xD6\xD0 text&\r\n";
+  // Every CR of this run looks ahead to the same 'X'; done naively that takes hours.
+  const std::string run = std::string(400000, '\r') + "X";
+  EXPECT_TRUE(HtmlBytesToText(page + run) == text + run);
 }
 
-TEST(Names, CutAtTheFirstDot) {
-  EXPECT_EQ(ReplaceFromFirstDot("my.page.html", ".txt"), "my.txt");
-  EXPECT_EQ(ReplaceFromFirstDot("readme", ".txt"), "readme.txt");
-  EXPECT_EQ(ReplaceFromFirstDot(".htm", ".txt"), ".txt");
-  EXPECT_EQ(ReplaceFromFirstDot("G:\\系统\\电子图书\\三国.演义.htm", ".txt"), "G:\\系统\\电子图书\\三国.txt");
-}
+using ConvertPage = ScratchTest;
 
-class ConvertFile : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(scratch.ok()); }
-  ScratchFolder scratch;
-  RecordingNotifier notifier;
-};
-
-TEST_F(ConvertFile, WritesTheTextAndRewritesBothPaths) {
-  const std::string page = scratch.File("我的.page.html");
-  ASSERT_TRUE(WriteText(page, "<b>\xD6\xD0</b>&lt;<br>x"));
-  const std::string temp = platform::JoinPath(scratch.path(), "临时");
-  ASSERT_TRUE(platform::MakeDirectory(temp));
-  HtmlToText converter(notifier, temp);
-
-  std::string source = page;
-  std::string device = "G:\\系统\\电子图书\\我的.page.html";
+TEST_F(ConvertPage, WritesTheTextAndCutsBothPathsAtTheFirstDot) {
+  ASSERT_TRUE(WriteText(File("我的.page.html"), "<b>\xD6\xD0</b>&lt;<br>x"));
+  HtmlToText converter(notifier, dir);
+  std::string source = File("我的.page.html"), device = "G:\\系统\\电子图书\\我的.page.html";
   ASSERT_TRUE(converter.Convert(source, device, "我的.page.html"));
-  EXPECT_EQ(source, platform::JoinPath(temp, "我的.txt"));
+  EXPECT_EQ(source, File("我的.txt"));
   EXPECT_EQ(device, "G:\\系统\\电子图书\\我的.txt");
   EXPECT_EQ(ReadText(source), "\xD6\xD0<\r\nx");
-  EXPECT_TRUE(notifier.messages.empty());
-
-  // A second page of the same stem replaces the text, it does not append.
-  ASSERT_TRUE(WriteText(page, "y"));
-  source = page;
-  device = "G:\\a";
+  // Names without a dot are kept whole; a second page of the same stem replaces the text.
+  ASSERT_TRUE(WriteText(File("p"), "y"));
+  source = File("p"), device = "G:\\a";
   ASSERT_TRUE(converter.Convert(source, device, "我的"));
   EXPECT_EQ(device, "G:\\a.txt");
   EXPECT_EQ(ReadText(source), "y");
-}
-
-TEST_F(ConvertFile, UsesTheUsersTemporaryFolderByDefault) {
-  const std::string page = scratch.File("p.htm");
-  ASSERT_TRUE(WriteText(page, "<i>z</i>"));
-  HtmlToText converter(notifier);
-  std::string source = page;
-  std::string device = "G:\\p.htm";
-  const std::string name = std::string(platform::FileNamePart(scratch.path())) + ".htm";
-  ASSERT_TRUE(converter.Convert(source, device, name));
-  EXPECT_EQ(source, platform::TempFolder() + std::string(platform::FileNamePart(scratch.path())) + ".txt");
-  EXPECT_EQ(ReadText(source), "z");
+  // Without a folder of its own the converter writes to the user's temporary folder.
+  const std::string stem(platform::FileNamePart(dir));  // a name no one else uses
+  source = File("p");
+  ASSERT_TRUE(HtmlToText(notifier).Convert(source, device, stem + ".htm"));
+  EXPECT_EQ(source, platform::TempFolder() + stem + ".txt");
+  EXPECT_EQ(ReadText(source), "y");
   platform::RemoveFile(source);
+  EXPECT_TRUE(notifier.messages.empty());
 }
 
-TEST_F(ConvertFile, MissingPageIsReportedAndNothingChanges) {
-  HtmlToText converter(notifier, scratch.path());
-  std::string source = scratch.File("none.html");
-  std::string device = "G:\\none.html";
-  EXPECT_FALSE(converter.Convert(source, device, "none.html"));
-  EXPECT_EQ(notifier.messages, std::vector<std::string>{"打开html错误"});
-  EXPECT_EQ(source, scratch.File("none.html"));
-  EXPECT_EQ(device, "G:\\none.html");
-  EXPECT_FALSE(platform::FileExists(scratch.File("none.txt")));
-}
-
-TEST_F(ConvertFile, TextThatCannotBeCreatedIsAFailure) {
-  const std::string page = scratch.File("p.html");
-  ASSERT_TRUE(WriteText(page, "text"));
-  HtmlToText converter(notifier, scratch.File("no such folder"));
-  std::string source = page;
-  std::string device = "G:\\p.html";
-  EXPECT_FALSE(converter.Convert(source, device, "p.html"));
-  ASSERT_EQ(notifier.messages.size(), 1u);
-  EXPECT_EQ(notifier.messages[0].rfind("无法在临时文件夹中创建文本文件：", 0), 0u) << notifier.messages[0];
-  EXPECT_NE(notifier.messages[0].find("p.txt"), std::string::npos);
-  EXPECT_EQ(source, page);
-  EXPECT_EQ(device, "G:\\p.html");
+TEST_F(ConvertPage, FailuresAreReportedAndChangeNeitherPath) {
+  ASSERT_TRUE(WriteText(File("p.html"), "text"));
+  for (const auto& [temp, page] : {std::pair<std::string, std::string>{dir, "none.html"}, {File("无此文件夹"), "p.html"}}) {
+    std::string source = File(page), device = "G:\\" + page;
+    EXPECT_FALSE(HtmlToText(notifier, temp).Convert(source, device, page));
+    EXPECT_EQ(source, File(page));
+    EXPECT_EQ(device, "G:\\" + page);
+  }
+  ASSERT_EQ(notifier.messages.size(), 2u);
+  EXPECT_EQ(notifier.messages[0], "打开html错误");
+  EXPECT_TRUE(notifier.messages[1].starts_with("无法在临时文件夹中创建文本文件：" +
+                                               platform::JoinPath(File("无此文件夹"), "p.txt")))
+      << notifier.messages[1];
+  EXPECT_EQ(platform::FindFiles(File("*")).size(), 1u);  // the page alone: no text left behind
 }
 
 }  // namespace
