@@ -66,7 +66,7 @@ class RawVolume {
 
  private:
   RawMethod method_;
-  void* handle_;  // the platform handle; null or the invalid handle when none
+  [[maybe_unused]] void* handle_;  // the platform handle (Windows); null or the invalid handle when none
 };
 
 }  // namespace dockline::device
