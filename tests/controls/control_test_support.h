@@ -4,10 +4,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/win32/wide.h"
 #include "ui/handles.h"
 #include "ui/ui_test_support.h"
 #include "ui/window.h"
@@ -16,30 +21,35 @@ namespace dockline::testing {
 
 inline constexpr COLORREF kMarker = RGB(1, 2, 3);  // "nothing drawn here"
 
+inline std::string ColourText(COLORREF c) {
+  return "RGB(" + std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
+         std::to_string(GetBValue(c)) + ")";
+}
+
+// Text ink: clearly darker than any face the controls paint (antialiased
+// glyph pixels of thin strokes are mid grey, not black).
+inline bool IsDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 450; }
+
 // A 32-bit DIB section selected into a memory DC, pre-filled with a colour.
 class Canvas {
  public:
   Canvas(int width, int height, COLORREF fill = kMarker) : width_(width), height_(height) {
-    dc_.Reset(::CreateCompatibleDC(nullptr));
     BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader = {static_cast<DWORD>(sizeof bi.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     bitmap_.Reset(::CreateDIBSection(dc_.Get(), &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
     previous_ = ::SelectObject(dc_.Get(), bitmap_.Get());
-    const RECT all{0, 0, width, height};
-    ui::Brush brush(::CreateSolidBrush(fill));
-    ::FillRect(dc_.Get(), &all, brush.Get());
+    Fill(All(), fill);
   }
   ~Canvas() { ::SelectObject(dc_.Get(), previous_); }
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
   HDC Dc() const { return dc_.Get(); }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
+  RECT All() const { return RECT{0, 0, width_, height_}; }
+  void Fill(RECT r, COLORREF c) {
+    ui::Brush brush(::CreateSolidBrush(c));
+    ::FillRect(dc_.Get(), &r, brush.Get());
+  }
   COLORREF At(int x, int y) const {
     ::GdiFlush();
     const DWORD v = bits_[static_cast<std::size_t>(y) * width_ + x];
@@ -54,42 +64,48 @@ class Canvas {
   int Count(COLORREF c, RECT r) const {
     return Count([c](COLORREF p) { return p == c; }, r);
   }
-  RECT All() const { return RECT{0, 0, width_, height_}; }
   // Bounding box of the pixels that match, if any.
   std::optional<RECT> Bounds(const std::function<bool(COLORREF)>& match, RECT r) const {
     std::optional<RECT> box;
     for (int y = r.top; y < r.bottom; ++y)
       for (int x = r.left; x < r.right; ++x) {
         if (!match(At(x, y))) continue;
-        if (!box) {
-          box = RECT{x, y, x + 1, y + 1};
-        } else {
-          box->left = std::min<LONG>(box->left, x);
-          box->top = std::min<LONG>(box->top, y);
-          box->right = std::max<LONG>(box->right, x + 1);
-          box->bottom = std::max<LONG>(box->bottom, y + 1);
-        }
+        if (!box) box = RECT{x, y, x + 1, y + 1};
+        box = RECT{std::min<LONG>(box->left, x), std::min<LONG>(box->top, y), std::max<LONG>(box->right, x + 1),
+                   std::max<LONG>(box->bottom, y + 1)};
       }
     return box;
   }
   // Asks a window to paint its client area into this canvas.
   void Print(HWND hwnd) { ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.Get()), PRF_CLIENT); }
+  // A device-compatible copy, as the controls get their pictures.
+  ui::Bitmap Copy() const {
+    ui::ClientDC screen(nullptr);
+    ui::Bitmap copy(::CreateCompatibleBitmap(screen.Get(), width_, height_));
+    ui::MemoryDcHandle dc(::CreateCompatibleDC(nullptr));
+    ui::SelectGuard select(dc.Get(), copy.Get());
+    ::BitBlt(dc.Get(), 0, 0, width_, height_, dc_.Get(), 0, 0, SRCCOPY);
+    return copy;
+  }
 
  private:
   int width_;
   int height_;
-  ui::MemoryDcHandle dc_;
+  ui::MemoryDcHandle dc_{::CreateCompatibleDC(nullptr)};
   ui::Bitmap bitmap_;
   DWORD* bits_ = nullptr;
   HGDIOBJ previous_ = nullptr;
 };
 
-// Text ink: clearly darker than any face the controls paint (antialiased
-// glyph pixels of thin strokes are mid grey, not black).
-inline bool IsDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 450; }
+// A picture of one colour with rectangles of others painted over it.
+inline ui::Bitmap Picture(int w, int h, COLORREF colour, std::initializer_list<std::pair<RECT, COLORREF>> over = {}) {
+  Canvas canvas(w, h, colour);
+  for (const auto& [rect, c] : over) canvas.Fill(rect, c);
+  return canvas.Copy();
+}
 
 // A visible top-level window of the framework, white like the program's
-// windows, recording the commands it receives.
+// windows, recording the commands and category selections it receives.
 class TestHost : public ui::Window {
  public:
   std::vector<std::pair<int, int>> commands;  // (id, code)
@@ -110,24 +126,32 @@ class TestHost : public ui::Window {
     return true;
   }
   HFONT Font() const { return font_.Get(); }
+  // A child control of a system class, with the host's font.
+  HWND AddControl(const wchar_t* cls, const std::string& text, DWORD style, RECT r, int id) {
+    HWND h = ::CreateWindowExW(0, cls, platform::Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                               r.left, r.top, r.right - r.left, r.bottom - r.top, Handle(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    return h;
+  }
 
  protected:
   bool OnMessage(const ui::Message& m, LRESULT& result) override {
     switch (m.message) {
       case WM_COMMAND:
         commands.emplace_back(LOWORD(m.wParam), HIWORD(m.wParam));
-        result = 0;
-        return true;
+        break;
       case WM_USER + 2:
         categorySelections.emplace_back(m.wParam, m.lParam);
-        result = 0;
-        return true;
+        break;
       case WM_GETFONT:
         result = reinterpret_cast<LRESULT>(font_.Get());
         return true;
       default:
         return false;
     }
+    result = 0;
+    return true;
   }
 
  private:

@@ -6,15 +6,14 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "control_test_support.h"
-#include "platform/win32/wide.h"
 
 namespace dockline::controls {
 namespace {
 
 using testing::Canvas;
-using testing::TestHost;
 
 constexpr int kWidth = 200;
 constexpr int kHeight = 20;
@@ -23,54 +22,46 @@ class TextProgressBarTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(host.Open());
-    HWND raw = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 10, 10, kWidth, kHeight,
-                                 host.Handle(), reinterpret_cast<HMENU>(1030), nullptr, nullptr);
-    ASSERT_TRUE(bar.Attach(raw));
+    ASSERT_TRUE(bar.Attach(host.AddControl(PROGRESS_CLASSW, "", 0, RECT{10, 10, 10 + kWidth, 10 + kHeight}, 1030)));
     ::UpdateWindow(host.Handle());
     bar.SetPos(0);  // the first position after attaching always draws
     ::ValidateRect(bar.Handle(), nullptr);
   }
   bool RepaintPending() const { return ::GetUpdateRect(bar.Handle(), nullptr, FALSE) != FALSE; }
-  int Requests() const { return bar.RepaintRequests(); }
+  void SetText(const wchar_t* text) { ::SendMessageW(bar.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
 
-  TestHost host;
+  testing::TestHost host;
   TextProgressBar bar;
 };
 
-TEST_F(TextProgressBarTest, EmptyAndFullBarsWithTheirPercentages) {
-  Canvas empty(kWidth, kHeight);
-  empty.Print(bar.Handle());
-  EXPECT_EQ(bar.BackgroundColour(), empty.At(0, 0));
-  EXPECT_EQ(bar.BackgroundColour(), empty.At(kWidth - 1, kHeight - 1));
-  EXPECT_GT(empty.Count(bar.BarColour(), empty.All()), 0);  // "0%" in the highlight colour
-
-  bar.SetPos(100);
-  Canvas full(kWidth, kHeight);
-  full.Print(bar.Handle());
-  EXPECT_EQ(bar.BarColour(), full.At(0, 0));
-  EXPECT_EQ(bar.BarColour(), full.At(kWidth - 1, kHeight - 1));
-  EXPECT_GT(full.Count(bar.BackgroundColour(), full.All()), 0);  // "100%" in the window colour
-}
-
-// At half range the caption is split where the bar ends: over the bar it is in
-// the window colour, over the rest in the highlight colour.
-TEST_F(TextProgressBarTest, CaptionIsSplitAtTheEndOfTheBar) {
-  for (const char* caption : {"", "正在下载 歌曲.mp3"}) {
-    SCOPED_TRACE(caption);
-    ::SetWindowTextW(bar.Handle(), platform::Wide(caption).c_str());
-    bar.SetRange(0, 10);
-    bar.SetPos(5);
-    Canvas canvas(kWidth, kHeight);
-    canvas.Print(bar.Handle());
-    const int middle = kWidth / 2;
-    EXPECT_EQ(bar.BarColour(), canvas.At(0, 0));
-    EXPECT_EQ(bar.BarColour(), canvas.At(middle - 1, 0));
-    EXPECT_EQ(bar.BackgroundColour(), canvas.At(middle, 0));
-    const RECT overBar{0, 0, middle, kHeight};
-    const RECT overRest{middle, 0, kWidth, kHeight};
-    EXPECT_GT(canvas.Count(bar.BackgroundColour(), overBar), 0);
-    EXPECT_GT(canvas.Count(bar.BarColour(), overRest), 0);
+// The caption (percentage or text) is split where the bar ends: over the bar
+// in the window colour, over the rest in the highlight colour.
+TEST_F(TextProgressBarTest, BarAndCaptionColoursSplitWhereTheBarEnds) {
+  const COLORREF done = ::GetSysColor(COLOR_HIGHLIGHT), rest = ::GetSysColor(COLOR_WINDOW);
+  bar.SetRange(0, 10);
+  std::vector<int> emptyBarInk;  // "0%" or the caption, which replaces it
+  for (const wchar_t* caption : {L"", L"正在下载 歌曲.mp3"}) {
+    SetText(caption);
+    for (int pos : {0, 5, 10}) {
+      SCOPED_TRACE(::testing::Message() << "position " << pos << " caption length " << wcslen(caption));
+      bar.SetPos(pos);
+      Canvas canvas(kWidth, kHeight);
+      canvas.Print(bar.Handle());
+      const int split = kWidth * pos / 10;
+      if (pos == 0) emptyBarInk.push_back(canvas.Count(done, canvas.All()));
+      if (split > 0) {
+        EXPECT_EQ(done, canvas.At(0, 0));
+        EXPECT_EQ(done, canvas.At(split - 1, kHeight - 1));
+        EXPECT_GT(canvas.Count(rest, RECT{0, 0, split, kHeight}), 0);
+      }
+      if (split < kWidth) {
+        EXPECT_EQ(rest, canvas.At(split, 0));
+        EXPECT_EQ(rest, canvas.At(kWidth - 1, kHeight - 1));
+        EXPECT_GT(canvas.Count(done, RECT{split, 0, kWidth, kHeight}), 0);
+      }
+    }
   }
+  EXPECT_NE(emptyBarInk[0], emptyBarInk[1]);
 }
 
 TEST_F(TextProgressBarTest, LowerEqualToUpperDrawsNothingButStillStoresThePosition) {
@@ -80,17 +71,15 @@ TEST_F(TextProgressBarTest, LowerEqualToUpperDrawsNothingButStillStoresThePositi
   Canvas canvas(kWidth, kHeight);
   canvas.Print(bar.Handle());
   EXPECT_EQ(kWidth * kHeight, canvas.Count(testing::kMarker, canvas.All()));
-  // A real paint is completed all the same.
   ::InvalidateRect(bar.Handle(), nullptr, TRUE);
   ::UpdateWindow(bar.Handle());
-  EXPECT_FALSE(RepaintPending());
+  EXPECT_FALSE(RepaintPending());  // the paint is completed all the same
 }
 
 TEST_F(TextProgressBarTest, SetPosAnswersThePreviousPositionOrMinusOneWithoutAWindow) {
   TextProgressBar detached;
   EXPECT_EQ(-1, detached.SetPos(5));
   EXPECT_EQ(0, detached.Pos());  // nothing stored
-
   EXPECT_EQ(0, bar.SetPos(10));
   EXPECT_EQ(10, bar.SetPos(20));
   bar.SetStep(5);
@@ -98,30 +87,23 @@ TEST_F(TextProgressBarTest, SetPosAnswersThePreviousPositionOrMinusOneWithoutAWi
   EXPECT_EQ(25, bar.Pos());
 }
 
-TEST_F(TextProgressBarTest, RepaintIsRequestedOnlyWhenTheBarWidthChanges) {
+TEST_F(TextProgressBarTest, RepaintIsRequestedOnlyWhenTheBarWidthChangesOrAfterAResize) {
   bar.SetRange(0, 1000);  // 5 positions per pixel
-  const int before = Requests();
-  bar.SetPos(1);
-  bar.SetPos(2);
-  bar.SetPos(4);
-  EXPECT_EQ(before, Requests());
+  const int before = bar.RepaintRequests();
+  for (int pos : {1, 2, 4}) bar.SetPos(pos);
+  EXPECT_EQ(before, bar.RepaintRequests());
   EXPECT_FALSE(RepaintPending());
   bar.SetPos(5);  // one pixel
-  EXPECT_EQ(before + 1, Requests());
+  EXPECT_EQ(before + 1, bar.RepaintRequests());
   EXPECT_TRUE(RepaintPending());
   ::ValidateRect(bar.Handle(), nullptr);
   bar.SetPos(5);  // the same value twice: at most one repaint
-  EXPECT_EQ(before + 1, Requests());
   EXPECT_FALSE(RepaintPending());
-}
 
-TEST_F(TextProgressBarTest, AResizeMakesTheNextSetPosRepaint) {
-  bar.SetPos(50);
-  const int before = Requests();
   ::SetWindowPos(bar.Handle(), nullptr, 0, 0, kWidth + 40, kHeight, SWP_NOMOVE | SWP_NOZORDER);
   ::ValidateRect(bar.Handle(), nullptr);
-  bar.SetPos(50);
-  EXPECT_EQ(before + 1, Requests());
+  bar.SetPos(5);
+  EXPECT_EQ(before + 2, bar.RepaintRequests());
   EXPECT_TRUE(RepaintPending());
 }
 
@@ -140,52 +122,33 @@ TEST_F(TextProgressBarTest, WorkerDrivesTheBarWhileTheUiThreadIsBlocked) {
   EXPECT_FALSE(RepaintPending());
 }
 
-TEST_F(TextProgressBarTest, WindowTextReplacesThePercentageUntilItIsEmptied) {
-  bar.SetPos(50);
-  ::SetWindowTextW(bar.Handle(), L"正在下载");
+TEST_F(TextProgressBarTest, WindowTextReplacesThePercentageUntilEmptiedAndComesBackInWholeCharacters) {
+  SetText(L"正在下载");
   EXPECT_EQ("正在下载", bar.Caption());
   EXPECT_TRUE(RepaintPending());
   ::ValidateRect(bar.Handle(), nullptr);
-  ::SetWindowTextW(bar.Handle(), L"正在下载");  // unchanged: no repaint
+  SetText(L"正在下载");  // unchanged: no repaint
   EXPECT_FALSE(RepaintPending());
-
-  Canvas withCaption(kWidth, kHeight);
-  withCaption.Print(bar.Handle());
-  ::SetWindowTextW(bar.Handle(), L"");
+  SetText(L"");
   EXPECT_EQ("", bar.Caption());
   EXPECT_TRUE(RepaintPending());
-  Canvas withPercentage(kWidth, kHeight);
-  withPercentage.Print(bar.Handle());
-  // Different texts, different ink.
-  const RECT all = withCaption.All();
-  EXPECT_NE(withCaption.Count(bar.BarColour(), all), withPercentage.Count(bar.BarColour(), all));
-
-  ::SetWindowTextW(bar.Handle(), L"x");
-  ::SendMessageW(bar.Handle(), WM_SETTEXT, 0, 0);  // no text at all clears the caption too
+  SetText(L"x");
+  SetText(nullptr);  // no text at all clears the caption too
   EXPECT_EQ("", bar.Caption());
-}
 
-TEST_F(TextProgressBarTest, GetTextCopiesWholeCharactersAndAlwaysTerminates) {
-  ::SetWindowTextW(bar.Handle(), L"正在下载");
+  SetText(L"a\U0001F600b");  // the middle character is two UTF-16 units
   wchar_t buffer[8];
   std::fill(std::begin(buffer), std::end(buffer), L'#');
-  EXPECT_EQ(2, ::SendMessageW(bar.Handle(), WM_GETTEXT, 3, reinterpret_cast<LPARAM>(buffer)));
-  EXPECT_STREQ(L"正在", buffer);
-  EXPECT_EQ(L'#', buffer[3]);  // nothing written past the given size
-
-  EXPECT_EQ(4, ::SendMessageW(bar.Handle(), WM_GETTEXT, 8, reinterpret_cast<LPARAM>(buffer)));
-  EXPECT_STREQ(L"正在下载", buffer);
-  EXPECT_EQ(4, ::SendMessageW(bar.Handle(), WM_GETTEXTLENGTH, 0, 0));
-
-  // A character outside the basic plane is two UTF-16 units: never halved.
-  ::SetWindowTextW(bar.Handle(), L"a\U0001F600b");
-  EXPECT_EQ(1, ::SendMessageW(bar.Handle(), WM_GETTEXT, 3, reinterpret_cast<LPARAM>(buffer)));
+  auto get = [&](int size) { return ::SendMessageW(bar.Handle(), WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer)); };
+  EXPECT_EQ(1, get(3));  // never half a character
   EXPECT_STREQ(L"a", buffer);
-  EXPECT_EQ(3, ::SendMessageW(bar.Handle(), WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buffer)));
+  EXPECT_EQ(L'#', buffer[3]);  // nothing written past the given size
+  EXPECT_EQ(3, get(4));  // and always terminated
   EXPECT_STREQ(L"a\U0001F600", buffer);
-
+  EXPECT_EQ(4, get(8));
+  EXPECT_EQ(4, ::SendMessageW(bar.Handle(), WM_GETTEXTLENGTH, 0, 0));
+  EXPECT_EQ(0, get(0));
   EXPECT_EQ(0, ::SendMessageW(bar.Handle(), WM_GETTEXT, 8, 0));
-  EXPECT_EQ(0, ::SendMessageW(bar.Handle(), WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)));
 }
 
 TEST(MemoryDCTest, DrawingLandsOnTheTargetOnlyWhenItGoes) {

@@ -2,18 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "control_test_support.h"
 
 namespace dockline::download {
 namespace {
 
 using testing::Canvas;
-using testing::TestHost;
+
+constexpr COLORREF kBackground = RGB(206, 207, 214);
 
 // What the popup shows on screen now, read from its window without letting
 // the thread handle a single message.
-std::unique_ptr<Canvas> Snapshot(HWND popup) {
-  RECT client{};
+std::unique_ptr<Canvas> Snapshot(HWND popup, RECT& client) {
   ::GetClientRect(popup, &client);
   auto canvas = std::make_unique<Canvas>(client.right, client.bottom);
   ui::ClientDC dc(popup);
@@ -24,49 +26,44 @@ std::unique_ptr<Canvas> Snapshot(HWND popup) {
 class WaitPopupTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(owner.Open(609, 530)); }
-  TestHost owner;
+  testing::TestHost owner;
 };
 
-TEST_F(WaitPopupTest, SitsAtAFixedOffsetFromTheOwnerWhereverTheOwnerIs) {
+TEST_F(WaitPopupTest, SitsAt125By200FromTheOwnerWhereverTheOwnerIs) {
   for (POINT at : {POINT{40, 40}, POINT{300, 120}}) {
     ::SetWindowPos(owner.Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     WaitPopup popup(owner.Handle());
     ASSERT_TRUE(popup.IsOpen());
     RECT r{};
     ::GetWindowRect(popup.Handle(), &r);
-    EXPECT_EQ(at.x + WaitPopup::kOffsetX, r.left);
-    EXPECT_EQ(at.y + WaitPopup::kOffsetY, r.top);
+    EXPECT_EQ(at.x + 125, r.left);
+    EXPECT_EQ(at.y + 200, r.top);
     EXPECT_EQ(owner.Handle(), ::GetWindow(popup.Handle(), GW_OWNER));
     EXPECT_TRUE(::IsWindowVisible(popup.Handle()));
   }
+  EXPECT_TRUE(WaitPopup(nullptr).IsOpen());
 }
 
-TEST_F(WaitPopupTest, TextIsOnScreenWithoutTheThreadHandlingMessages) {
+TEST_F(WaitPopupTest, TextIsOnScreenCentredTenPixelsRightWithoutTheThreadHandlingMessages) {
   WaitPopup popup(owner.Handle());
-  ASSERT_TRUE(popup.IsOpen());
-  EXPECT_EQ(WaitPopup::kReadingText, popup.Message());
-  auto reading = Snapshot(popup.Handle());
-  EXPECT_EQ(WaitPopup::kBackground, reading->At(1, 1));
-  const RECT all = reading->All();
-  const int readingInk = reading->Count(testing::IsDark, all);
-  EXPECT_GT(readingInk, 20);
-
-  popup.SetText("正在删除，请稍候");
-  auto deleting = Snapshot(popup.Handle());
-  EXPECT_EQ(WaitPopup::kBackground, deleting->At(1, 1));
-  const int deletingInk = deleting->Count(testing::IsDark, all);
-  EXPECT_GT(deletingInk, 20);
-  EXPECT_NE(readingInk, deletingInk);  // the old text is gone, not drawn over
-}
-
-TEST_F(WaitPopupTest, TextIsCentredTenPixelsRightOfTheMiddle) {
-  WaitPopup popup(owner.Handle());
-  popup.SetText("数据");
-  auto shot = Snapshot(popup.Handle());
-  const auto ink = shot->Bounds(testing::IsDark, shot->All());
-  ASSERT_TRUE(ink.has_value());
-  EXPECT_NEAR(shot->Width() / 2 + 10, (ink->left + ink->right) / 2, 2);
-  EXPECT_NEAR(shot->Height() / 2, (ink->top + ink->bottom) / 2, 3);
+  EXPECT_EQ("数据读取中，请稍候.....", popup.Message());
+  RECT client{};
+  int previousInk = 0;
+  std::optional<RECT> box;
+  for (const char* text : {"", "正在删除，请稍候", "数据"}) {
+    SCOPED_TRACE(text);
+    if (*text) popup.SetText(text);
+    auto shot = Snapshot(popup.Handle(), client);
+    EXPECT_EQ(kBackground, shot->At(1, 1));
+    const int ink = shot->Count(testing::IsDark, client);
+    EXPECT_GT(ink, 20);
+    EXPECT_NE(previousInk, ink);  // the old text is gone, not drawn over
+    previousInk = ink;
+    box = shot->Bounds(testing::IsDark, client);
+  }
+  ASSERT_TRUE(box.has_value());  // the last text is short enough not to be clipped
+  EXPECT_NEAR(client.right / 2 + 10, (box->left + box->right) / 2, 2);
+  EXPECT_NEAR(client.bottom / 2, (box->top + box->bottom) / 2, 3);
 }
 
 TEST_F(WaitPopupTest, AnswersColourRequestsWithItsBrushAndATransparentBackground) {
@@ -77,33 +74,21 @@ TEST_F(WaitPopupTest, AnswersColourRequestsWithItsBrushAndATransparentBackground
       ::SendMessageW(popup.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()), 0));
   LOGBRUSH lb{};
   ASSERT_TRUE(::GetObjectW(brush, sizeof lb, &lb));
-  EXPECT_EQ(WaitPopup::kBackground, lb.lbColor);
+  EXPECT_EQ(kBackground, lb.lbColor);
   EXPECT_EQ(TRANSPARENT, ::GetBkMode(canvas.Dc()));
 }
 
-TEST_F(WaitPopupTest, GoesAwayWithItsOwnerObjectOnEveryPath) {
-  HWND shown = nullptr;
-  HWND hidden = nullptr;
-  auto operation = [&](bool fail) {
-    WaitPopup popup(owner.Handle());
-    shown = popup.Handle();
-    if (fail) {
-      popup.Hide();
-      hidden = popup.Handle();
-      EXPECT_FALSE(::IsWindowVisible(hidden));
-      return false;
+TEST_F(WaitPopupTest, GoesAwayWithItsObjectShownOrHidden) {
+  for (bool hide : {false, true}) {
+    HWND window = nullptr;
+    {
+      WaitPopup popup(owner.Handle());
+      window = popup.Handle();
+      if (hide) popup.Hide();
+      EXPECT_EQ(!hide, ::IsWindowVisible(window) != FALSE);
     }
-    return true;
-  };
-  operation(false);
-  EXPECT_FALSE(::IsWindow(shown));
-  operation(true);
-  EXPECT_FALSE(::IsWindow(hidden));
-}
-
-TEST_F(WaitPopupTest, WithoutAnOwnerItStillOpens) {
-  WaitPopup popup(nullptr);
-  EXPECT_TRUE(popup.IsOpen());
+    EXPECT_FALSE(::IsWindow(window));
+  }
 }
 
 }  // namespace

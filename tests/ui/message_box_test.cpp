@@ -6,119 +6,84 @@
 #include <string>
 #include <thread>
 
-#include "platform/win32/wide.h"
+#include "ui/ui_test_support.h"
 #include "ui/window.h"
-#include "ui_test_support.h"
 
 namespace dockline::ui {
 namespace {
 
-// What the box looked like when the timer found it.
+// What the last box looked like when the timer found it; written by the
+// thread showing the box, read after that thread is done with it.
 struct SeenBox {
-  std::string caption;
-  std::string text;
+  std::string caption, text;
   HWND owner = nullptr;
   DWORD thread = 0;
-};
-thread_local SeenBox tSeen;
-thread_local WPARAM tAnswer = IDOK;
-
-BOOL CALLBACK FindBox(HWND hwnd, LPARAM found) {
-  wchar_t cls[32] = {};
-  ::GetClassNameW(hwnd, cls, 32);
-  if (std::wstring(cls) == L"#32770" && ::IsWindowVisible(hwnd)) {
-    *reinterpret_cast<HWND*>(found) = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
+} gSeen;
+WPARAM gAnswer = IDOK;
 
 // Runs inside the message box's own loop: note what it shows, then answer.
 void CALLBACK AnswerBox(HWND, UINT, UINT_PTR id, DWORD) {
-  HWND box = nullptr;
-  ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+  HWND box = nullptr;  // the visible dialog-class window of this thread
+  while ((box = ::FindWindowExW(nullptr, box, L"#32770", nullptr)) &&
+         (!::IsWindowVisible(box) || ::GetWindowThreadProcessId(box, nullptr) != ::GetCurrentThreadId())) {
+  }
   if (!box) return;
   ::KillTimer(nullptr, id);
-  tSeen.caption = WindowTextUtf8(box);
-  tSeen.text = WindowTextUtf8(::GetDlgItem(box, 0xFFFF));
-  tSeen.owner = ::GetWindow(box, GW_OWNER);
-  tSeen.thread = ::GetWindowThreadProcessId(box, nullptr);
-  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(tAnswer, BN_CLICKED), 0);
+  gSeen = {WindowTextUtf8(box), WindowTextUtf8(::GetDlgItem(box, 0xFFFF)), ::GetWindow(box, GW_OWNER),
+           ::GetWindowThreadProcessId(box, nullptr)};
+  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(gAnswer, BN_CLICKED), 0);
 }
 
+// Answers the next box the calling thread shows.
 void AnswerNextBox(WPARAM answer) {
-  tSeen = {};
-  tAnswer = answer;
+  gSeen = {};
+  gAnswer = answer;
   ::SetTimer(nullptr, 0, 20, &AnswerBox);
 }
 
-class Owner : public Window {
- public:
-  bool Open() {
-    RegisterWindowClass(L"DocklineBoxOwner");
-    return Create(L"DocklineBoxOwner", "owner", WS_OVERLAPPEDWINDOW, 0, RECT{0, 0, 200, 100}, nullptr);
-  }
-};
-
 TEST(MessageBoxes, ApplicationBoxIsCaptionedWithTheProgramNameAndOwnedByTheMainWindow) {
-  EXPECT_EQ("test_ui", ApplicationName());
-  Owner main;
-  ASSERT_TRUE(main.Open());
+  RegisterWindowClass(L"DocklineBoxOwner");
+  Window main;
+  ASSERT_TRUE(main.Create(L"DocklineBoxOwner", "main", WS_OVERLAPPEDWINDOW, 0, RECT{0, 0, 200, 100}, nullptr));
   SetMainWindow(main.Handle());
   AnswerNextBox(IDOK);
   EXPECT_EQ(IDOK, AppMessageBox("设备已连接"));
-  EXPECT_EQ("test_ui", tSeen.caption);
-  EXPECT_EQ("设备已连接", tSeen.text);
-  EXPECT_EQ(main.Handle(), tSeen.owner);
+  EXPECT_EQ("test_ui", gSeen.caption);  // the executable's base name
+  EXPECT_EQ("设备已连接", gSeen.text);
+  EXPECT_EQ(main.Handle(), gSeen.owner);
+
+  AnswerNextBox(IDNO);
+  EXPECT_EQ(IDNO, WindowMessageBox(main.Handle(), "你确定要关闭下载软件吗？", "提示", MB_YESNO));
+  EXPECT_EQ("提示", gSeen.caption);
 
   main.Destroy();  // a main window that is gone owns nothing
   AnswerNextBox(IDOK);
   AppMessageBox("x");
-  EXPECT_EQ(nullptr, tSeen.owner);
+  EXPECT_EQ(nullptr, gSeen.owner);
   SetMainWindow(nullptr);
 }
 
-TEST(MessageBoxes, WindowBoxHasTheGivenOwnerCaptionAndButtons) {
-  Owner owner;
-  ASSERT_TRUE(owner.Open());
-  AnswerNextBox(IDNO);
-  EXPECT_EQ(IDNO, WindowMessageBox(owner.Handle(), "你确定要关闭下载软件吗？", "提示", MB_YESNO));
-  EXPECT_EQ("提示", tSeen.caption);
-  EXPECT_EQ("你确定要关闭下载软件吗？", tSeen.text);
-  EXPECT_EQ(owner.Handle(), tSeen.owner);
-}
-
-TEST(MessageBoxNotifierTest, WorkerMessageIsShownByTheUiThread) {
-  UiDispatcher dispatcher;
-  MessageBoxNotifier notifier(dispatcher.Poster());
-  std::atomic<bool> done{false};
-  AnswerNextBox(IDOK);  // the timer belongs to this (the UI) thread
-  std::thread worker([&] {
-    notifier.ShowMessage("下载完毕");
-    done = true;
-  });
-  ASSERT_TRUE(dockline::testing::PumpUntil([&] { return done.load(); }));
-  worker.join();
-  EXPECT_EQ("下载完毕", tSeen.text);
-  EXPECT_EQ(::GetCurrentThreadId(), tSeen.thread);
-}
-
-TEST(MessageBoxNotifierTest, AfterShutdownTheWorkerShowsTheBoxItselfWithoutOwner) {
-  UiDispatcher dispatcher;
-  MessageBoxNotifier notifier(dispatcher.Poster());
-  dispatcher.Stop();
-  SeenBox seen;
-  DWORD workerId = 0;
-  std::thread worker([&] {
-    workerId = ::GetCurrentThreadId();
-    AnswerNextBox(IDOK);  // a timer of the worker's own
-    notifier.ShowMessage("磁盘已满");
-    seen = tSeen;
-  });
-  worker.join();
-  EXPECT_EQ("磁盘已满", seen.text);
-  EXPECT_EQ(workerId, seen.thread);
-  EXPECT_EQ(nullptr, seen.owner);
+TEST(MessageBoxNotifierTest, WorkerMessageIsShownByTheUiThreadOrAfterShutdownByTheWorker) {
+  for (bool shutDown : {false, true}) {
+    SCOPED_TRACE(shutDown ? "after shutdown" : "UI thread running");
+    UiDispatcher dispatcher;
+    MessageBoxNotifier notifier(dispatcher.Poster());
+    if (shutDown) dispatcher.Stop();
+    else AnswerNextBox(IDOK);  // a timer of this, the UI, thread
+    std::atomic<bool> done{false};
+    DWORD workerId = 0;
+    std::thread worker([&] {
+      workerId = ::GetCurrentThreadId();
+      if (shutDown) AnswerNextBox(IDOK);  // a timer of the worker's own
+      notifier.ShowMessage("下载完毕");
+      done = true;
+    });
+    ASSERT_TRUE(testing::PumpUntil([&] { return done.load(); }));
+    worker.join();
+    EXPECT_EQ("下载完毕", gSeen.text);
+    EXPECT_EQ(shutDown ? workerId : ::GetCurrentThreadId(), gSeen.thread);
+    EXPECT_TRUE(!shutDown || gSeen.owner == nullptr);
+  }
 }
 
 }  // namespace
