@@ -1,28 +1,31 @@
 #pragma once
-// A folder of its own for each test, under the temporary folder and with a
-// Chinese name, so that every file call also proves it takes such names.
+// Helpers of the download tests: GBK text from UTF-8, a Notifier that records
+// what the user would have been shown, and a folder of its own for each test,
+// under the temporary folder and with a Chinese name, so that every file call
+// also proves it takes such names.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-#include "platform/win32/wide.h"
-#else
-#include <unistd.h>
-#endif
+#include "platform/notifier.h"
+#include "text/encoding.h"
 
 namespace dockline::download::testing {
 
+inline std::string G(std::string_view utf8) { return text::Utf8ToGbk(utf8); }
+
+class RecordingNotifier : public platform::Notifier {
+ public:
+  void ShowMessage(std::string_view utf8) override { messages.emplace_back(utf8); }
+  std::vector<std::string> messages;
+};
+
 class ScratchFolder : public ::testing::Test {
  protected:
-  ScratchFolder()
-      : dir_(platform::TempFolder() + "dockline-下载-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
   void SetUp() override {
     Wipe();
     ASSERT_TRUE(platform::MakeDirectory(dir_)) << platform::ErrorText(platform::LastError());
@@ -37,28 +40,15 @@ class ScratchFolder : public ::testing::Test {
   static void Write(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(platform::WriteWholeFile(path, bytes.data(), bytes.size()));
   }
-  std::vector<std::string> Listing() const {
-    std::vector<std::string> names;
-    for (const auto& f : platform::FindFiles(Path("*"))) names.push_back(f.name);
-    return names;
-  }
+  std::size_t FileCount() const { return platform::FindFiles(Path("*")).size(); }
 
  private:
-  static void RemoveFolder(const std::string& dir) {
-#ifdef _WIN32
-    RemoveDirectoryW(platform::Wide(dir).c_str());
-#else
-    ::rmdir(dir.c_str());
-#endif
+  void Wipe() const {
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(std::u8string(dir_.begin(), dir_.end())), ec);
   }
-  void Wipe() {
-    for (const auto& f : platform::FindFiles(Path("*"))) {
-      if (f.directory) RemoveFolder(Path(f.name));
-      else platform::RemoveFile(Path(f.name));
-    }
-    RemoveFolder(dir_);
-  }
-  std::string dir_;
+  const std::string dir_ = platform::TempFolder() + "dockline-下载-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
 };
 
 }  // namespace dockline::download::testing
