@@ -31,7 +31,8 @@ DevicePicture Decoded(const Bytes& bitmap) {
   return p;
 }
 
-Bytes File(int w, int h, std::initializer_list<std::uint8_t> rows) {
+// A picture file: magic, width, height, rows.
+Bytes Ych(int w, int h, std::initializer_list<std::uint8_t> rows) {
   Bytes b(kPictureMagic.begin(), kPictureMagic.end());
   for (int v : {w, h}) b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
   b.insert(b.end(), rows);
@@ -52,13 +53,13 @@ Bytes SmallBitmap() {
 }
 
 TEST(PictureFile, PacksRowsLeftmostPixelHighWithSpareBitsSet) {
-  EXPECT_EQ(Picture(FourGreys(1, 1, [](int, int) { return 3; })), File(1, 1, {0xFF}));
-  EXPECT_EQ(Picture(FourGreys(1, 1, [](int, int) { return 0; })), File(1, 1, {0x3F}));
+  EXPECT_EQ(Picture(FourGreys(1, 1, [](int, int) { return 3; })), Ych(1, 1, {0xFF}));
+  EXPECT_EQ(Picture(FourGreys(1, 1, [](int, int) { return 0; })), Ych(1, 1, {0x3F}));
   // Levels 0 1 2 3 0 over 3 3 3 3 3: five pixels take two bytes a row.
   EXPECT_EQ(Picture(FourGreys(5, 2, [](int x, int y) { return y == 0 ? x % 4 : 3; })),
-            File(5, 2, {0x1B, 0x3F, 0xFF, 0xFF}));
-  EXPECT_EQ(Picture(FourGreys(7, 0, [](int, int) { return 0; })), File(7, 0, {}));
-  EXPECT_EQ(Picture(FourGreys(0, 3, [](int, int) { return 0; })), File(0, 3, {}));
+            Ych(5, 2, {0x1B, 0x3F, 0xFF, 0xFF}));
+  EXPECT_EQ(Picture(FourGreys(7, 0, [](int, int) { return 0; })), Ych(7, 0, {}));
+  EXPECT_EQ(Picture(FourGreys(0, 3, [](int, int) { return 0; })), Ych(0, 3, {}));
 }
 
 TEST(Greys, ThresholdsAndErrorDiffusion) {
@@ -188,7 +189,7 @@ TEST(Decoder, RoundTripsThroughTheFileAndThePreviewAndRefusesDamagedFiles) {
     EXPECT_EQ(Picture(EncodePreviewBitmap(p)), file);
   }
   // Files the decoder refuses.
-  const Bytes good = File(5, 2, {0x1B, 0x3F, 0xFF, 0xFF});
+  const Bytes good = Ych(5, 2, {0x1B, 0x3F, 0xFF, 0xFF});
   Bytes wrongMagic = good, longer = good;
   wrongMagic[3] = '7';
   longer.push_back(0);  // bytes after the last row are ignored
@@ -196,7 +197,7 @@ TEST(Decoder, RoundTripsThroughTheFileAndThePreviewAndRefusesDamagedFiles) {
   for (const auto& [bytes, defect] : std::vector<std::pair<Bytes, PictureDefect>>{
            {wrongMagic, NotAPicture}, {Bytes(good.begin(), good.begin() + 10), NotAPicture},
            {Bytes(good.begin(), good.begin() + 13), Truncated}, {Bytes(good.begin(), good.end() - 1), Truncated},
-           {File(321, 1, {}), BadSize}, {File(1, 241, {}), BadSize}, {longer, None}})
+           {Ych(321, 1, {}), BadSize}, {Ych(1, 241, {}), BadSize}, {longer, None}})
     EXPECT_EQ(DecodePicture(bytes, back), defect) << bytes.size() << " bytes";
 }
 

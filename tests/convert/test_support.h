@@ -95,9 +95,7 @@ class ScratchTest : public ::testing::Test {
   RecordingNotifier notifier;
 };
 
-inline bool WriteText(const std::string& path, std::string_view bytes) {
-  return platform::WriteWholeFile(path, bytes.data(), bytes.size());
-}
+inline bool WriteText(const std::string& path, std::string_view b) { return platform::WriteWholeFile(path, b.data(), b.size()); }
 
 inline std::string ReadText(const std::string& path) {
   platform::Bytes b;
