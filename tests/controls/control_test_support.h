@@ -8,11 +8,9 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
-#include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/win32/wide.h"
 #include "ui/handles.h"
 #include "ui/ui_test_support.h"
 #include "ui/window.h"
@@ -20,11 +18,6 @@
 namespace dockline::testing {
 
 inline constexpr COLORREF kMarker = RGB(1, 2, 3);  // "nothing drawn here"
-
-inline std::string ColourText(COLORREF c) {
-  return "RGB(" + std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
-         std::to_string(GetBValue(c)) + ")";
-}
 
 // Text ink: clearly darker than any face the controls paint (antialiased
 // glyph pixels of thin strokes are mid grey, not black).
@@ -41,8 +34,6 @@ class Canvas {
     Fill(All(), fill);
   }
   ~Canvas() { ::SelectObject(dc_.Get(), previous_); }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
 
   HDC Dc() const { return dc_.Get(); }
   RECT All() const { return RECT{0, 0, width_, height_}; }
@@ -126,14 +117,6 @@ class TestHost : public ui::Window {
     return true;
   }
   HFONT Font() const { return font_.Get(); }
-  // A child control of a system class, with the host's font.
-  HWND AddControl(const wchar_t* cls, const std::string& text, DWORD style, RECT r, int id) {
-    HWND h = ::CreateWindowExW(0, cls, platform::Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                               r.left, r.top, r.right - r.left, r.bottom - r.top, Handle(),
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-    return h;
-  }
 
  protected:
   bool OnMessage(const ui::Message& m, LRESULT& result) override {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "control_test_support.h"
+#include "platform/win32/wide.h"
 
 namespace dockline::controls {
 namespace {

@@ -22,7 +22,8 @@ class TextProgressBarTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(host.Open());
-    ASSERT_TRUE(bar.Attach(host.AddControl(PROGRESS_CLASSW, "", 0, RECT{10, 10, 10 + kWidth, 10 + kHeight}, 1030)));
+    ASSERT_TRUE(bar.Attach(::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 10, 10, kWidth, kHeight,
+                                              host.Handle(), nullptr, nullptr, nullptr)));
     ::UpdateWindow(host.Handle());
     bar.SetPos(0);  // the first position after attaching always draws
     ::ValidateRect(bar.Handle(), nullptr);

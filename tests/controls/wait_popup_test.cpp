@@ -66,18 +66,6 @@ TEST_F(WaitPopupTest, TextIsOnScreenCentredTenPixelsRightWithoutTheThreadHandlin
   EXPECT_NEAR(client.bottom / 2, (box->top + box->bottom) / 2, 3);
 }
 
-TEST_F(WaitPopupTest, AnswersColourRequestsWithItsBrushAndATransparentBackground) {
-  WaitPopup popup(owner.Handle());
-  Canvas canvas(4, 4);
-  ::SetBkMode(canvas.Dc(), OPAQUE);
-  const auto brush = reinterpret_cast<HBRUSH>(
-      ::SendMessageW(popup.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()), 0));
-  LOGBRUSH lb{};
-  ASSERT_TRUE(::GetObjectW(brush, sizeof lb, &lb));
-  EXPECT_EQ(kBackground, lb.lbColor);
-  EXPECT_EQ(TRANSPARENT, ::GetBkMode(canvas.Dc()));
-}
-
 TEST_F(WaitPopupTest, GoesAwayWithItsObjectShownOrHidden) {
   for (bool hide : {false, true}) {
     HWND window = nullptr;
