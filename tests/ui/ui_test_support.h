@@ -3,7 +3,6 @@
 // test dialogs (ui_test.rc includes this file for them).
 #define IDD_TEST_POPUP 9001
 #define IDD_TEST_PAGE 9002
-#define IDC_TEST_LABEL 501
 #define IDC_TEST_LIST 601
 #define IDC_TEST_COMBO 602
 #define IDC_TEST_CHECK 603
