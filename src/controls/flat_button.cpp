@@ -10,42 +10,6 @@
 
 namespace dockline::controls {
 
-const ui::Handler<FlatButton> FlatButton::kMessages[] = {
-    {WM_MOUSEMOVE, &FlatButton::OnMouseMove},
-    {WM_MOUSEHOVER, &FlatButton::OnMouseHover},
-    {WM_MOUSELEAVE, &FlatButton::OnMouseLeave},
-    {ui::Reflected(WM_DRAWITEM), &FlatButton::OnDrawItem},
-};
-
-bool FlatButton::OnMessage(const ui::Message& m, LRESULT& result) {
-  return ui::Dispatch(*this, kMessages, m, result) || Window::OnMessage(m, result);
-}
-
-void FlatButton::OnAttached() { MakeOwnerDraw(Handle()); }
-
-LRESULT FlatButton::OnMouseMove(const ui::Message& m) {
-  tracking_.OnMouseMove(Handle());
-  return Default(m);
-}
-
-LRESULT FlatButton::OnMouseHover(const ui::Message&) {
-  tracking_.OnHover();
-  Invalidate(true);
-  return 0;
-}
-
-LRESULT FlatButton::OnMouseLeave(const ui::Message&) {
-  tracking_.OnLeave();
-  Invalidate(false);
-  return 0;
-}
-
-LRESULT FlatButton::OnDrawItem(const ui::Message& m) {
-  const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(m.lParam);
-  Draw(dis->hDC, dis->rcItem, dis->itemState);
-  return TRUE;
-}
-
 COLORREF FlatButton::Shade(int i, bool hover, bool highlighted) {
   const int redGreen = 255 - (hover ? i / 4 : i / 3);
   int blue;
@@ -71,7 +35,7 @@ void FlatButton::Draw(HDC dc, const RECT& item, UINT itemState) {
   RECT inner = item;
   ::InflateRect(&inner, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
   DrawFace(dc, inner);
-  if (tracking_.Hover() || focused_) DrawHoverBorder(dc, inner);
+  if (Hover() || focused_) DrawHoverBorder(dc, inner);
 
   HFONT font = reinterpret_cast<HFONT>(::SendMessageW(Handle(), WM_GETFONT, 0, 0));
   ui::SelectGuard fontSel(dc, font);
@@ -92,7 +56,7 @@ void FlatButton::Draw(HDC dc, const RECT& item, UINT itemState) {
 
 void FlatButton::DrawFace(HDC dc, const RECT& inner) {
   std::array<ui::Brush, kShades> shades;
-  for (int i = 0; i < kShades; ++i) shades[i] = ui::Brush(::CreateSolidBrush(Shade(i, tracking_.Hover(), highlighted_)));
+  for (int i = 0; i < kShades; ++i) shades[i] = ui::Brush(::CreateSolidBrush(Shade(i, Hover(), highlighted_)));
 
   const int left = inner.left;
   const int top = inner.top;

@@ -6,12 +6,12 @@
 // buttons; the dialog keeps receiving their clicks.
 #include <windows.h>
 
-#include "controls/hover_tracking.h"
+#include "controls/hover_button.h"
 #include "ui/window.h"
 
 namespace dockline::controls {
 
-class FlatButton : public ui::Window {
+class FlatButton : public HoverButton {
  public:
   static constexpr COLORREF kFrame = RGB(232, 223, 236);
   static constexpr int kShades = 64;
@@ -19,14 +19,13 @@ class FlatButton : public ui::Window {
   // Shade i (0..63) of the gradient for the given flags.
   static COLORREF Shade(int i, bool hover, bool highlighted);
 
-  bool Hover() const { return tracking_.Hover(); }
-  bool Tracking() const { return tracking_.Tracking(); }
-  int TrackingRequests() const { return tracking_.Requests(); }
+  FlatButton() : HoverButton(/*eraseOnLeave=*/false) {}
+
   bool Focused() const { return focused_; }
   bool Highlighted() const { return highlighted_; }
 
   // The owner-draw routine, on any DC.
-  void Draw(HDC dc, const RECT& item, UINT itemState);
+  void Draw(HDC dc, const RECT& item, UINT itemState) override;
 
  protected:
   // Paints the gradient into the inner rectangle.
@@ -34,17 +33,7 @@ class FlatButton : public ui::Window {
   // Called while the button is hovered or focused; draws nothing here.
   virtual void DrawHoverBorder(HDC dc, const RECT& inner);
 
-  void OnAttached() override;
-  bool OnMessage(const ui::Message& m, LRESULT& result) override;
-
  private:
-  LRESULT OnMouseMove(const ui::Message& m);
-  LRESULT OnMouseHover(const ui::Message& m);
-  LRESULT OnMouseLeave(const ui::Message& m);
-  LRESULT OnDrawItem(const ui::Message& m);
-  static const ui::Handler<FlatButton> kMessages[];
-
-  HoverTracking tracking_;
   bool focused_ = false;
   bool highlighted_ = false;
 };

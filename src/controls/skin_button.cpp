@@ -8,25 +8,19 @@
 namespace dockline::controls {
 
 const ui::Handler<SkinButton> SkinButton::kMessages[] = {
-    {WM_MOUSEMOVE, &SkinButton::OnMouseMove},
-    {WM_MOUSEHOVER, &SkinButton::OnMouseHover},
-    {WM_MOUSELEAVE, &SkinButton::OnMouseLeave},
-    {ui::Reflected(WM_DRAWITEM), &SkinButton::OnDrawItem},
     {ui::Reflected(WM_COMMAND), BN_CLICKED, ui::kAny, &SkinButton::OnClicked},
 };
 
 bool SkinButton::OnMessage(const ui::Message& m, LRESULT& result) {
-  return ui::Dispatch(*this, kMessages, m, result) || Window::OnMessage(m, result);
+  return ui::Dispatch(*this, kMessages, m, result) || HoverButton::OnMessage(m, result);
 }
 
 SkinButton::SkinButton(const SidebarHost* host)
-    : host_(host), hoverPen_(::CreatePen(PS_INSIDEFRAME, 2, RGB(255, 255, 255))) {}
+    : HoverButton(/*eraseOnLeave=*/true), host_(host), hoverPen_(::CreatePen(PS_INSIDEFRAME, 2, RGB(255, 255, 255))) {}
 
 bool SkinButton::Create(std::string_view caption, const RECT& rect, HWND parent, int id) {
   return CreateControl(L"BUTTON", caption, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, rect, parent, id);
 }
-
-void SkinButton::OnAttached() { MakeOwnerDraw(Handle()); }
 
 void SkinButton::SetCaptionAndIcon(std::string_view caption, int bitmapId) {
   SetCaptionAndIcon(caption, bitmapId ? ui::LoadBitmapResource(bitmapId) : ui::Bitmap());
@@ -37,29 +31,6 @@ void SkinButton::SetCaptionAndIcon(std::string_view caption, ui::Bitmap icon) {
   SetText(caption);
   hasIcon_ = static_cast<bool>(icon);
   icon_ = std::move(icon);
-}
-
-LRESULT SkinButton::OnMouseMove(const ui::Message& m) {
-  tracking_.OnMouseMove(Handle());
-  return Default(m);
-}
-
-LRESULT SkinButton::OnMouseHover(const ui::Message&) {
-  tracking_.OnHover();
-  Invalidate(true);
-  return 0;
-}
-
-LRESULT SkinButton::OnMouseLeave(const ui::Message&) {
-  tracking_.OnLeave();
-  Invalidate(true);
-  return 0;
-}
-
-LRESULT SkinButton::OnDrawItem(const ui::Message& m) {
-  const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(m.lParam);
-  Draw(dis->hDC, dis->rcItem, dis->itemState);
-  return TRUE;
 }
 
 LRESULT SkinButton::OnClicked(const ui::Message&) {
@@ -82,7 +53,7 @@ void SkinButton::Draw(HDC dc, const RECT& item, UINT itemState) {
   ::InflateRect(&inner, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
 
   const int chosen = host_ ? host_->SelectedEntry() : SidebarHost::kNoEntry;
-  if (tracking_.Hover()) {
+  if (Hover()) {
     ui::FillSolidRect(dc, inner, kHoverFace);
     ui::SelectGuard pen(dc, hoverPen_.Get());
     ::MoveToEx(dc, inner.left, inner.top, nullptr);

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "controls/bitmap_button.h"
-#include "controls/hover_tracking.h"
+#include "controls/hover_button.h"
 #include "ui/handles.h"
 #include "ui/window.h"
 
@@ -40,7 +40,7 @@ class SidebarHost {
 // The category-selected message to the sidebar's host.
 inline constexpr UINT kCategorySelectedMessage = WM_USER + 2;
 
-class SkinButton : public ui::Window {
+class SkinButton : public HoverButton {
  public:
   static constexpr COLORREF kFrame = RGB(173, 227, 255);
   static constexpr COLORREF kHoverFace = RGB(255, 207, 132);
@@ -61,23 +61,15 @@ class SkinButton : public ui::Window {
 
   int CategoryIndex() const { return categoryIndex_; }
   bool HasIcon() const { return hasIcon_; }
-  bool Hover() const { return tracking_.Hover(); }
-  bool Tracking() const { return tracking_.Tracking(); }
-  int TrackingRequests() const { return tracking_.Requests(); }
   bool Focused() const { return focused_; }
 
   // The owner-draw routine, on any DC.
-  void Draw(HDC dc, const RECT& item, UINT itemState);
+  void Draw(HDC dc, const RECT& item, UINT itemState) override;
 
  protected:
-  void OnAttached() override;
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
 
  private:
-  LRESULT OnMouseMove(const ui::Message& m);
-  LRESULT OnMouseHover(const ui::Message& m);
-  LRESULT OnMouseLeave(const ui::Message& m);
-  LRESULT OnDrawItem(const ui::Message& m);
   LRESULT OnClicked(const ui::Message& m);
   static const ui::Handler<SkinButton> kMessages[];
 
@@ -86,7 +78,6 @@ class SkinButton : public ui::Window {
   bool hasIcon_ = false;
   ui::Bitmap icon_;
   ui::Pen hoverPen_;
-  HoverTracking tracking_;
   bool focused_ = false;
 };
 
