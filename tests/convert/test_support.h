@@ -16,6 +16,7 @@
 
 #include "platform/file_system.h"
 #include "platform/notifier.h"
+#include "support/scratch_folder.h"
 
 namespace dockline::convert::testutil {
 
@@ -69,29 +70,13 @@ inline Bytes BuildBitmap(const BitmapSpec& s, const std::function<std::uint32_t(
 
 inline std::array<std::uint8_t, 4> GreyEntry(std::uint8_t g, std::uint8_t spare = 0) { return {g, g, g, spare}; }
 
-class RecordingNotifier : public platform::Notifier {
- public:
-  void ShowMessage(std::string_view utf8) override { messages.emplace_back(utf8); }
-  std::vector<std::string> messages;
-};
+using dockline::testing::RecordingNotifier;
 
-// A fresh folder per test under the temporary folder, with a Chinese name so
-// that every path the tests use goes through the Unicode file APIs.
-class ScratchTest : public ::testing::Test {
+// A fresh folder per test with a Chinese name (see support/scratch_folder.h).
+class ScratchTest : public dockline::testing::ScratchFolder {
  protected:
-  void SetUp() override {
-    Remove();
-    ASSERT_TRUE(platform::MakeDirectory(dir));
-  }
-  void TearDown() override { Remove(); }
-  void Remove() const {
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::path(std::u8string(dir.begin(), dir.end())), ec);
-  }
-  std::string File(std::string_view name) const { return platform::JoinPath(dir, name); }
-
-  const std::string dir = platform::TempFolder() + "dockline转换-" +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::string File(std::string_view name) const { return Path(name); }
+  const std::string& dir = dir_;
   RecordingNotifier notifier;
 };
 

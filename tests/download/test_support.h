@@ -1,54 +1,22 @@
 #pragma once
-// Helpers of the download tests: GBK text from UTF-8, a Notifier that records
-// what the user would have been shown, and a folder of its own for each test,
-// under the temporary folder and with a Chinese name, so that every file call
-// also proves it takes such names.
+// Helpers of the download tests: GBK text from UTF-8, and the shared
+// recording notifier and scratch folder.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "platform/notifier.h"
+#include "support/scratch_folder.h"
 #include "text/encoding.h"
 
 namespace dockline::download::testing {
 
 inline std::string G(std::string_view utf8) { return text::Utf8ToGbk(utf8); }
 
-class RecordingNotifier : public platform::Notifier {
- public:
-  void ShowMessage(std::string_view utf8) override { messages.emplace_back(utf8); }
-  std::vector<std::string> messages;
-};
-
-class ScratchFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Wipe();
-    ASSERT_TRUE(platform::MakeDirectory(dir_)) << platform::ErrorText(platform::LastError());
-  }
-  void TearDown() override { Wipe(); }
-
-  std::string Path(const std::string& name) const { return platform::JoinPath(dir_, name); }
-  static std::string Read(const std::string& path) {
-    platform::Bytes b;
-    return platform::ReadWholeFile(path, b) ? std::string(b.begin(), b.end()) : "<unreadable>";
-  }
-  static void Write(const std::string& path, const std::string& bytes) {
-    ASSERT_TRUE(platform::WriteWholeFile(path, bytes.data(), bytes.size()));
-  }
-  std::size_t FileCount() const { return platform::FindFiles(Path("*")).size(); }
-
- private:
-  void Wipe() const {
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::path(std::u8string(dir_.begin(), dir_.end())), ec);
-  }
-  const std::string dir_ = platform::TempFolder() + "dockline-下载-" +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-};
+using dockline::testing::RecordingNotifier;
+using dockline::testing::ScratchFolder;
 
 }  // namespace dockline::download::testing

@@ -5,43 +5,12 @@
 
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-#include "platform/win32/wide.h"
-#else
-#include <unistd.h>
-#endif
+#include "support/scratch_folder.h"
 
 namespace dockline::platform {
 namespace {
 
-// A scratch folder under the temporary folder, with a Chinese name so that
-// every call is exercised with text the "A" functions would mangle.
-class ScratchFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = TempFolder() + "dockline-测试-" + info->name();
-    Wipe();
-    ASSERT_TRUE(MakeDirectory(dir_)) << ErrorText(LastError());
-  }
-  void TearDown() override { Wipe(); }
-  std::string Path(const std::string& name) const { return JoinPath(dir_, name); }
-  void Wipe() {
-    for (const auto& f : FindFiles(JoinPath(dir_, "*"))) {
-      ClearAttributes(Path(f.name));
-      RemoveFile(Path(f.name));
-    }
-#ifdef _WIN32
-    RemoveDirectoryW(Wide(dir_).c_str());
-#else
-    ::rmdir(dir_.c_str());
-#endif
-  }
-  std::string dir_;
-};
+using dockline::testing::ScratchFolder;
 
 TEST_F(ScratchFolder, WholeFilesRoundTripUnderUnicodeNames) {
   const std::string p = Path("电子图书.txt");
@@ -98,11 +67,6 @@ TEST_F(ScratchFolder, FindFilesMatchesWildcardsWithoutRegardToCase) {
   EXPECT_EQ(names, (std::vector<std::string>{"B.MP3", "a.mp3", "sub.mp3", "歌曲.mp3"}));
   for (const auto& f : found) EXPECT_EQ(f.directory, f.name == "sub.mp3") << f.name;
   EXPECT_TRUE(FindFiles(Path("*.txt")).empty());
-#ifndef _WIN32
-  ::rmdir(ToNativePath(Path("sub.mp3")).c_str());
-#else
-  RemoveDirectoryW(Wide(Path("sub.mp3")).c_str());
-#endif
 }
 
 TEST(Paths, SplitOnEitherSeparator) {

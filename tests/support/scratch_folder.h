@@ -1,0 +1,52 @@
+#pragma once
+// Shared by the portable suites: a Notifier that records what the user would
+// have been shown, and a fresh folder for each test under the temporary
+// folder. The folder's name is Chinese, so that every file call the tests
+// make also proves it takes such names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/notifier.h"
+
+namespace dockline::testing {
+
+class RecordingNotifier : public platform::Notifier {
+ public:
+  void ShowMessage(std::string_view utf8) override { messages.emplace_back(utf8); }
+  std::vector<std::string> messages;
+};
+
+class ScratchFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Wipe();
+    ASSERT_TRUE(platform::MakeDirectory(dir_)) << platform::ErrorText(platform::LastError());
+  }
+  void TearDown() override { Wipe(); }
+
+  std::string Path(std::string_view name) const { return platform::JoinPath(dir_, name); }
+  static std::string Read(const std::string& path) {
+    platform::Bytes b;
+    return platform::ReadWholeFile(path, b) ? std::string(b.begin(), b.end()) : "<unreadable>";
+  }
+  static void Write(const std::string& path, std::string_view bytes) {
+    ASSERT_TRUE(platform::WriteWholeFile(path, bytes.data(), bytes.size()));
+  }
+  std::size_t FileCount() const { return platform::FindFiles(Path("*")).size(); }
+
+  const std::string dir_ = platform::TempFolder() + "dockline-测试-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+
+ private:
+  void Wipe() const {
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(std::u8string(dir_.begin(), dir_.end())), ec);
+  }
+};
+
+}  // namespace dockline::testing
