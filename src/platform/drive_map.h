@@ -25,7 +25,7 @@ struct MappedDrive {
 void SetDriveMap(std::vector<MappedDrive> drives);
 std::vector<MappedDrive> GetDriveMap();
 // Parses the DOCKLINE_DRIVES syntax above; std::nullopt on a malformed entry.
-std::optional<std::vector<MappedDrive>> ParseDriveMap(const std::string& spec);
+std::optional<std::vector<MappedDrive>> ParseDriveMap(const std::string& mapText);
 // A Windows-style path turned into a POSIX one through the map; paths with no
 // mapped letter are returned with their separators unchanged.
 std::string ToNativePath(const std::string& path);

@@ -81,9 +81,9 @@ void SetDriveMap(std::vector<MappedDrive> drives) {
 
 std::vector<MappedDrive> GetDriveMap() { return SnapshotMap(); }
 
-std::optional<std::vector<MappedDrive>> ParseDriveMap(const std::string& spec) {
+std::optional<std::vector<MappedDrive>> ParseDriveMap(const std::string& mapText) {
   std::vector<MappedDrive> out;
-  for (const auto& entry : Split(spec, ';')) {
+  for (const auto& entry : Split(mapText, ';')) {
     if (entry.empty()) continue;
     if (entry.size() < 3 || entry[1] != '=') return std::nullopt;
     MappedDrive d;
