@@ -67,7 +67,12 @@ MainDialog::MainDialog(ui::UiPoster ui)
       ui_(std::move(ui)),
       background_(::CreateSolidBrush(kWhite)),
       icon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXICON))),
-      smallIcon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXSMICON))) {
+      smallIcon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXSMICON))),
+      titleStrip_(ui::LoadBitmapResource(IDB_TITLE_STRIP)) {
+  for (int i = 0; i < 4; ++i) {
+    if (kTitleButtons[i].hoverImage) titleImages_[i][0] = ui::LoadBitmapResource(kTitleButtons[i].hoverImage);
+    if (kTitleButtons[i].normalImage) titleImages_[i][1] = ui::LoadBitmapResource(kTitleButtons[i].normalImage);
+  }
   Shared().MonitorStopRequested = 0;
   Shared().DeviceOnline = 0;
   Shared().DownloadRunning = 0;
@@ -201,18 +206,15 @@ void MainDialog::PaintFrame(HDC dc) {
   ::FrameRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   ::MoveToEx(dc, 0, kTitleHeight, nullptr);
   ::LineTo(dc, client.right, kTitleHeight);
-  ui::Bitmap strip = ui::LoadBitmapResource(IDB_TITLE_STRIP);
-  if (!strip) return;
+  if (!titleStrip_) return;
   ui::MemoryDcHandle memory(::CreateCompatibleDC(dc));
-  ui::SelectGuard select(memory.Get(), strip.Get());
+  ui::SelectGuard select(memory.Get(), titleStrip_.Get());
   ::BitBlt(dc, client.left, client.top, client.right - client.left, kTitleHeight, memory.Get(), 0, 0, SRCCOPY);
 }
 
 void MainDialog::DrawTitleButton(int index, int state) {
   const TitleButton& b = kTitleButtons[index];
-  const int image = state == 0 ? b.hoverImage : b.normalImage;
-  if (image == 0) return;
-  ui::Bitmap bitmap = ui::LoadBitmapResource(image);
+  const ui::Bitmap& bitmap = titleImages_[index][state == 0 ? 0 : 1];
   if (!bitmap) return;
   ui::ClientDC dc(Handle());
   ui::MemoryDcHandle memory(::CreateCompatibleDC(dc.Get()));

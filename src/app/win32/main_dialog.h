@@ -84,6 +84,9 @@ class MainDialog : public ui::Dialog, private MonitorView {
   ui::Brush background_;
   ui::Icon icon_;
   ui::Icon smallIcon_;
+  // Loaded once: the spots are redrawn on every mouse move over the window.
+  ui::Bitmap titleStrip_;
+  ui::Bitmap titleImages_[4][2];  // [spot][0 hover, 1 normal]; empty where the spot has none
   controls::BitmapButton stateLamp_;
   controls::FlatButton openButton_;
   controls::FlatButton aboutButton_;
