@@ -18,7 +18,7 @@
 #include "controls/link_label.h"
 #include "controls/skin_button.h"
 #include "controls/text_progress_bar.h"
-#include "download/win32/wait_popup.h"
+#include "download/gui/wait_popup.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "ui/drawing.h"

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "app/win32/main_dialog.h"
+#include "app/gui/main_dialog.h"
 #include "ui/ui_thread.h"
 #include "ui/window.h"
 

@@ -1,4 +1,4 @@
-#include "app/win32/main_dialog.h"
+#include "app/gui/main_dialog.h"
 
 #include <windowsx.h>
 #include <shellapi.h>

@@ -1,4 +1,4 @@
-#include "download/win32/wait_popup.h"
+#include "download/gui/wait_popup.h"
 
 #include "resource.h"
 #include "ui/drawing.h"
