@@ -30,14 +30,18 @@ bool WrongArgs(const Args& args, const char* usage) {
   return true;
 }
 
-int HtmlToTextCommand(const Args& args) {
-  if (WrongArgs(args, "html2txt SRC DST")) return kUsageError;
+int HtmlToTextCommand(const Args& given) {
+  // --raw scans the bytes as they are, as if every page were GBK.
+  const bool raw = !given.empty() && given[0] == "--raw";
+  const Args args(given.begin() + (raw ? 1 : 0), given.end());
+  if (WrongArgs(args, "html2txt [--raw] SRC DST")) return kUsageError;
   platform::Bytes page;
   if (!platform::ReadWholeFile(args[0], page)) {
     Err("无法读取" + args[0] + Reason() + "\n");
     return 1;
   }
-  page.resize(convert::ScanHtml(page.data(), page.size(), page.data()));
+  page.resize(raw ? convert::ScanHtml(page.data(), page.size(), page.data())
+                  : convert::PageToText(page.data(), page.size()));
   if (!platform::ReplaceFileAtomically(args[1], page.data(), page.size())) {
     Err("无法写入" + args[1] + Reason() + "\n");
     return 6;
@@ -75,7 +79,9 @@ int PictureToBitmapCommand(const Args& args) {
   return 0;
 }
 
-const Registrar kHtml({"html2txt", "html2txt SRC DST   web page bytes to device text bytes", HtmlToTextCommand});
+const Registrar kHtml({"html2txt",
+                       "html2txt [--raw] SRC DST   web page to device text (GBK); --raw: take the page's bytes as GBK",
+                       HtmlToTextCommand});
 const Registrar kBmp({"bmp2ych", "bmp2ych SRC DST    Windows bitmap to device picture (exit status: result code)",
                       BitmapToPictureCommand});
 const Registrar kYch({"ych2bmp", "ych2bmp SRC DST    device picture to a 24-bit bitmap of its four greys",

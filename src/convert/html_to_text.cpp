@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "convert/page_encoding.h"
 #include "platform/file_system.h"
 #include "text/encoding.h"
 
@@ -165,10 +166,24 @@ std::size_t ScanHtml(const std::uint8_t* in, std::size_t size, std::uint8_t* out
   return o;
 }
 
+std::size_t PageToText(std::uint8_t* page, std::size_t size) {
+  const PageSniff sniff = SniffPageEncoding(std::string_view(reinterpret_cast<const char*>(page), size));
+  if (sniff.encoding != PageEncoding::Gbk) size = PageToGbk(page, size, sniff, page);
+  return ScanHtml(page, size, page);
+}
+
 std::string HtmlBytesToText(std::string_view page) {
   std::string out(page.size(), '\0');
-  const std::size_t n = ScanHtml(reinterpret_cast<const std::uint8_t*>(page.data()), page.size(),
-                                 reinterpret_cast<std::uint8_t*>(out.data()));
+  auto* o = reinterpret_cast<std::uint8_t*>(out.data());
+  const auto* in = reinterpret_cast<const std::uint8_t*>(page.data());
+  const PageSniff sniff = SniffPageEncoding(page);
+  std::size_t n = 0;
+  if (sniff.encoding == PageEncoding::Gbk) {
+    n = ScanHtml(in, page.size(), o);
+  } else {
+    n = PageToGbk(in, page.size(), sniff, o);
+    n = ScanHtml(o, n, o);
+  }
   out.resize(n);
   return out;
 }
@@ -191,7 +206,7 @@ bool HtmlToText::Convert(std::string& sourcePath, std::string& devicePath, std::
       return false;
     }
     // The text is never longer than the page, so it takes the page's place.
-    page.resize(ScanHtml(page.data(), page.size(), page.data()));
+    page.resize(PageToText(page.data(), page.size()));
 
     const std::string textPath = platform::JoinPath(folder, ReplaceFromFirstDot(fileName, ".txt"));
     if (!platform::WriteWholeFile(textPath, page)) {

@@ -1,10 +1,11 @@
 #pragma once
 // Web page → plain text for the device's e-book reader.
 //
-// The scan works on the page's bytes as they are (GBK): markup is dropped,
-// five entities become their characters, <br> becomes a line break and
-// double-byte characters pass through as pairs. The output is never longer
-// than the input, so the scan can also run in place.
+// The scan works on GBK bytes (pages in UTF-8 or UTF-16 are turned into GBK
+// first): markup is dropped, five entities become their characters, <br>
+// becomes a line break and double-byte characters pass through as pairs.
+// The output is never longer than the input, so the scan can also run in
+// place.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,11 @@ namespace dockline::convert {
 // Scans `size` bytes at `in` and writes the text to `out`, answering its
 // length (≤ size). `out` may equal `in`; otherwise the two must not overlap.
 std::size_t ScanHtml(const std::uint8_t* in, std::size_t size, std::uint8_t* out);
+
+// The whole conversion in place: a page that declares UTF-8 or UTF-16 is
+// first turned into GBK (see page_encoding.h), then scanned. Answers the
+// text's length (≤ size).
+std::size_t PageToText(std::uint8_t* page, std::size_t size);
 
 // The same as a pure function: page bytes in, text bytes out.
 std::string HtmlBytesToText(std::string_view page);

@@ -23,8 +23,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes one code point at s[i], advancing i; follows the "maximal subpart"
-// rule so that a truncated sequence costs exactly one replacement character.
+}  // namespace
+
 char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
   const auto b0 = static_cast<unsigned char>(s[i++]);
   if (b0 < 0x80) return b0;
@@ -54,8 +54,6 @@ char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
   }
   return cp;
 }
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;

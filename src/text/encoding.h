@@ -10,6 +10,11 @@
 
 namespace dockline::text {
 
+// The code point at s[i], moving i past it. An ill-formed sequence answers
+// U+FFFD and moves past its maximal subpart, at least one byte, so that a
+// truncated sequence costs exactly one replacement character.
+char32_t DecodeUtf8(std::string_view s, std::size_t& i);
+
 // Ill-formed UTF-8 becomes U+FFFD, one per maximal bad subsequence.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 // Unpaired surrogates become U+FFFD.
