@@ -1,10 +1,13 @@
 #pragma once
 // Inputs for the measurements: a web page of Chinese prose in GBK with the
-// usual markup, and a photograph-like 24-bit bitmap.
+// usual markup, the same page as saved today (UTF-8), and a photograph-like
+// 24-bit bitmap.
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "text/encoding.h"
 
 namespace dockline::bench {
 
@@ -30,6 +33,11 @@ inline std::string MakePage(std::size_t bytes) {
   while (page.size() < bytes) page += kParts[pick(rng)];
   page.resize(bytes);
   return page;
+}
+
+// The GBK page of `gbkBytes` written in UTF-8 (about a third longer).
+inline std::string MakeUtf8Page(std::size_t gbkBytes) {
+  return "<meta charset=\"utf-8\">" + text::GbkToUtf8(MakePage(gbkBytes));
 }
 
 inline std::vector<std::uint8_t> MakeBitmap(int width, int height) {

@@ -13,11 +13,12 @@ mkdir -p "$work"
 trap 'rm -rf "$(dirname "$work")"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-run() {  # run CMD SRC DST: the cli with paths as the platform spells them
+run() {  # run CMD [OPTION] SRC DST: the cli with paths as the platform spells them
+  local args=("${@:1:$#-2}") src=${*: -2:1} dst=${*: -1}
   if [ $wine_mode -eq 1 ]; then
-    WINEDEBUG=-all wine "$cli" "$1" "$(winepath -w "$2" 2>/dev/null)" "$(winepath -w "$3" 2>/dev/null)"
+    WINEDEBUG=-all wine "$cli" "${args[@]}" "$(winepath -w "$src" 2>/dev/null)" "$(winepath -w "$dst" 2>/dev/null)"
   else
-    "$cli" "$1" "$2" "$3"
+    "$cli" "${args[@]}" "$src" "$dst"
   fi
 }
 
@@ -25,6 +26,13 @@ run() {  # run CMD SRC DST: the cli with paths as the platform spells them
 printf '<p>\xC4\xE3\xBA\xC3&amp;</p><br>x' > "$work/页.html"
 run html2txt "$work/页.html" "$work/页.txt" || fail "html2txt failed"
 cmp <(printf '\xC4\xE3\xBA\xC3&\r\nx') "$work/页.txt" || fail "html2txt wrote other bytes"
+
+# The same page saved as UTF-8 gives the same GBK text; --raw keeps its bytes.
+printf '<meta charset="utf-8"><p>\xE4\xBD\xA0\xE5\xA5\xBD&amp;</p><br>x' > "$work/新页.html"
+run html2txt "$work/新页.html" "$work/新页.txt" || fail "html2txt failed on a UTF-8 page"
+cmp "$work/页.txt" "$work/新页.txt" || fail "html2txt did not turn a UTF-8 page into GBK"
+run html2txt --raw "$work/新页.html" "$work/原样.txt" || fail "html2txt --raw failed"
+cmp <(printf '\xE4\xBD\xA0\xE5\xA5\xBD&\r\nx') "$work/原样.txt" || fail "html2txt --raw changed the bytes"
 
 # A 1 x 1 white 24-bit bitmap: 14 + 40 header bytes, one padded row.
 bmp() {  # file, size field low byte, pixel
