@@ -227,7 +227,21 @@ std::size_t Utf8ToGbk(const std::uint8_t* in, std::size_t size, std::uint8_t* ou
       if (out + o != in + start) std::memmove(out + o, in + start, i - start);
       o += i - start;
     }
-    if (i < size) PutGbk(gbk, text::DecodeUtf8(page, i), out, o);
+    // Chinese text comes in runs of three-byte characters: those whose lead
+    // byte allows every continuation byte are decoded here, the rest (and
+    // whatever is ill-formed) by the general decoder.
+    while (i < size && in[i] >= 0x80) {
+      const std::uint8_t lead = in[i];
+      char32_t c;
+      if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && size - i >= 3 && (in[i + 1] & 0xC0) == 0x80 &&
+          (in[i + 2] & 0xC0) == 0x80) {
+        c = static_cast<char32_t>((lead & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 | (in[i + 2] & 0x3F));
+        i += 3;
+      } else {
+        c = text::DecodeUtf8(page, i);
+      }
+      PutGbk(gbk, c, out, o);
+    }
   }
   return o;
 }
