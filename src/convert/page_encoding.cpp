@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "text/encoding.h"
 #include "text/gbk_table.h"
@@ -20,28 +21,22 @@ namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-std::string Lowered(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = text::AsciiLower(c);
-  return out;
-}
-
 bool StartsWithNoCase(std::string_view s, std::size_t pos, std::string_view lower) {
   return s.size() - std::min(pos, s.size()) >= lower.size() &&
          text::EqualsIgnoreAsciiCase(s.substr(pos, lower.size()), lower);
 }
 
-std::optional<PageEncoding> FromLabel(std::string_view label) {
+// Whether a declared name is UTF-8, or UTF-16: bytes that spell a
+// declaration in ASCII are not UTF-16, whatever they say, so that too is
+// read as UTF-8, as browsers do.
+bool NamesUtf8(std::string_view label) {
   while (!label.empty() && IsSpace(label.front())) label.remove_prefix(1);
   while (!label.empty() && IsSpace(label.back())) label.remove_suffix(1);
-  const std::string name = Lowered(label);
-  for (std::string_view utf8 : {"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8", "x-unicode20utf8"})
-    if (name == utf8) return PageEncoding::Utf8;
-  // Bytes that spell a declaration in ASCII are not UTF-16, whatever they say.
-  for (std::string_view utf16 : {"utf-16", "utf-16le", "utf-16be", "ucs-2", "iso-10646-ucs-2", "csunicode", "unicode",
-                                 "unicodefeff", "unicodefffe"})
-    if (name == utf16) return PageEncoding::Utf8;
-  return std::nullopt;
+  for (std::string_view name : {"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8", "x-unicode20utf8",
+                                "utf-16", "utf-16le", "utf-16be", "ucs-2", "iso-10646-ucs-2", "csunicode", "unicode",
+                                "unicodefeff", "unicodefffe"})
+    if (text::EqualsIgnoreAsciiCase(label, name)) return true;
+  return false;
 }
 
 struct Attribute {
@@ -114,13 +109,13 @@ std::optional<std::string_view> CharsetOfContentType(std::string_view v) {
 
 // A <meta> whose attributes start at `pos`: its charset, if it declares one.
 std::optional<std::string> MetaCharset(std::string_view s, std::size_t& pos) {
-  std::string seen;  // names already taken, each followed by '\n'; later repeats do not count
+  std::vector<std::string> seen;  // a repeated attribute does not count
   bool pragma = false;
   std::optional<std::string> charset;
   bool needsPragma = false;
   while (auto a = NextAttribute(s, pos)) {
-    if (seen.find(a->name + '\n') != std::string::npos) continue;
-    seen += a->name + '\n';
+    if (std::find(seen.begin(), seen.end(), a->name) != seen.end()) continue;
+    seen.push_back(a->name);
     if (a->name == "http-equiv") {
       pragma = pragma || text::EqualsIgnoreAsciiCase(a->value, "content-type");
     } else if (a->name == "content" && !charset) {
@@ -276,8 +271,8 @@ PageSniff SniffPageEncoding(std::string_view page) {
   if (page.starts_with("\xEF\xBB\xBF")) return {PageEncoding::Utf8, 3};
   if (page.starts_with("\xFF\xFE")) return {PageEncoding::Utf16Le, 2};
   if (page.starts_with("\xFE\xFF")) return {PageEncoding::Utf16Be, 2};
-  if (const auto charset = DeclaredCharset(page.substr(0, kDeclarationWindow)))
-    if (const auto encoding = FromLabel(*charset)) return {*encoding, 0};
+  if (const auto charset = DeclaredCharset(page.substr(0, kDeclarationWindow)); charset && NamesUtf8(*charset))
+    return {PageEncoding::Utf8, 0};
   return {};
 }
 

@@ -48,6 +48,8 @@ TEST(PageEncoding, TheMarkOrTheFirstDeclarationDecides) {
       {"<meta charset=\"utf-16\">", PageEncoding::Utf8, 0},
       {"<meta charset=\"gb2312\">", PageEncoding::Gbk, 0},
       {"<meta charset=\"x-made-up\"><meta charset=\"utf-8\">", PageEncoding::Gbk, 0},
+      {"<meta charset=gbk charset=utf-8>", PageEncoding::Gbk, 0},  // the first of a repeated attribute
+      {"<meta data-charset=gbk charset=utf-8>", PageEncoding::Utf8, 0},
       {"<html><p>no declaration</p>", PageEncoding::Gbk, 0},
       {"", PageEncoding::Gbk, 0},
       // A content type counts only beside its http-equiv.
