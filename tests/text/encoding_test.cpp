@@ -27,6 +27,9 @@ TEST(Gbk, EncodesTheDeviceTextsAndBack) {
   // A character GBK lacks is reported, not silently dropped.
   EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b", &ok), "a?b");
   EXPECT_FALSE(ok);
+  // No look-alike either: a name with "²" keeps its "?" on every platform.
+  EXPECT_EQ(Utf8ToGbk("x²", &ok), "x?");
+  EXPECT_FALSE(ok);
   GbkToUtf8("\xB5", &ok);  // a lead byte cut off at the end
   EXPECT_FALSE(ok);
 }

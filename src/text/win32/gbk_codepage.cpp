@@ -26,9 +26,11 @@ std::string Utf8ToGbk(std::string_view utf8, bool* lossless) {
   }
   const auto* w = reinterpret_cast<const wchar_t*>(wide.data());
   BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(kGbk, 0, w, static_cast<int>(wide.size()), nullptr, 0, "?", &usedDefault);
+  // No best fit: "²" must not quietly become "2" in a name on the device,
+  // and the POSIX build writes "?" there too.
+  const int n = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, w, static_cast<int>(wide.size()), nullptr, 0, "?", &usedDefault);
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(kGbk, 0, w, static_cast<int>(wide.size()), out.data(), n, "?", &usedDefault);
+  if (n > 0) WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, w, static_cast<int>(wide.size()), out.data(), n, "?", &usedDefault);
   if (lossless) *lossless = n > 0 && !usedDefault && !astral && utf8.find("\xEF\xBF\xBD") == std::string_view::npos;
   return out;
 }
