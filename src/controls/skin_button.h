@@ -15,6 +15,7 @@
 
 #include <string_view>
 
+#include "app/shared_state.h"
 #include "controls/bitmap_button.h"
 #include "controls/hover_button.h"
 #include "ui/handles.h"
@@ -28,10 +29,8 @@ class SidebarHost {
  public:
   // The window that receives WM_USER+2; null while there is none.
   virtual HWND SidebarWindow() const = 0;
-  // The sidebar entry chosen last, kNoEntry when none.
+  // The sidebar entry chosen last, app::kNoEntry when none.
   virtual int SelectedEntry() const = 0;
-
-  static constexpr int kNoEntry = 17;
 
  protected:
   ~SidebarHost() = default;
@@ -78,6 +77,7 @@ class SkinButton : public HoverButton {
   bool hasIcon_ = false;
   ui::Bitmap icon_;
   ui::Pen hoverPen_;
+  ui::Font font_;  // made at the first paint, in the screen's resolution
   bool focused_ = false;
 };
 

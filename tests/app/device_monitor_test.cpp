@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
+#include <stdexcept>
 #include <vector>
 
 #include "app/device_monitor.h"
@@ -40,7 +42,7 @@ TEST(DeviceMonitor, PlugAndPullFollowTheDevice) {
 
   monitor.Poll();  // nothing attached at start: the text once, no lamp change
   EXPECT_EQ(view.events, (std::vector<std::string>{"text 剩余空间：0(KB)"}));
-  EXPECT_EQ(state.DeviceOnline, 0);
+  EXPECT_FALSE(DeviceOnline(state));
 
   view.events.clear();
   sys.letter = 'G';
@@ -48,7 +50,7 @@ TEST(DeviceMonitor, PlugAndPullFollowTheDevice) {
   monitor.Poll();
   EXPECT_EQ(view.events, (std::vector<std::string>{"text 剩余空间：2(KB)", "lamp on"}));
   EXPECT_EQ(state.DriveLetter, 'G');
-  EXPECT_EQ(state.DeviceOnline, 1);
+  EXPECT_TRUE(DeviceOnline(state));
 
   view.events.clear();
   monitor.Poll();  // nothing changed: nothing to tell the UI
@@ -62,7 +64,7 @@ TEST(DeviceMonitor, PlugAndPullFollowTheDevice) {
   monitor.Poll();
   EXPECT_EQ(view.events, (std::vector<std::string>{"text 剩余空间：0(KB)", "lamp off", "local list"}));
   EXPECT_EQ(state.DriveLetter, 0);
-  EXPECT_EQ(state.DeviceOnline, 0);
+  EXPECT_FALSE(DeviceOnline(state));
 }
 
 TEST(DeviceMonitor, PullDuringADownloadLeavesThePageAlone) {
@@ -89,7 +91,7 @@ TEST(DeviceMonitor, AnotherLetterStraightAwayIsAChangeButNotAPull) {
   monitor.Poll();
   EXPECT_EQ(view.events, (std::vector<std::string>{"lamp on"}));
   EXPECT_EQ(state.DriveLetter, 'H');
-  EXPECT_EQ(state.DeviceOnline, 1);
+  EXPECT_TRUE(DeviceOnline(state));
 }
 
 TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
@@ -107,8 +109,29 @@ TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
   while (polls == 0) std::this_thread::yield();
   monitor.Stop();
   EXPECT_FALSE(monitor.running());
-  EXPECT_EQ(state.MonitorStopRequested, 1);
   EXPECT_EQ(polls, 1);
+}
+
+TEST(DeviceMonitor, AFailingPollIsReportedOnceAndTheWatchGoesOn) {
+  SharedState state;
+  RecordingView view;
+  std::atomic<int> polls{0};
+  std::mutex mutex;
+  std::vector<std::string> reports;
+  MonitorServices services{[&]() -> char {
+                             if (++polls <= 3) throw std::runtime_error("bridge gone");
+                             return 'G';
+                           },
+                           [](char) { return std::optional<std::uint64_t>{1024}; },
+                           [&](const std::string& what) {
+                             std::lock_guard lock(mutex);
+                             reports.push_back(what);
+                           }};
+  DeviceMonitor monitor(state, view, services, std::chrono::milliseconds(1));
+  monitor.Start();
+  while (state.DriveLetter == 0) std::this_thread::yield();
+  monitor.Stop();
+  EXPECT_EQ(reports, (std::vector<std::string>{"device poll: bridge gone"}));
 }
 
 }  // namespace

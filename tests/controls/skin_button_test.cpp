@@ -21,7 +21,7 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 class FakeSidebar : public SidebarHost {
  public:
   HWND window = nullptr;
-  int selected = kNoEntry;
+  int selected = app::kNoEntry;
   HWND SidebarWindow() const override { return window; }
   int SelectedEntry() const override { return selected; }
 };
@@ -50,10 +50,10 @@ TEST_F(SkinButtonTest, FaceIsOrangeUnderTheMouseThenPaleCyanWhenFocusedOrChosen)
     COLORREF face;
   };
   const Case cases[] = {
-      {"plain", false, 0, SidebarHost::kNoEntry, kLightBlue},
+      {"plain", false, 0, app::kNoEntry, kLightBlue},
       {"other entry chosen", false, 0, 5, kLightBlue},
       {"chosen", false, 0, 2, kPaleCyan},
-      {"focused", false, ODS_FOCUS, SidebarHost::kNoEntry, kPaleCyan},
+      {"focused", false, ODS_FOCUS, app::kNoEntry, kPaleCyan},
       {"hover over chosen and focused", true, ODS_FOCUS, 2, kOrange},
   };
   for (const Case& c : cases) {

@@ -1,47 +1,47 @@
 #pragma once
 // The program's only top-level window: template 102 turned into a borderless,
-// fixed-size 609 × 530 skinned window with a painted title strip and a status
-// row (state lamp, free-space text). It owns the settings store and the device
-// monitor, and it is where closing the program is confirmed.
+// fixed-size 609 × 530 skinned window with a painted title strip, a status
+// row (state lamp, free-space text) and a page area. It is where closing the
+// program is confirmed. What outlives it (settings, shared state, the
+// monitor) belongs to the application object.
 #include <windows.h>
 
-#include <atomic>
-#include <memory>
 #include <string>
 
 #include "app/device_monitor.h"
+#include "app/gui/application.h"
 #include "controls/bitmap_button.h"
 #include "controls/flat_button.h"
 #include "controls/link_label.h"
-#include "download/download_path_store.h"
+#include "controls/title_strip.h"
 #include "ui/dialog.h"
 #include "ui/handles.h"
-#include "ui/ui_thread.h"
+#include "ui/page_host.h"
 
 namespace dockline::app {
 
 inline constexpr int kClientWidth = 609;
 inline constexpr int kClientHeight = 530;
 inline constexpr char kWindowText[] = "言途6170 下载软件";
-inline constexpr wchar_t kInstanceMark[] = L"6170dockline";
 // The state lamp's window text: never drawn, but read by screen readers and tests.
 inline constexpr char kLampPresentText[] = "U盘已连接";
 inline constexpr char kLampAbsentText[] = "U盘未连接";
 
-struct TitleButton {
-  RECT rect;
-  int hoverImage;   // 0: none
-  int normalImage;  // 0: none
-};
-extern const TitleButton kTitleButtons[4];
+// Commands no control carries: the title strip's spots send them, and so may
+// anyone who wants the window minimised or closed.
+inline constexpr UINT kCloseCommand = 1009;
+inline constexpr UINT kMinimiseCommand = 1010;
+inline constexpr UINT kHelpCommand = IDHELP;
 
-// Which title spot, if any, holds the client point (strict bounds).
-int HitTitleButton(POINT p);
+extern const controls::TitleSpot kTitleSpots[4];
 
 class MainDialog : public ui::Dialog, private MonitorView {
  public:
-  explicit MainDialog(ui::UiPoster ui);
+  explicit MainDialog(Application& app);
   ~MainDialog() override;
+
+  // The page area (121, 49) → (608, 529).
+  ui::PageHost& Pages() { return pages_; }
 
  protected:
   bool OnInitDialog() override;
@@ -60,40 +60,33 @@ class MainDialog : public ui::Dialog, private MonitorView {
   LRESULT OnPaint(const ui::Message& m);
   LRESULT OnQueryDragIcon(const ui::Message& m);
   LRESULT OnLeftButtonDown(const ui::Message& m);
-  LRESULT OnMouseMove(const ui::Message& m);
   LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnIgnore(const ui::Message& m);
   LRESULT OnClose(const ui::Message& m);
   LRESULT OnMinimiseCommand(const ui::Message& m);
   LRESULT OnAbout(const ui::Message& m);
   LRESULT OnHelp(const ui::Message& m);
+  LRESULT OnMove(const ui::Message& m);
+  LRESULT OnTestSetDownloadRunning(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
 
   void PaintFrame(HDC dc);
-  void DrawTitleButton(int index, int state);
   void CloseApplication();
-  void StopMonitor();
 
   static const ui::Handler<MainDialog> kMessages[];
 
-  ui::UiPoster ui_;
-  // Tasks the monitor queued may run after the window is gone; they check this first.
-  std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
-  int hoveredTitleButton_ = -1;
-  download::DownloadPathStore settings_;
+  Application& app_;
   ui::Brush background_;
   ui::Icon icon_;
   ui::Icon smallIcon_;
-  // Loaded once: the spots are redrawn on every mouse move over the window.
-  ui::Bitmap titleStrip_;
-  ui::Bitmap titleImages_[4][2];  // [spot][0 hover, 1 normal]; empty where the spot has none
+  ui::PageHost pages_;
+  controls::TitleStrip titleStrip_;
   controls::BitmapButton stateLamp_;
   controls::FlatButton openButton_;
   controls::FlatButton aboutButton_;
   controls::FlatButton closeDiskButton_;
   controls::LinkLabel stateLabel_;
   controls::LinkLabel logo_;
-  std::unique_ptr<DeviceMonitor> monitor_;
 };
 
 }  // namespace dockline::app

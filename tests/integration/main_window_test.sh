@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Drives DOCKLINE.exe's main window from outside, as a user would: Enter and
+# Esc close nothing, closing is refused while a download runs (the test route
+# stands in for the download) and ends the program once confirmed.
+# Runs inside tools/with-wine (WINEPREFIX and DISPLAY set).
+set -euo pipefail
+exe=$1 probe=$2
+: "${WINEPREFIX:?run under tools/with-wine}"
+export WINEDEBUG=-all
+fail() { echo "FAIL: $*"; exit 1; }
+p() { wine "$probe" "$@" | tr -d '\r'; }
+title="言途6170 下载软件"
+WM_CLOSE=16 VK_RETURN=13 VK_ESCAPE=27 IDC_ABOUT=1021 SET_DOWNLOAD_RUNNING=$((0x8000 + 0x100))
+
+DOCKLINE_TEST_HOOKS=1 wine "$exe" & pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+p wait-window 60000 >/dev/null || fail "the main window did not appear"
+
+for target in 0 $IDC_ABOUT; do
+  for key in $VK_RETURN $VK_ESCAPE; do p key $target $key; done
+done
+sleep 1
+[ "$(p windows)" = "$title" ] || fail "Enter or Esc opened or closed something: $(p windows)"
+
+[ "$(p send $SET_DOWNLOAD_RUNNING 1 0)" = 1 ] || fail "the test route is closed"
+p post $WM_CLOSE 0 0
+text=$(p answer DOCKLINE 1 10000) || fail "no refusal while a download runs"
+[ "$text" = "关闭下载软件前，请先停止下载。" ] || fail "refusal says \"$text\""
+sleep 0.5
+[ "$(p windows)" = "$title" ] || fail "the window did not stay open after the refusal"
+
+p send $SET_DOWNLOAD_RUNNING 0 0 >/dev/null
+p post $WM_CLOSE 0 0
+[ "$(p answer 提示 7 10000)" = "你确定要关闭下载软件吗？" ] || fail "no confirmation box"
+sleep 0.5
+[ "$(p windows)" = "$title" ] || fail "No closed the window"
+
+p close 10000 || fail "closing did not end the window"
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && fail "the process did not end after closing"
+trap - EXIT
+echo "PASS"
