@@ -9,8 +9,9 @@
 // waited for; without a host nothing happens.
 //
 // HeaderButton: the group headers (controls 1000 and 1001): a bitmap button
-// that knows its group and remembers that it was clicked. It takes its own
-// click; the parent does not receive it.
+// that knows its group. It takes its own click, remembers it, and asks its
+// parent to switch to its group (WM_USER+1, 0, group index), sent and waited
+// for; the parent receives no command.
 #include <windows.h>
 
 #include <string_view>
@@ -36,7 +37,8 @@ class SidebarHost {
   ~SidebarHost() = default;
 };
 
-// The category-selected message to the sidebar's host.
+// The group-switch and category-selected messages to the sidebar's host.
+inline constexpr UINT kGroupSwitchMessage = WM_USER + 1;
 inline constexpr UINT kCategorySelectedMessage = WM_USER + 2;
 
 class SkinButton : public HoverButton {

@@ -133,16 +133,18 @@ TEST_F(SkinButtonTest, RealPointerLightsAndPutsOutTheButton) {
   EXPECT_FALSE(button.Tracking());
 }
 
-TEST(HeaderButtonTest, ClickOnlySetsItsFlagAndTheImageIsDrawnUnscaled) {
+TEST(HeaderButtonTest, ClickAsksTheParentForItsGroupAndTheImageIsDrawnUnscaled) {
   testing::TestHost host;
   ASSERT_TRUE(host.Open());
   HeaderButton header;
   ASSERT_TRUE(header.CreateControl(L"BUTTON", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, RECT{0, 0, 30, 16},
                                    host.Handle(), 1000));
   header.SetBitmaps(testing::Picture(20, 10, RGB(0, 160, 0), {{RECT{10, 0, 20, 10}, kRed}}));
+  header.SetGroupIndex(1);
   ::SendMessageW(header.Handle(), BM_CLICK, 0, 0);
   EXPECT_TRUE(header.Clicked());
   EXPECT_TRUE(host.commands.empty());
+  EXPECT_EQ((std::vector<std::pair<WPARAM, LPARAM>>{{0, 1}}), host.groupSwitches);
   ::EnableWindow(header.Handle(), FALSE);  // a state without an image of its own shows the normal one
   Canvas canvas(30, 16);
   canvas.Print(header.Handle());

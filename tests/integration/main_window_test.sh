@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Drives DOCKLINE.exe's main window from outside, as a user would: Enter and
-# Esc close nothing, closing is refused while a download runs (the test route
-# stands in for the download) and ends the program once confirmed.
+# Drives DOCKLINE.exe's main window from outside, as a user would: the
+# sidebar headers switch groups, a second start hands over to the first,
+# Enter and Esc close nothing, closing is refused while a download runs (the
+# test route stands in for the download) and ends the program once confirmed.
 # Runs inside tools/with-wine (WINEPREFIX and DISPLAY set).
 set -euo pipefail
 exe=$1 probe=$2
@@ -10,11 +11,30 @@ export WINEDEBUG=-all
 fail() { echo "FAIL: $*"; exit 1; }
 p() { wine "$probe" "$@" | tr -d '\r'; }
 title="言途6170 下载软件"
-WM_CLOSE=16 VK_RETURN=13 VK_ESCAPE=27 IDC_ABOUT=1021 SET_DOWNLOAD_RUNNING=$((0x8000 + 0x100))
+WM_CLOSE=16 WM_SYSCOMMAND=274 SC_MINIMIZE=61472 VK_RETURN=13 VK_ESCAPE=27 IDC_ABOUT=1021 SET_DOWNLOAD_RUNNING=$((0x8000 + 0x100))
 
 DOCKLINE_TEST_HOOKS=1 wine "$exe" & pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 p wait-window 60000 >/dev/null || fail "the main window did not appear"
+
+downloads="数 码MP3 可视复读 电子图书 下载词典 背诵词库 听力测试 黄冈宝典 学习数据 下载图片"
+organizer="名    片 行    程 任    务 记    事 全部备份"
+sidebar() { p items 1820 | paste -sd' '; }
+[ "$(sidebar)" = "$downloads" ] || fail "sidebar at start: $(sidebar)"
+p click 1001 || fail "no header 1001"
+[ "$(sidebar)" = "$organizer" ] || fail "the organizer header did not open its group: $(sidebar)"
+p click 1001  # the open group's own header folds it
+[ "$(sidebar)" = "$downloads" ] || fail "the organizer header did not fold its group: $(sidebar)"
+p click 1001 && p click 1000
+[ "$(sidebar)" = "$downloads" ] || fail "the download header did not bring its group back: $(sidebar)"
+
+p post $WM_SYSCOMMAND $SC_MINIMIZE 0
+sleep 0.5
+[ "$(p placement | cut -d' ' -f1)" = iconic ] || fail "could not minimise for the hand-over check"
+timeout 60 wine "$exe" || fail "the second copy did not end quietly"
+sleep 0.5
+[ "$(p placement)" = "normal front" ] || fail "the running copy was not brought back: $(p placement)"
+[ "$(p windows)" = "$title" ] || fail "the second copy left a window: $(p windows)"
 
 for target in 0 $IDC_ABOUT; do
   for key in $VK_RETURN $VK_ESCAPE; do p key $target $key; done

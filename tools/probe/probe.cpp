@@ -13,6 +13,7 @@
 //   probe answer CAPTION BUTTON TIMEOUT_MS   waits for the box, prints its text, presses BUTTON
 //   probe items ID                           texts of the visible controls with that id, top to bottom
 //   probe placement                          "iconic" or "normal", and whether it is in front
+//   probe click ID                           presses the button with that id
 #include <windows.h>
 
 #include <algorithm>
@@ -233,6 +234,11 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "placement" && a.size() == 1) {
     Print(std::string(IsIconic(main) ? "iconic" : "normal") + (GetForegroundWindow() == main ? " front" : " behind"));
     return 0;
+  }
+  if (cmd == "click" && a.size() == 2) {
+    HWND button = GetDlgItem(main, std::atoi(a[1].c_str()));
+    DWORD_PTR ignored = 0;
+    return button && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) ? 0 : 1;
   }
   Print("bad arguments");
   return 2;

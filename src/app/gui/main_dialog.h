@@ -1,11 +1,14 @@
 #pragma once
 // The program's only top-level window: template 102 turned into a borderless,
 // fixed-size 609 × 530 skinned window with a painted title strip, a status
-// row (state lamp, free-space text) and a page area. It is where closing the
+// row (state lamp, free-space text), the sidebar (two group headers, the
+// buttons of the expanded group) and a page area. It is where closing the
 // program is confirmed. What outlives it (settings, shared state, the
 // monitor) belongs to the application object.
 #include <windows.h>
 
+#include <array>
+#include <memory>
 #include <string>
 
 #include "app/device_monitor.h"
@@ -13,6 +16,7 @@
 #include "controls/bitmap_button.h"
 #include "controls/flat_button.h"
 #include "controls/link_label.h"
+#include "controls/skin_button.h"
 #include "controls/title_strip.h"
 #include "ui/dialog.h"
 #include "ui/handles.h"
@@ -35,13 +39,43 @@ inline constexpr UINT kHelpCommand = IDHELP;
 
 extern const controls::TitleSpot kTitleSpots[4];
 
-class MainDialog : public ui::Dialog, private MonitorView {
+// Where the logo leads.
+inline constexpr wchar_t kWebSite[] = L"https://dockline.example.org/";
+// The help file asked for first, and the page of our own opened when the
+// shell cannot open that one; both beside the program.
+inline constexpr wchar_t kHelpFile[] = L"言途6170 DOCKLINE.HLP";
+inline constexpr wchar_t kHelpPage[] = L"dockline-help.html";
+
+// The sidebar: one row per entry (0..8 the download categories, 9..13 the
+// organizer entries) and the two groups they form.
+struct SidebarEntry {
+  const char* caption;
+  int icon;  // bitmap resource; 129 does not exist: no icon
+};
+extern const SidebarEntry kSidebarTable[14];
+struct SidebarGroup {
+  int first;
+  int count;
+};
+inline constexpr SidebarGroup kSidebarGroups[2] = {{0, 9}, {9, 5}};
+
+// The page slots of the page area.
+inline constexpr int kDownloadPageSlot = 0;
+inline constexpr int kOrganizerPageSlot = 1;
+// The slot showing the page of a sidebar entry, -1 for none.
+int PageSlotOf(int entry);
+
+class MainDialog : public ui::Dialog, private MonitorView, private controls::SidebarHost {
  public:
   explicit MainDialog(Application& app);
   ~MainDialog() override;
 
-  // The page area (121, 49) → (608, 529).
+  // The page area (121, 49) → (608, 529). Pages are child dialogs of this
+  // window (ui::Dialog::Create(Handle())) put into their slots with
+  // Pages().SetPage(kDownloadPageSlot, page).
   ui::PageHost& Pages() { return pages_; }
+  int SelectedEntry() const override { return selectedEntry_; }
+  int ExpandedGroup() const { return expandedGroup_; }
 
  protected:
   bool OnInitDialog() override;
@@ -68,9 +102,26 @@ class MainDialog : public ui::Dialog, private MonitorView {
   LRESULT OnHelp(const ui::Message& m);
   LRESULT OnMove(const ui::Message& m);
   LRESULT OnTestSetDownloadRunning(const ui::Message& m);
+  LRESULT OnWebSite(const ui::Message& m);
+  LRESULT OnSwitchGroup(const ui::Message& m);
+  LRESULT OnCategorySelected(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
 
+  // SidebarHost.
+  HWND SidebarWindow() const override { return Handle(); }
+
+  // Makes the pages and puts them into their slots; runs before the sidebar
+  // is laid out.
+  void CreatePages();
+  // A sidebar entry was chosen (WM_USER+2): remember it and show its page.
+  void SelectEntry(int entry);
+
+  void LayOutSidebar(int group, int footBottom);
+  void SwitchGroup(int group);
+  void BuildGroupButtons(int group, RECT cursor);
+  void DestroyGroupButtons();
   void PaintFrame(HDC dc);
+  void PaintSidebar(HDC dc, const RECT& r);
   void CloseApplication();
 
   static const ui::Handler<MainDialog> kMessages[];
@@ -87,6 +138,14 @@ class MainDialog : public ui::Dialog, private MonitorView {
   controls::FlatButton closeDiskButton_;
   controls::LinkLabel stateLabel_;
   controls::LinkLabel logo_;
+  controls::HeaderButton headers_[2];
+  std::array<std::unique_ptr<controls::SkinButton>, 14> groupButtons_;
+  int selectedEntry_ = kNoEntry;
+  int expandedGroup_ = 0;
+  int groupButtonCount_ = 0;
+  int headerHeight_ = 0;
+  RECT groupRect_{};
+  ui::Brush sidebarBrush_;
 };
 
 }  // namespace dockline::app
