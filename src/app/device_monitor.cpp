@@ -12,7 +12,8 @@ std::string FreeSpaceText(std::optional<std::uint64_t> freeBytes) {
 
 MonitorServices SystemMonitorServices() {
   return {[] { return device::FindDeviceDrive(); },
-          [](char letter) { return platform::FreeBytes(std::string(1, letter) + ":\\"); }};
+          [](char letter) { return platform::FreeBytes(std::string(1, letter) + ":\\"); },
+          {}};
 }
 
 DeviceMonitor::DeviceMonitor(SharedState& state, MonitorView& view, MonitorServices services,

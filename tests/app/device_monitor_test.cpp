@@ -21,7 +21,7 @@ struct FakeSystem {
   char letter = 0;
   std::optional<std::uint64_t> free = 0;
   MonitorServices services() {
-    return {[this] { return letter; }, [this](char) { return free; }};
+    return {[this] { return letter; }, [this](char) { return free; }, {}};
   }
 };
 
@@ -102,7 +102,8 @@ TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
                              ++polls;
                              return char{0};
                            },
-                           [](char) { return std::optional<std::uint64_t>{}; }};
+                           [](char) { return std::optional<std::uint64_t>{}; },
+                           {}};
   // An hour between polls: Stop can only return if it cuts the sleep short.
   DeviceMonitor monitor(state, view, services, std::chrono::hours(1));
   monitor.Start();
