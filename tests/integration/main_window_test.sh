@@ -21,8 +21,14 @@ downloads="数 码MP3 可视复读 电子图书 下载词典 背诵词库 听力
 organizer="名    片 行    程 任    务 记    事 全部备份"
 sidebar() { p items 1820 | paste -sd' '; }
 [ "$(sidebar)" = "$downloads" ] || fail "sidebar at start: $(sidebar)"
+read -r _ _ _ h < <(p rect 1000); h=$((h - 73))
+[ "$(p rect 1000)" = "1 73 121 $((73 + h))" ] || fail "header 1000 at $(p rect 1000)"
+[ "$(p rect 1001)" = "1 $((531 - h)) 121 531" ] || fail "header 1001 not at the foot: $(p rect 1001)"
+[ "$(p rect 1820)" = "1 $((73 + h + 16)) 121 $((73 + h + 51))" ] || fail "first button at $(p rect 1820)"
 p click 1001 || fail "no header 1001"
 [ "$(sidebar)" = "$organizer" ] || fail "the organizer header did not open its group: $(sidebar)"
+[ "$(p rect 1001)" = "1 $((73 + h)) 121 $((73 + 2 * h))" ] || fail "header 1001 not under 1000: $(p rect 1001)"
+[ "$(p rect 1820)" = "1 $((73 + 2 * h + 16)) 121 $((73 + 2 * h + 51))" ] || fail "first organizer button at $(p rect 1820)"
 p click 1001  # the open group's own header folds it
 [ "$(sidebar)" = "$downloads" ] || fail "the organizer header did not fold its group: $(sidebar)"
 p click 1001 && p click 1000

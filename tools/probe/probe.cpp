@@ -14,6 +14,7 @@
 //   probe items ID                           texts of the visible controls with that id, top to bottom
 //   probe placement                          "iconic" or "normal", and whether it is in front
 //   probe click ID                           presses the button with that id
+//   probe rect ID                            "left top right bottom" of the first visible control with that id
 #include <windows.h>
 
 #include <algorithm>
@@ -239,6 +240,17 @@ int wmain(int argc, wchar_t** argv) {
     HWND button = GetDlgItem(main, std::atoi(a[1].c_str()));
     DWORD_PTR ignored = 0;
     return button && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) ? 0 : 1;
+  }
+  if (cmd == "rect" && a.size() == 2) {
+    SameId s{main, std::atoi(a[1].c_str()), {}};
+    EnumChildWindows(main, CollectSameId, reinterpret_cast<LPARAM>(&s));
+    if (s.found.empty()) return 1;
+    RECT r{};
+    GetWindowRect(s.found.front(), &r);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    Print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+          std::to_string(r.bottom));
+    return 0;
   }
   Print("bad arguments");
   return 2;
