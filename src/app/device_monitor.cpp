@@ -5,11 +5,6 @@
 
 namespace dockline::app {
 
-SharedState& Shared() {
-  static SharedState state;
-  return state;
-}
-
 std::string FreeSpaceText(std::optional<std::uint64_t> freeBytes) {
   const std::uint64_t kb = freeBytes.value_or(0) / 1024;
   return "剩余空间：" + std::to_string(kb) + "(KB)";
@@ -17,7 +12,8 @@ std::string FreeSpaceText(std::optional<std::uint64_t> freeBytes) {
 
 MonitorServices SystemMonitorServices() {
   return {[] { return device::FindDeviceDrive(); },
-          [](char letter) { return platform::FreeBytes(std::string(1, letter) + ":\\"); }};
+          [](char letter) { return platform::FreeBytes(std::string(1, letter) + ":\\"); },
+          {}};
 }
 
 DeviceMonitor::DeviceMonitor(SharedState& state, MonitorView& view, MonitorServices services,
@@ -28,7 +24,7 @@ DeviceMonitor::~DeviceMonitor() { Stop(); }
 
 void DeviceMonitor::Poll() {
   const char letter = services_.findDevice();
-  state_.DriveLetter = letter;  // written before DeviceOnline, which readers test first
+  state_.DriveLetter = letter;
 
   const std::string text = letter == 0 ? FreeSpaceText(std::nullopt) : FreeSpaceText(services_.freeBytes(letter));
   // The same text again would repaint nothing new; only a change goes to the UI.
@@ -40,7 +36,6 @@ void DeviceMonitor::Poll() {
   if (letter != previousLetter_) {
     previousLetter_ = letter;
     const bool present = letter != 0;
-    state_.DeviceOnline = present ? 1 : 0;
     view_.SetDevicePresent(present);
     if (!present && state_.DownloadRunning == 0) view_.ShowLocalList();
   }
@@ -48,7 +43,10 @@ void DeviceMonitor::Poll() {
 
 void DeviceMonitor::Start() {
   if (thread_.joinable()) return;
-  state_.MonitorStopRequested = 0;
+  {
+    std::lock_guard lock(wakeMutex_);
+    stopRequested_ = false;
+  }
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -56,21 +54,36 @@ void DeviceMonitor::Stop() {
   if (!thread_.joinable()) return;
   {
     std::lock_guard lock(wakeMutex_);
-    state_.MonitorStopRequested = 1;
+    stopRequested_ = true;
   }
   wake_.notify_all();
   thread_.join();
 }
 
 void DeviceMonitor::Run() {
-  // Nothing may escape a thread entry.
-  try {
-    for (;;) {
+  bool failing = false;
+  for (;;) {
+    // Nothing may escape a thread entry, and one failed lookup must not end
+    // the watch: the device may well be found on the next poll.
+    std::string failure;
+    try {
       Poll();
-      std::unique_lock lock(wakeMutex_);
-      if (wake_.wait_for(lock, period_, [this] { return state_.MonitorStopRequested != 0; })) break;
+    } catch (const std::exception& e) {
+      failure = e.what();
+    } catch (...) {
+      failure = "unknown exception";
     }
-  } catch (...) {
+    if (failure.empty()) {
+      failing = false;
+    } else if (!failing) {
+      failing = true;
+      try {
+        if (services_.reportFailure) services_.reportFailure("device poll: " + failure);
+      } catch (...) {
+      }
+    }
+    std::unique_lock lock(wakeMutex_);
+    if (wake_.wait_for(lock, period_, [this] { return stopRequested_; })) break;
   }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The device monitor: about ten times a second it asks the locator where the
-// device is, publishes the answer (DriveLetter, DeviceOnline) and keeps the
-// status row current. It never touches a window itself: the view it is given
-// hands every change to the UI thread and returns at once.
+// device is, publishes the answer (DriveLetter) and keeps the status row
+// current. It never touches a window itself: the view it is given hands every
+// change to the UI thread and returns at once. A poll that fails (throws) is
+// reported once per run of failures, and polling goes on.
 
 #include <chrono>
 #include <condition_variable>
@@ -34,6 +35,7 @@ class MonitorView {
 struct MonitorServices {
   std::function<char()> findDevice;                                  // FindDeviceDrive
   std::function<std::optional<std::uint64_t>(char)> freeBytes;       // bytes free on "X:\"
+  std::function<void(const std::string&)> reportFailure;             // may be empty
 };
 MonitorServices SystemMonitorServices();
 
@@ -66,6 +68,7 @@ class DeviceMonitor {
   std::thread thread_;
   std::mutex wakeMutex_;
   std::condition_variable wake_;
+  bool stopRequested_ = false;  // under wakeMutex_
 };
 
 }  // namespace dockline::app

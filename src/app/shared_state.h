@@ -1,26 +1,26 @@
 #pragma once
 // The values the program's threads share. Each has one writer at a time and
 // is read between steps; atomics make every read see a whole, current value.
+// The application object owns the one instance and hands it to whoever needs
+// it; there is no process-wide copy.
 
 #include <atomic>
 #include <cstdint>
 
 namespace dockline::app {
 
-constexpr std::int32_t kNoEntry = 17;  // no sidebar entry selected
+// Sidebar entries: 0..8 the content categories, 9..13 the organizer entries.
+inline constexpr int kNoEntry = 17;  // no sidebar entry selected
 
 struct SharedState {
-  std::atomic<char> DriveLetter{0};                 // the device's letter, 0 when none
-  std::atomic<std::int32_t> DeviceOnline{0};        // 1 while the device is present
+  // The device's drive letter, 0 while no device is attached. The one fact
+  // about the device's presence: no reader can see "online" without a letter.
+  std::atomic<char> DriveLetter{0};
   std::atomic<std::int32_t> DownloadRunning{0};
-  std::atomic<std::int32_t> StopRequested{0};
-  std::atomic<std::int32_t> OverwriteChoice{0};
-  std::atomic<std::int32_t> CurrentCategory{0};
-  std::atomic<std::int32_t> SelectionTracking{1};
-  std::atomic<std::int32_t> MonitorStopRequested{0};
+  std::atomic<std::int32_t> CurrentCategory{0};    // the sidebar entry chosen last
+  std::atomic<std::int32_t> SelectionTracking{1};  // 0 while rows are added: no status recount per row
 };
 
-// The one instance of the running program.
-SharedState& Shared();
+inline bool DeviceOnline(const SharedState& state) { return state.DriveLetter.load() != 0; }
 
 }  // namespace dockline::app

@@ -1,5 +1,6 @@
 #include "controls/bitmap_button.h"
 
+#include "ui/drawing.h"
 #include "ui/resources.h"
 
 namespace dockline::controls {
@@ -51,12 +52,7 @@ HBITMAP BitmapButton::ImageForState(UINT itemState) const {
 LRESULT BitmapButton::OnDrawItem(const ui::Message& m) {
   const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(m.lParam);
   HBITMAP image = ImageForState(dis->itemState);
-  if (!image) return TRUE;  // nothing loaded: nothing drawn
-  ui::MemoryDcHandle source(::CreateCompatibleDC(dis->hDC));
-  if (!source) return TRUE;
-  ui::SelectGuard sel(source.Get(), image);
-  const SIZE size = ui::BitmapSize(image);
-  ::BitBlt(dis->hDC, dis->rcItem.left, dis->rcItem.top, size.cx, size.cy, source.Get(), 0, 0, SRCCOPY);
+  ui::DrawBitmap(dis->hDC, dis->rcItem.left, dis->rcItem.top, image);  // nothing loaded: nothing drawn
   return TRUE;
 }
 

@@ -1,11 +1,11 @@
 #include "controls/flat_button.h"
 
 #include <algorithm>
-#include <array>
 #include <string>
 
 #include "controls/bitmap_button.h"
 #include "platform/win32/wide.h"
+#include "ui/drawing.h"
 #include "ui/handles.h"
 
 namespace dockline::controls {
@@ -25,10 +25,8 @@ void FlatButton::Draw(HDC dc, const RECT& item, UINT itemState) {
   ui::SavedDcState saved(dc);
   const std::wstring caption = platform::Wide(Text());
 
-  {
-    ui::Brush frame(::CreateSolidBrush(kFrame));
-    ::FrameRect(dc, &item, frame.Get());
-  }
+  ::SetDCBrushColor(dc, kFrame);
+  ::FrameRect(dc, &item, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
   focused_ = (itemState & ODS_FOCUS) != 0;
   highlighted_ = focused_ || (itemState & (ODS_SELECTED | ODS_DEFAULT)) != 0;
 
@@ -55,9 +53,6 @@ void FlatButton::Draw(HDC dc, const RECT& item, UINT itemState) {
 }
 
 void FlatButton::DrawFace(HDC dc, const RECT& inner) {
-  std::array<ui::Brush, kShades> shades;
-  for (int i = 0; i < kShades; ++i) shades[i] = ui::Brush(::CreateSolidBrush(Shade(i, Hover(), highlighted_)));
-
   const int left = inner.left;
   const int top = inner.top;
   const int height = inner.bottom - top;
@@ -69,7 +64,7 @@ void FlatButton::DrawFace(HDC dc, const RECT& inner) {
   for (int y = top; y <= height + 2; ++y) {
     const int shade = std::min(63, 63 * y / height);
     const RECT row{left, y, width + 2, y + 1};
-    ::FillRect(dc, &row, shades[shade].Get());
+    ui::FillSolidRect(dc, row, Shade(shade, Hover(), highlighted_));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/win32/wide.h"
+#include "ui/drawing.h"
 #include "ui/resources.h"
 
 namespace dockline::controls {
@@ -49,21 +50,15 @@ void LinkLabel::Paint(HDC dc) {
   RECT rect{};
   ::GetClientRect(Handle(), &rect);
   if (framed_) {
-    ui::Pen pen(::CreatePen(PS_SOLID, 1, frameColour_));
-    ui::Brush box(::CreateSolidBrush(boxColour_));
-    ui::SelectGuard penSel(dc, pen.Get());
-    ui::SelectGuard boxSel(dc, box.Get());
+    ui::SelectGuard penSel(dc, ::GetStockObject(DC_PEN));
+    ui::SelectGuard boxSel(dc, ::GetStockObject(DC_BRUSH));
+    ::SetDCPenColor(dc, frameColour_);
+    ::SetDCBrushColor(dc, boxColour_);
     ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
     ::InflateRect(&rect, -1, -1);
   }
   if (picture_) {
-    // Unscaled, and no further than the picture reaches: the source has
-    // nothing to give beyond its own edges.
-    const SIZE size = ui::BitmapSize(picture_.Get());
-    ui::MemoryDcHandle source(::CreateCompatibleDC(dc));
-    ui::SelectGuard sel(source.Get(), picture_.Get());
-    ::BitBlt(dc, rect.left, rect.top, std::min<int>(rect.right - rect.left, size.cx),
-             std::min<int>(rect.bottom - rect.top, size.cy), source.Get(), 0, 0, SRCCOPY);
+    ui::DrawBitmap(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, picture_.Get());
   }
   TEXTMETRICW tm{};
   ::GetTextMetricsW(dc, &tm);

@@ -43,16 +43,14 @@ void SkinButton::Draw(HDC dc, const RECT& item, UINT itemState) {
   ui::SavedDcState saved(dc);
   const std::string caption = Text();
 
-  {
-    ui::Brush frame(::CreateSolidBrush(kFrame));
-    ::FrameRect(dc, &item, frame.Get());
-  }
+  ::SetDCBrushColor(dc, kFrame);
+  ::FrameRect(dc, &item, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
   focused_ = (itemState & ODS_FOCUS) != 0;
 
   RECT inner = item;
   ::InflateRect(&inner, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
 
-  const int chosen = host_ ? host_->SelectedEntry() : SidebarHost::kNoEntry;
+  const int chosen = host_ ? host_->SelectedEntry() : app::kNoEntry;
   if (Hover()) {
     ui::FillSolidRect(dc, inner, kHoverFace);
     ui::SelectGuard pen(dc, hoverPen_.Get());
@@ -66,8 +64,8 @@ void SkinButton::Draw(HDC dc, const RECT& item, UINT itemState) {
 
   // The caption is centred 10 pixels right of the middle; the icon keeps a
   // fixed offset from the caption, so a longer caption moves it left.
-  ui::Font font = ui::CreatePointFont(96, L"Arial", dc);
-  ui::SelectGuard fontSel(dc, font.Get());
+  if (!font_) font_ = ui::CreatePointFont(96, L"Arial", dc);
+  ui::SelectGuard fontSel(dc, font_.Get());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(0, 0, 0));
   SIZE size = ui::TextExtent(dc, caption);
@@ -92,6 +90,7 @@ bool HeaderButton::OnMessage(const ui::Message& m, LRESULT& result) {
 
 LRESULT HeaderButton::OnClicked(const ui::Message&) {
   clicked_ = true;
+  if (HWND parent = ::GetParent(Handle())) ::SendMessageW(parent, kGroupSwitchMessage, 0, groupIndex_);
   return 0;
 }
 

@@ -9,12 +9,14 @@
 // waited for; without a host nothing happens.
 //
 // HeaderButton: the group headers (controls 1000 and 1001): a bitmap button
-// that knows its group and remembers that it was clicked. It takes its own
-// click; the parent does not receive it.
+// that knows its group. It takes its own click, remembers it, and asks its
+// parent to switch to its group (WM_USER+1, 0, group index), sent and waited
+// for; the parent receives no command.
 #include <windows.h>
 
 #include <string_view>
 
+#include "app/shared_state.h"
 #include "controls/bitmap_button.h"
 #include "controls/hover_button.h"
 #include "ui/handles.h"
@@ -28,16 +30,15 @@ class SidebarHost {
  public:
   // The window that receives WM_USER+2; null while there is none.
   virtual HWND SidebarWindow() const = 0;
-  // The sidebar entry chosen last, kNoEntry when none.
+  // The sidebar entry chosen last, app::kNoEntry when none.
   virtual int SelectedEntry() const = 0;
-
-  static constexpr int kNoEntry = 17;
 
  protected:
   ~SidebarHost() = default;
 };
 
-// The category-selected message to the sidebar's host.
+// The group-switch and category-selected messages to the sidebar's host.
+inline constexpr UINT kGroupSwitchMessage = WM_USER + 1;
 inline constexpr UINT kCategorySelectedMessage = WM_USER + 2;
 
 class SkinButton : public HoverButton {
@@ -78,6 +79,7 @@ class SkinButton : public HoverButton {
   bool hasIcon_ = false;
   ui::Bitmap icon_;
   ui::Pen hoverPen_;
+  ui::Font font_;  // made at the first paint, in the screen's resolution
   bool focused_ = false;
 };
 

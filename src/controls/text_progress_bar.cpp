@@ -48,19 +48,20 @@ void TextProgressBar::SetRange(int lower, int upper) {
   upper_.store(upper);
 }
 
-int TextProgressBar::BarWidth(int position, int clientWidth) const {
-  const int lower = lower_.load();
-  const int upper = upper_.load();
-  if (upper <= lower) return 0;  // an empty range has no bar (and no division by zero)
-  const double fraction = std::clamp((static_cast<double>(position) - lower) / (static_cast<double>(upper) - lower), 0.0, 1.0);
-  return static_cast<int>(fraction * clientWidth);
+double TextProgressBar::Fraction(int position, int lower, int upper) {
+  if (upper <= lower) return 0.0;  // an empty range has no bar (and no division by zero)
+  return std::clamp((static_cast<double>(position) - lower) / (static_cast<double>(upper) - lower), 0.0, 1.0);
 }
+
+// The repaint decision and the paint use this one rounding, so a change the
+// worker lets pass is never one the paint would have shown.
+int TextProgressBar::BarWidth(double fraction, int clientWidth) { return static_cast<int>(fraction * clientWidth); }
 
 int TextProgressBar::SetPos(int position) {
   HWND hwnd = window_.load();
   if (!hwnd || !::IsWindow(hwnd)) return -1;
   const int previous = position_.exchange(position);
-  const int width = BarWidth(position, clientWidth_.load());
+  const int width = BarWidth(Fraction(position, lower_.load(), upper_.load()), clientWidth_.load());
   if (lastBarWidth_.exchange(width) != width) {
     // Only a whole pixel of change asks for a repaint. InvalidateRect does not
     // wait for the window's thread: the paint follows when that thread pumps.
@@ -76,13 +77,12 @@ void TextProgressBar::Paint(HDC target) {
   if (lower >= upper) return;
   RECT client{};
   ::GetClientRect(Handle(), &client);
-  const double fraction =
-      std::clamp((static_cast<double>(position_.load()) - lower) / (static_cast<double>(upper) - lower), 0.0, 1.0);
+  const double fraction = Fraction(position_.load(), lower, upper);
 
   MemoryDC memory(target);
   HDC dc = memory.Get();
   RECT bar = client;
-  bar.right = bar.left + static_cast<int>((client.right - client.left) * fraction);
+  bar.right = bar.left + BarWidth(fraction, client.right - client.left);
   RECT rest = client;
   rest.left = bar.right;
   ui::FillSolidRect(dc, bar, barColour_);

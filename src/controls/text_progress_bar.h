@@ -61,7 +61,8 @@ class TextProgressBar : public ui::Window {
   LRESULT OnGetTextLength(const ui::Message& m);
   static const ui::Handler<TextProgressBar> kMessages[];
 
-  int BarWidth(int position, int clientWidth) const;
+  static double Fraction(int position, int lower, int upper);
+  static int BarWidth(double fraction, int clientWidth);
   void StoreClientWidth();
 
   std::atomic<int> position_{0};

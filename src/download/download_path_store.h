@@ -15,8 +15,8 @@ namespace dockline::download {
 
 inline constexpr std::string_view kSettingsFileName = "dict.ini";
 inline constexpr std::string_view kDownPathSection = "DOWNPATH";
-// Values come back through the same limit the program has always had: a
-// 260-byte buffer, measured in GBK bytes.
+// Values come back cut to what a 260-byte buffer holds (259 GBK bytes and
+// the terminator), the length the settings file's readers expect.
 inline constexpr std::size_t kMaxValueBytes = 259;
 inline constexpr std::string_view kSettingsCreateError = "ini文件建立错误";
 

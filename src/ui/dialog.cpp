@@ -1,5 +1,10 @@
 #include "ui/dialog.h"
 
+#include <algorithm>
+
+#include "ui/failure.h"
+#include "ui/message_box.h"
+
 namespace dockline::ui {
 namespace {
 
@@ -35,13 +40,7 @@ INT_PTR CALLBACK Dialog::DialogProcedure(HWND hwnd, UINT message, WPARAM, LPARAM
   // the creation hook could not bind, bind now, at WM_INITDIALOG.
   if (message == WM_INITDIALOG && !FromHandle(hwnd) && lParam) {
     auto* dialog = reinterpret_cast<Dialog*>(lParam);
-    if (dialog->Bind(hwnd, true)) {
-      try {
-        return dialog->OnInitDialog() ? TRUE : FALSE;
-      } catch (...) {
-        return TRUE;
-      }
-    }
+    if (dialog->Bind(hwnd, true)) return dialog->InitialiseOrGiveUp() ? TRUE : FALSE;
   }
   return FALSE;
 }
@@ -96,13 +95,7 @@ INT_PTR Dialog::DoModal(HWND owner) {
         ::PostQuitMessage(static_cast<int>(msg.wParam));
         break;
       }
-      bool taken = false;
-      try {
-        taken = PreTranslateMessage(msg);
-      } catch (...) {
-        taken = false;
-      }
-      if (!taken) {
+      if (!FilterMessage(msg)) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
       }
@@ -131,6 +124,41 @@ void Dialog::EndDialog(INT_PTR result) {
 
 bool Dialog::PreTranslateMessage(MSG& msg) { return Handle() && ::IsDialogMessageW(Handle(), &msg); }
 
+void Dialog::AddMessageFilter(MessageFilter* filter) {
+  if (filter && std::find(filters_.begin(), filters_.end(), filter) == filters_.end()) filters_.push_back(filter);
+}
+
+void Dialog::RemoveMessageFilter(MessageFilter* filter) { std::erase(filters_, filter); }
+
+bool Dialog::FilterMessage(MSG& msg) {
+  try {
+    // A copy: a filter may add or remove filters while it runs.
+    const std::vector<MessageFilter*> filters = filters_;
+    for (MessageFilter* filter : filters)
+      if (filter->PreTranslateMessage(msg)) return true;
+    return PreTranslateMessage(msg);
+  } catch (...) {
+    RecordFailure("message filter");
+    return false;
+  }
+}
+
+bool Dialog::InitialiseOrGiveUp() {
+  try {
+    return OnInitDialog();
+  } catch (...) {
+    RecordFailure("dialog initialisation");
+    WindowMessageBox(nullptr, "窗口无法建立，程序不能继续运行。\n" + LastFailure(), ApplicationName(),
+                     MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    if (modal_) {
+      EndDialog(-1);
+    } else {
+      Destroy();
+    }
+    return true;
+  }
+}
+
 void Dialog::OnOK() {
   if (modal_) EndDialog(IDOK);
 }
@@ -142,7 +170,7 @@ void Dialog::OnCancel() {
 bool Dialog::OnMessage(const Message& m, LRESULT& result) {
   switch (m.message) {
     case WM_INITDIALOG:
-      result = OnInitDialog() ? TRUE : FALSE;
+      result = InitialiseOrGiveUp() ? TRUE : FALSE;
       return true;
     case WM_COMMAND:
       if (HIWORD(m.wParam) == BN_CLICKED || m.lParam == 0) {

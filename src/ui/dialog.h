@@ -10,14 +10,30 @@
 //
 // DoModal runs the modal loop itself (the owner is disabled meanwhile) so
 // that a dialog can see each message before the dialog manager does
-// (PreTranslateMessage); EndDialog ends that loop.
+// (PreTranslateMessage); EndDialog ends that loop. Filters added to a modal
+// dialog see each message first: a page takes its own keys there, while the
+// dialog around it keeps its own rules for the rest.
+//
+// An initialisation that throws does not leave a half-built window behind:
+// the user is told, and the dialog ends (-1) or its window is destroyed.
 #include <windows.h>
+
+#include <vector>
 
 #include "ui/window.h"
 
 namespace dockline::ui {
 
-class Dialog : public Window {
+class MessageFilter {
+ public:
+  // Answers true when the message has been dealt with and must not be dispatched.
+  virtual bool PreTranslateMessage(MSG& msg) = 0;
+
+ protected:
+  ~MessageFilter() = default;
+};
+
+class Dialog : public Window, public MessageFilter {
  public:
   explicit Dialog(int templateId) : templateId_(templateId) {}
   explicit Dialog(const DLGTEMPLATE* memoryTemplate) : memoryTemplate_(memoryTemplate) {}
@@ -41,7 +57,12 @@ class Dialog : public Window {
   // Called with each message the modal loop takes from the queue; answer true
   // when it has been dealt with and must not be dispatched. The default gives
   // the dialog manager its keyboard handling (Tab, Enter, Esc...).
-  virtual bool PreTranslateMessage(MSG& msg);
+  bool PreTranslateMessage(MSG& msg) override;
+
+  // Filters run in the order added, before the dialog's own
+  // PreTranslateMessage; each must outlive the modal run or be removed.
+  void AddMessageFilter(MessageFilter* filter);
+  void RemoveMessageFilter(MessageFilter* filter);
 
  protected:
   // WM_INITDIALOG; answer true to let the system put the focus on the first
@@ -56,6 +77,8 @@ class Dialog : public Window {
 
  private:
   HWND CreateWindowFromTemplate(HWND parent);
+  bool FilterMessage(MSG& msg);
+  bool InitialiseOrGiveUp();
   static INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
 
@@ -64,6 +87,7 @@ class Dialog : public Window {
   bool modal_ = false;
   bool endRequested_ = false;
   INT_PTR result_ = -1;
+  std::vector<MessageFilter*> filters_;
 };
 
 }  // namespace dockline::ui

@@ -1,5 +1,6 @@
 #include "ui/drawing.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/wide.h"
@@ -45,6 +46,23 @@ void DrawTextAt(HDC dc, int x, int y, std::string_view utf8) {
   ::TextOutW(dc, x, y, w.c_str(), static_cast<int>(w.size()));
 }
 
+BitmapSource::BitmapSource(HDC target, HBITMAP bitmap)
+    : dc_(bitmap ? ::CreateCompatibleDC(target) : nullptr), select_(dc_.Get(), dc_ ? bitmap : nullptr) {}
+
+bool DrawBitmap(HDC target, int x, int y, int width, int height, HBITMAP bitmap) {
+  const SIZE size = BitmapSize(bitmap);
+  width = std::min<int>(width, size.cx);
+  height = std::min<int>(height, size.cy);
+  if (width <= 0 || height <= 0) return false;
+  BitmapSource source(target, bitmap);
+  return source && ::BitBlt(target, x, y, width, height, source.Get(), 0, 0, SRCCOPY);
+}
+
+bool DrawBitmap(HDC target, int x, int y, HBITMAP bitmap) {
+  const SIZE size = BitmapSize(bitmap);
+  return DrawBitmap(target, x, y, size.cx, size.cy, bitmap);
+}
+
 bool TransparentBlit(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                      int sourceWidth, int sourceHeight, COLORREF transparent) {
   if (width <= 0 || height <= 0) return false;
@@ -83,10 +101,8 @@ bool TransparentBlit(HDC target, int x, int y, int width, int height, HDC source
 bool DrawBitmapTransparent(HDC target, int x, int y, HBITMAP bitmap, COLORREF transparent) {
   const SIZE size = BitmapSize(bitmap);
   if (size.cx <= 0 || size.cy <= 0) return false;
-  MemoryDcHandle sourceDc(::CreateCompatibleDC(target));
-  if (!sourceDc) return false;
-  SelectGuard sel(sourceDc.Get(), bitmap);
-  return TransparentBlit(target, x, y, size.cx, size.cy, sourceDc.Get(), 0, 0, size.cx, size.cy, transparent);
+  BitmapSource source(target, bitmap);
+  return source && TransparentBlit(target, x, y, size.cx, size.cy, source.Get(), 0, 0, size.cx, size.cy, transparent);
 }
 
 }  // namespace dockline::ui

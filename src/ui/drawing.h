@@ -18,6 +18,25 @@ void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour);
 SIZE TextExtent(HDC dc, std::string_view utf8);
 void DrawTextAt(HDC dc, int x, int y, std::string_view utf8);
 
+// A bitmap selected into a memory DC that matches `target`, to blit from;
+// the selection is undone and the DC deleted when it goes.
+class BitmapSource {
+ public:
+  BitmapSource(HDC target, HBITMAP bitmap);
+  HDC Get() const { return dc_.Get(); }
+  explicit operator bool() const { return static_cast<bool>(dc_); }
+
+ private:
+  MemoryDcHandle dc_;
+  SelectGuard select_;
+};
+
+// Copies the bitmap's top-left width × height pixels to (x, y); a bitmap
+// smaller than that gives what it has. false when nothing could be drawn.
+bool DrawBitmap(HDC target, int x, int y, int width, int height, HBITMAP bitmap);
+// The whole bitmap at its own size.
+bool DrawBitmap(HDC target, int x, int y, HBITMAP bitmap);
+
 // Copies (or stretches) the source image onto the target, leaving the target
 // visible wherever the image has the colour `transparent`: a monochrome mask
 // is made from that colour, the image's transparent pixels are blackened, the

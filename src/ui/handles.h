@@ -1,71 +1,38 @@
 #pragma once
-// Move-only owners for every handle kind the program creates, and guards that
-// undo a change to a device context. Copying is deleted throughout: a handle
-// has exactly one owner, which releases it exactly once.
+// Move-only owners for every GDI and user-object handle kind the program
+// creates, on the platform's owner template, and guards that undo a change to
+// a device context.
 #include <windows.h>
 
 #include <utility>
 
+#include "platform/win32/unique_handle.h"
+
 namespace dockline::ui {
 
-// A handle released by `Release` when its owner goes away; `Null` marks "none".
-template <class H, class Traits>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(H h) : h_(h) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  H Get() const { return h_; }
-  explicit operator bool() const { return Traits::IsValid(h_); }
-  // Gives up ownership without releasing.
-  H Release() {
-    H h = h_;
-    h_ = Traits::Null();
-    return h;
-  }
-  void Reset(H h = Traits::Null()) {
-    if (Traits::IsValid(h_) && h_ != h) Traits::Close(h_);
-    h_ = h;
-  }
-
- private:
-  H h_ = Traits::Null();
-};
+using platform::UniqueHandle;
+using platform::KernelHandle;
 
 template <class H>
 struct GdiObjectTraits {
   static H Null() { return nullptr; }
   static bool IsValid(H h) { return h != nullptr; }
-  static void Close(H h) { ::DeleteObject(h); }
-};
-// Kernel handles: both "no handle" spellings of the API count as none.
-struct KernelHandleTraits {
-  static HANDLE Null() { return nullptr; }
-  static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { ::CloseHandle(h); }
+  static bool Close(H h) { return ::DeleteObject(h) != FALSE; }
 };
 struct CursorTraits {
   static HCURSOR Null() { return nullptr; }
   static bool IsValid(HCURSOR h) { return h != nullptr; }
-  static void Close(HCURSOR h) { ::DestroyCursor(h); }
+  static bool Close(HCURSOR h) { return ::DestroyCursor(h) != FALSE; }
 };
 struct IconTraits {
   static HICON Null() { return nullptr; }
   static bool IsValid(HICON h) { return h != nullptr; }
-  static void Close(HICON h) { ::DestroyIcon(h); }
+  static bool Close(HICON h) { return ::DestroyIcon(h) != FALSE; }
 };
 struct DcTraits {  // a DC made by CreateCompatibleDC / CreateDC
   static HDC Null() { return nullptr; }
   static bool IsValid(HDC h) { return h != nullptr; }
-  static void Close(HDC h) { ::DeleteDC(h); }
+  static bool Close(HDC h) { return ::DeleteDC(h) != FALSE; }
 };
 
 using Pen = UniqueHandle<HPEN, GdiObjectTraits<HPEN>>;
@@ -73,7 +40,6 @@ using Brush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using Font = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
 using Bitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using Region = UniqueHandle<HRGN, GdiObjectTraits<HRGN>>;
-using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using Cursor = UniqueHandle<HCURSOR, CursorTraits>;
 using Icon = UniqueHandle<HICON, IconTraits>;
 // A memory device context (CreateCompatibleDC); released with DeleteDC.

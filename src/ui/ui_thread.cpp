@@ -5,6 +5,7 @@
 #include <deque>
 #include <mutex>
 
+#include "ui/failure.h"
 #include "ui/messages.h"
 
 namespace dockline::ui {
@@ -78,6 +79,7 @@ bool UiPoster::Call(std::function<void()> task) const {
       task();
       return true;
     } catch (...) {
+      RecordFailure("UI task");
       return false;
     }
   }
@@ -94,6 +96,7 @@ bool UiPoster::Call(std::function<void()> task) const {
       task();
       ok = true;
     } catch (...) {
+      RecordFailure("UI task");
     }
     {
       std::lock_guard lock(state->mutex);
@@ -186,7 +189,7 @@ void UiDispatcher::RunQueued() {
     try {
       task();
     } catch (...) {
-      // A task's failure is its own; the remaining tasks still run.
+      RecordFailure("UI task");  // a task's failure is its own; the remaining tasks still run
     }
   }
 }
@@ -197,6 +200,7 @@ LRESULT CALLBACK UiDispatcher::Procedure(HWND hwnd, UINT message, WPARAM wParam,
       try {
         self->RunQueued();
       } catch (...) {
+        RecordFailure("UI task queue");
       }
     }
     return 0;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/wide.h"
+#include "ui/failure.h"
 
 namespace dockline::ui {
 namespace {
@@ -11,6 +12,9 @@ namespace {
 // GWLP_USERDATA: that slot belongs to whoever wrote the window class, and
 // common controls and dialogs may use it.
 constexpr wchar_t kObjectProperty[] = L"DocklineWindowObject";
+// The procedure our subclass procedure forwards to while no object is bound
+// and a foreign subclass sits above ours, so ours cannot be taken out.
+constexpr wchar_t kOriginalProperty[] = L"DocklineOriginalProc";
 
 // The object whose Create() is running on this thread. A window of one of our
 // classes made any other way (by a dialog template, say) carries creation
@@ -95,29 +99,40 @@ bool Window::Bind(HWND hwnd, bool subclass) {
   hwnd_ = hwnd;
   original_ = nullptr;
   if (subclass) {
-    original_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProcedure)));
+    if (HANDLE saved = ::GetPropW(hwnd, kOriginalProperty)) {
+      // Our procedure is still in the chain from an earlier binding, below a
+      // foreign subclass: installing it again would make the foreign one call
+      // back into ours for ever. Take up where the earlier binding left off.
+      original_ = reinterpret_cast<WNDPROC>(saved);
+      ::RemovePropW(hwnd, kOriginalProperty);
+    } else {
+      original_ = reinterpret_cast<WNDPROC>(
+          ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProcedure)));
+    }
     if (!original_) {
       ::RemovePropW(hwnd, kObjectProperty);
       hwnd_ = nullptr;
       return false;
     }
   }
+  bound_->store(hwnd);
   return true;
 }
 
-void Window::Unbind() {
+void Window::Unbind(bool destroying) {
   if (!hwnd_) return;
-  if (original_ && ::IsWindow(hwnd_)) {
+  bound_->store(nullptr);
+  if (original_ && !destroying && ::IsWindow(hwnd_)) {
     // Put the original procedure back only if ours is still the current one;
     // someone who subclassed after us keeps a pointer to ours, so then ours
     // stays in place and, finding no object, forwards to the original.
     if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == &Window::SubclassProcedure) {
       ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
     } else {
-      ::SetPropW(hwnd_, L"DocklineOriginalProc", reinterpret_cast<HANDLE>(original_));
+      ::SetPropW(hwnd_, kOriginalProperty, reinterpret_cast<HANDLE>(original_));
     }
   }
+  if (destroying) ::RemovePropW(hwnd_, kOriginalProperty);
   ::RemovePropW(hwnd_, kObjectProperty);
   hwnd_ = nullptr;
   original_ = nullptr;
@@ -177,6 +192,24 @@ bool Window::Destroy() {
   return ::DestroyWindow(hwnd_) != FALSE;  // WM_NCDESTROY unbinds
 }
 
+void Window::DestroyOwnedWindow() {
+  if (!hwnd_) return;
+  if (ownsWindow_) {
+    Destroy();
+    if (hwnd_) Unbind();  // a window of another thread cannot be destroyed from here
+  } else {
+    Unbind();
+  }
+}
+
+bool Window::PostTask(const UiPoster& ui, std::function<void()> task) const {
+  const HWND target = bound_->load();
+  if (!target || !task) return false;
+  return ui.Post([token = bound_, target, task = std::move(task)] {
+    if (token->load() == target) task();
+  });
+}
+
 std::string Window::Text() const { return hwnd_ ? WindowTextUtf8(hwnd_) : std::string(); }
 
 bool Window::SetText(std::string_view utf8) { return hwnd_ && SetWindowTextUtf8(hwnd_, utf8); }
@@ -199,16 +232,24 @@ bool Window::ReflectToChild(const Message& m, LRESULT& result) {
 
 LRESULT Window::Route(UINT message, WPARAM wParam, LPARAM lParam) {
   const Message m{message, wParam, lParam};
-  HWND hwnd = hwnd_;
+  if (message == WM_NCDESTROY) {
+    // The last message: the object lets go of the window however its
+    // handlers end, or it would keep a handle that is about to be reused.
+    struct UnbindAtEnd {
+      Window* self;
+      HWND hwnd;
+      ~UnbindAtEnd() {
+        if (self->hwnd_ == hwnd) self->Unbind(true);
+      }
+    } unbind{this, hwnd_};
+    LRESULT result = 0;
+    if (OnMessage(m, result)) return result;
+    return Default(m);
+  }
   LRESULT result = 0;
   if (ReflectToChild(m, result)) return result;
-  if (OnMessage(m, result)) {
-    if (message == WM_NCDESTROY && hwnd_ == hwnd) Unbind();
-    return result;
-  }
-  result = Default(m);
-  if (message == WM_NCDESTROY && hwnd_ == hwnd) Unbind();
-  return result;
+  if (OnMessage(m, result)) return result;
+  return Default(m);
 }
 
 namespace {
@@ -233,6 +274,7 @@ LRESULT CALLBACK Window::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam,
     if (Window* self = FromHandle(hwnd)) return self->Route(message, wParam, lParam);
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
   } catch (...) {
+    RecordFailure("window procedure");
     try {
       return ::DefWindowProcW(hwnd, message, wParam, lParam);
     } catch (...) {
@@ -243,12 +285,13 @@ LRESULT CALLBACK Window::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam,
 
 LRESULT CALLBACK Window::SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* self = FromHandle(hwnd);
-  WNDPROC original = self ? self->original_
-                          : reinterpret_cast<WNDPROC>(::GetPropW(hwnd, L"DocklineOriginalProc"));
+  WNDPROC original = self ? self->original_ : reinterpret_cast<WNDPROC>(::GetPropW(hwnd, kOriginalProperty));
+  if (!self && message == WM_NCDESTROY) ::RemovePropW(hwnd, kOriginalProperty);
   try {
     if (self) return self->Route(message, wParam, lParam);
     return Fallback(hwnd, message, wParam, lParam, original);
   } catch (...) {
+    RecordFailure("control procedure");
     try {
       return Fallback(hwnd, message, wParam, lParam, original);
     } catch (...) {

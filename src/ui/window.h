@@ -23,14 +23,26 @@
 // parent handles the message as usual.
 //
 // No exception leaves a window procedure: one escaping a handler is caught at
-// the boundary and the message gets its default handling.
+// the boundary, recorded (failure.h), and the message gets its default
+// handling.
+//
+// The window dies before its object. A window this object made goes with the
+// object; an object whose destructor must not run while its window lives (a
+// parent with child controls among its members) is held as ui::Owned<T>, whose
+// destructor destroys the window while every part of the object still exists.
+// Work queued for later from another thread goes through PostTask, which
+// drops the work once the object no longer has that window.
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "ui/messages.h"
+#include "ui/ui_thread.h"
 
 namespace dockline::ui {
 
@@ -109,6 +121,13 @@ class Window {
   HWND Detach();
   // Destroys the window (on the thread that owns it).
   bool Destroy();
+  // Destroys the window if this object made it, otherwise gives it back
+  // unbound: what an object does before any of its parts go.
+  void DestroyOwnedWindow();
+
+  // Queues `task` to the UI thread; it runs only if this object is then still
+  // bound to the window it has now. Callable from any thread.
+  bool PostTask(const UiPoster& ui, std::function<void()> task) const;
 
   std::string Text() const;
   bool SetText(std::string_view utf8);
@@ -132,11 +151,23 @@ class Window {
   LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
   bool ReflectToChild(const Message& m, LRESULT& result);
   bool Bind(HWND hwnd, bool subclass);
-  void Unbind();
+  void Unbind(bool destroying = false);
 
   HWND hwnd_ = nullptr;
+  // The window this object is bound to, shared with the tasks it posted.
+  std::shared_ptr<std::atomic<HWND>> bound_ = std::make_shared<std::atomic<HWND>>(nullptr);
   WNDPROC original_ = nullptr;  // null: DefWindowProc
   bool ownsWindow_ = false;     // created by this object, destroyed with it
+};
+
+// A window object whose window is destroyed first, before any part of the
+// object: a child control among its members then never notifies a parent
+// whose own destructor has already run.
+template <class T>
+class Owned final : public T {
+ public:
+  using T::T;
+  ~Owned() override { this->DestroyOwnedWindow(); }
 };
 
 std::string WindowTextUtf8(HWND hwnd);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
+#include <stdexcept>
 #include <vector>
 
 #include "app/device_monitor.h"
@@ -19,7 +21,7 @@ struct FakeSystem {
   char letter = 0;
   std::optional<std::uint64_t> free = 0;
   MonitorServices services() {
-    return {[this] { return letter; }, [this](char) { return free; }};
+    return {[this] { return letter; }, [this](char) { return free; }, {}};
   }
 };
 
@@ -32,64 +34,43 @@ TEST(FreeSpaceText, ShowsWholeKilobytesOfA64BitCount) {
   EXPECT_EQ(FreeSpaceText(~0ull), "剩余空间：18014398509481983(KB)");
 }
 
-TEST(DeviceMonitor, PlugAndPullFollowTheDevice) {
-  SharedState state;
-  RecordingView view;
-  FakeSystem sys;
-  DeviceMonitor monitor(state, view, sys.services());
-
-  monitor.Poll();  // nothing attached at start: the text once, no lamp change
-  EXPECT_EQ(view.events, (std::vector<std::string>{"text 剩余空间：0(KB)"}));
-  EXPECT_EQ(state.DeviceOnline, 0);
-
-  view.events.clear();
-  sys.letter = 'G';
-  sys.free = 2048;
-  monitor.Poll();
-  EXPECT_EQ(view.events, (std::vector<std::string>{"text 剩余空间：2(KB)", "lamp on"}));
-  EXPECT_EQ(state.DriveLetter, 'G');
-  EXPECT_EQ(state.DeviceOnline, 1);
-
-  view.events.clear();
-  monitor.Poll();  // nothing changed: nothing to tell the UI
-  EXPECT_TRUE(view.events.empty());
-  sys.free = 4096;  // free space moves during a copy
-  monitor.Poll();
-  EXPECT_EQ(view.events, (std::vector<std::string>{"text 剩余空间：4(KB)"}));
-
-  view.events.clear();
-  sys.letter = 0;
-  monitor.Poll();
-  EXPECT_EQ(view.events, (std::vector<std::string>{"text 剩余空间：0(KB)", "lamp off", "local list"}));
-  EXPECT_EQ(state.DriveLetter, 0);
-  EXPECT_EQ(state.DeviceOnline, 0);
-}
-
-TEST(DeviceMonitor, PullDuringADownloadLeavesThePageAlone) {
-  SharedState state;
-  RecordingView view;
-  FakeSystem sys{'G', 8192};
-  DeviceMonitor monitor(state, view, sys.services());
-  monitor.Poll();
-  state.DownloadRunning = 1;
-  view.events.clear();
-  sys.letter = 0;
-  monitor.Poll();
-  EXPECT_EQ(view.events, (std::vector<std::string>{"text 剩余空间：0(KB)", "lamp off"}));
-}
-
-TEST(DeviceMonitor, AnotherLetterStraightAwayIsAChangeButNotAPull) {
-  SharedState state;
-  RecordingView view;
-  FakeSystem sys{'G', 0};
-  DeviceMonitor monitor(state, view, sys.services());
-  monitor.Poll();
-  view.events.clear();
-  sys.letter = 'H';
-  monitor.Poll();
-  EXPECT_EQ(view.events, (std::vector<std::string>{"lamp on"}));
-  EXPECT_EQ(state.DriveLetter, 'H');
-  EXPECT_EQ(state.DeviceOnline, 1);
+// One poll per step; each step tells what the UI is told and what is published.
+TEST(DeviceMonitor, PollsReportOnlyChangesAndSendThePageBackOnlyWhenNoDownloadRuns) {
+  struct Step {
+    const char* name;
+    char letter;
+    std::uint64_t free;
+    bool downloading;
+    std::vector<std::string> events;
+  };
+  const std::vector<std::vector<Step>> runs = {
+      {{"nothing attached at start: the text once, no lamp change", 0, 0, false, {"text 剩余空间：0(KB)"}},
+       {"plugged in", 'G', 2048, false, {"text 剩余空间：2(KB)", "lamp on"}},
+       {"nothing changed: nothing to tell", 'G', 2048, false, {}},
+       {"free space moves during a copy", 'G', 4096, false, {"text 剩余空间：4(KB)"}},
+       {"pulled", 0, 0, false, {"text 剩余空间：0(KB)", "lamp off", "local list"}}},
+      {{"present", 'G', 8192, false, {"text 剩余空间：8(KB)", "lamp on"}},
+       {"pulled during a download: the page is left alone", 0, 0, true, {"text 剩余空间：0(KB)", "lamp off"}}},
+      {{"present", 'G', 0, false, {"text 剩余空间：0(KB)", "lamp on"}},
+       {"another letter straight away: a change but not a pull", 'H', 0, false, {"lamp on"}}},
+  };
+  for (const auto& run : runs) {
+    SharedState state;
+    RecordingView view;
+    FakeSystem sys;
+    DeviceMonitor monitor(state, view, sys.services());
+    for (const Step& step : run) {
+      SCOPED_TRACE(step.name);
+      sys.letter = step.letter;
+      sys.free = step.free;
+      state.DownloadRunning = step.downloading ? 1 : 0;
+      view.events.clear();
+      monitor.Poll();
+      EXPECT_EQ(view.events, step.events);
+      EXPECT_EQ(state.DriveLetter, step.letter);
+      EXPECT_EQ(DeviceOnline(state), step.letter != 0);
+    }
+  }
 }
 
 TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
@@ -100,15 +81,37 @@ TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
                              ++polls;
                              return char{0};
                            },
-                           [](char) { return std::optional<std::uint64_t>{}; }};
+                           [](char) { return std::optional<std::uint64_t>{}; },
+                           {}};
   // An hour between polls: Stop can only return if it cuts the sleep short.
   DeviceMonitor monitor(state, view, services, std::chrono::hours(1));
   monitor.Start();
   while (polls == 0) std::this_thread::yield();
   monitor.Stop();
   EXPECT_FALSE(monitor.running());
-  EXPECT_EQ(state.MonitorStopRequested, 1);
   EXPECT_EQ(polls, 1);
+}
+
+TEST(DeviceMonitor, AFailingPollIsReportedOnceAndTheWatchGoesOn) {
+  SharedState state;
+  RecordingView view;
+  std::atomic<int> polls{0};
+  std::mutex mutex;
+  std::vector<std::string> reports;
+  MonitorServices services{[&]() -> char {
+                             if (++polls <= 3) throw std::runtime_error("bridge gone");
+                             return 'G';
+                           },
+                           [](char) { return std::optional<std::uint64_t>{1024}; },
+                           [&](const std::string& what) {
+                             std::lock_guard lock(mutex);
+                             reports.push_back(what);
+                           }};
+  DeviceMonitor monitor(state, view, services, std::chrono::milliseconds(1));
+  monitor.Start();
+  while (state.DriveLetter == 0) std::this_thread::yield();
+  monitor.Stop();
+  EXPECT_EQ(reports, (std::vector<std::string>{"device poll: bridge gone"}));
 }
 
 }  // namespace

@@ -101,6 +101,7 @@ class TestHost : public ui::Window {
  public:
   std::vector<std::pair<int, int>> commands;  // (id, code)
   std::vector<std::pair<WPARAM, LPARAM>> categorySelections;
+  std::vector<std::pair<WPARAM, LPARAM>> groupSwitches;
 
   bool Open(int width = 400, int height = 300) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
@@ -123,6 +124,9 @@ class TestHost : public ui::Window {
     switch (m.message) {
       case WM_COMMAND:
         commands.emplace_back(LOWORD(m.wParam), HIWORD(m.wParam));
+        break;
+      case WM_USER + 1:
+        groupSwitches.emplace_back(m.wParam, m.lParam);
         break;
       case WM_USER + 2:
         categorySelections.emplace_back(m.wParam, m.lParam);

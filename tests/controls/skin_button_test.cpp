@@ -21,7 +21,7 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 class FakeSidebar : public SidebarHost {
  public:
   HWND window = nullptr;
-  int selected = kNoEntry;
+  int selected = app::kNoEntry;
   HWND SidebarWindow() const override { return window; }
   int SelectedEntry() const override { return selected; }
 };
@@ -50,10 +50,10 @@ TEST_F(SkinButtonTest, FaceIsOrangeUnderTheMouseThenPaleCyanWhenFocusedOrChosen)
     COLORREF face;
   };
   const Case cases[] = {
-      {"plain", false, 0, SidebarHost::kNoEntry, kLightBlue},
+      {"plain", false, 0, app::kNoEntry, kLightBlue},
       {"other entry chosen", false, 0, 5, kLightBlue},
       {"chosen", false, 0, 2, kPaleCyan},
-      {"focused", false, ODS_FOCUS, SidebarHost::kNoEntry, kPaleCyan},
+      {"focused", false, ODS_FOCUS, app::kNoEntry, kPaleCyan},
       {"hover over chosen and focused", true, ODS_FOCUS, 2, kOrange},
   };
   for (const Case& c : cases) {
@@ -133,16 +133,18 @@ TEST_F(SkinButtonTest, RealPointerLightsAndPutsOutTheButton) {
   EXPECT_FALSE(button.Tracking());
 }
 
-TEST(HeaderButtonTest, ClickOnlySetsItsFlagAndTheImageIsDrawnUnscaled) {
+TEST(HeaderButtonTest, ClickAsksTheParentForItsGroupAndTheImageIsDrawnUnscaled) {
   testing::TestHost host;
   ASSERT_TRUE(host.Open());
   HeaderButton header;
   ASSERT_TRUE(header.CreateControl(L"BUTTON", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, RECT{0, 0, 30, 16},
                                    host.Handle(), 1000));
   header.SetBitmaps(testing::Picture(20, 10, RGB(0, 160, 0), {{RECT{10, 0, 20, 10}, kRed}}));
+  header.SetGroupIndex(1);
   ::SendMessageW(header.Handle(), BM_CLICK, 0, 0);
   EXPECT_TRUE(header.Clicked());
   EXPECT_TRUE(host.commands.empty());
+  EXPECT_EQ((std::vector<std::pair<WPARAM, LPARAM>>{{0, 1}}), host.groupSwitches);
   ::EnableWindow(header.Handle(), FALSE);  // a state without an image of its own shows the normal one
   Canvas canvas(30, 16);
   canvas.Print(header.Handle());

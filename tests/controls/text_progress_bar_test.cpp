@@ -123,6 +123,29 @@ TEST_F(TextProgressBarTest, WorkerDrivesTheBarWhileTheUiThreadIsBlocked) {
   EXPECT_FALSE(RepaintPending());
 }
 
+// The page destroys its controls while a worker may still report progress:
+// once the window is gone, every report answers -1 and touches nothing.
+TEST_F(TextProgressBarTest, ProgressRacingTheWindowsDestructionStopsAtItsEnd) {
+  bar.SetRange(0, 1000);
+  std::atomic<bool> destroyed{false}, stop{false};
+  std::atomic<int> lateReports{0}, reports{0};
+  std::thread worker([&] {
+    for (int i = 0; !stop; i = (i + 7) % 1000, ++reports) {
+      const bool wasDestroyed = destroyed;
+      if (bar.SetPos(i) != -1 && wasDestroyed) ++lateReports;
+    }
+  });
+  while (reports < 100) std::this_thread::yield();
+  bar.Destroy();
+  destroyed = true;
+  const int at = reports;
+  while (reports < at + 100) std::this_thread::yield();
+  stop = true;
+  worker.join();
+  EXPECT_EQ(0, lateReports.load());
+  EXPECT_EQ(nullptr, bar.Handle());
+}
+
 TEST_F(TextProgressBarTest, WindowTextReplacesThePercentageUntilEmptiedAndComesBackInWholeCharacters) {
   SetText(L"正在下载");
   EXPECT_EQ("正在下载", bar.Caption());

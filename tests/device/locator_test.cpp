@@ -47,65 +47,63 @@ class FakeVolumes : public VolumeQueries {
 
 const std::string kSig = "6170 V1.0  ";
 
-TEST(FindDeviceDrive, SignatureWinsAndFirstSignatureInRootOrderIsTaken) {
-  FakeVolumes v;
-  v.drives['C'] = {DriveType::Fixed, true, "NO NAME    ", "系统"};
-  v.drives['E'] = {DriveType::Fixed, true, "NO NAME    ", "曜川6170"};
-  v.drives['F'] = {DriveType::Fixed, true, kSig, "OTHER"};  // found although its label differs
-  v.drives['G'] = {DriveType::Fixed, true, kSig, std::nullopt};
-  EXPECT_EQ(FindDeviceDrive(v), 'F');
-  EXPECT_EQ(v.reads, (std::vector<char>{'C', 'E', 'F'}));  // stops at the first match
-  EXPECT_TRUE(v.labelQueries.empty());
+std::map<char, FakeDrive> TwentySixFixed(std::optional<std::string> lastLabel, std::string lastField) {
+  std::map<char, FakeDrive> drives;
+  for (char c = 'A'; c <= 'Z'; ++c) drives[c] = {DriveType::Fixed, true, "", "DATA"};
+  drives['Z'] = {DriveType::Fixed, true, std::move(lastField), std::move(lastLabel)};
+  return drives;
 }
 
-TEST(FindDeviceDrive, SignatureMustMatchByteForByte) {
-  for (const std::string& field : {"6170 V1.0 X"s, "6170 v1.0  "s, "6170 V1.0\0\0"s}) {
+TEST(FindDeviceDrive, SignatureFirstInRootOrderThenLabelFromTheLastFixedDrive) {
+  const FakeDrive kRemovable{DriveType::Removable, true, kSig, "曜川6170"};
+  struct Case {
+    const char* name;
+    std::map<char, FakeDrive> drives;
+    char found;
+    const char* reads;         // drives whose sectors were read, in order; null: not checked
+    const char* labelQueries;  // the same for label queries
+  };
+  const Case cases[] = {
+      {"signature wins, the first one in root order, label ignored",
+       {{'C', {DriveType::Fixed, true, "NO NAME    ", "系统"}},
+        {'E', {DriveType::Fixed, true, "NO NAME    ", "曜川6170"}},
+        {'F', {DriveType::Fixed, true, kSig, "OTHER"}},
+        {'G', {DriveType::Fixed, true, kSig, std::nullopt}}},
+       'F', "CEF", ""},
+      {"signature differs by one byte", {{'D', {DriveType::Fixed, true, "6170 V1.0 X", "DATA"}}}, 0, nullptr, nullptr},
+      {"signature in the wrong case", {{'D', {DriveType::Fixed, true, "6170 v1.0  ", "DATA"}}}, 0, nullptr, nullptr},
+      {"signature cut by zeros", {{'D', {DriveType::Fixed, true, "6170 V1.0\0\0"s, "DATA"}}}, 0, nullptr, nullptr},
+      {"removable and other kinds are never candidates",
+       {{'A', kRemovable},
+        {'D', {DriveType::CdRom, true, kSig, "曜川6170"}},
+        {'N', {DriveType::Remote, true, kSig, "曜川6170"}},
+        {'R', {DriveType::RamDisk, true, kSig, "曜川6170"}},
+        {'U', {DriveType::Unknown, true, kSig, "曜川6170"}}},
+       0, "", ""},
+      {"label pass: last to first, exact, unreadable drives still count",
+       {{'C', {DriveType::Fixed, false, "", "曜川6170"}},
+        {'D', {DriveType::Fixed, true, "", "曜川6170 "}},
+        {'E', {DriveType::Fixed, true, "", "曜川6170"}},
+        {'F', {DriveType::Fixed, true, "", "曜川61700"}},
+        {'G', {DriveType::Fixed, true, "", std::nullopt}}},
+       'E', "CDEFG", "GFE"},
+      {"a signature after a labelled drive still wins",
+       {{'C', {DriveType::Fixed, true, "", "曜川6170"}}, {'H', {DriveType::Fixed, true, kSig, ""}}}, 'H', "CH", ""},
+      {"every fixed drive is examined, by label", TwentySixFixed("曜川6170", ""), 'Z', nullptr, nullptr},
+      {"every fixed drive is examined, by signature", TwentySixFixed("", kSig), 'Z', nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     FakeVolumes v;
-    v.drives['D'] = {DriveType::Fixed, true, field, "DATA"};
-    EXPECT_EQ(FindDeviceDrive(v), 0) << field;
+    v.drives = c.drives;
+    EXPECT_EQ(FindDeviceDrive(v), c.found);
+    if (c.reads) {
+      EXPECT_EQ(std::string(v.reads.begin(), v.reads.end()), c.reads);
+    }
+    if (c.labelQueries) {
+      EXPECT_EQ(std::string(v.labelQueries.begin(), v.labelQueries.end()), c.labelQueries);
+    }
   }
-}
-
-TEST(FindDeviceDrive, RemovableAndOtherDrivesAreNeverCandidates) {
-  FakeVolumes v;
-  v.drives['A'] = {DriveType::Removable, true, kSig, "曜川6170"};
-  v.drives['D'] = {DriveType::CdRom, true, kSig, "曜川6170"};
-  v.drives['N'] = {DriveType::Remote, true, kSig, "曜川6170"};
-  v.drives['R'] = {DriveType::RamDisk, true, kSig, "曜川6170"};
-  v.drives['U'] = {DriveType::Unknown, true, kSig, "曜川6170"};
-  EXPECT_EQ(FindDeviceDrive(v), 0);
-  EXPECT_TRUE(v.reads.empty());
-  EXPECT_TRUE(v.labelQueries.empty());  // no fixed drive: no label is asked for
-}
-
-TEST(FindDeviceDrive, LabelPassTakesTheLastLabelledDriveAndIsExact) {
-  FakeVolumes v;
-  v.drives['C'] = {DriveType::Fixed, false, "", "曜川6170"};  // unreadable: still a label candidate
-  v.drives['D'] = {DriveType::Fixed, true, "", "曜川6170 "};
-  v.drives['E'] = {DriveType::Fixed, true, "", "曜川6170"};
-  v.drives['F'] = {DriveType::Fixed, true, "", "曜川61700"};
-  v.drives['G'] = {DriveType::Fixed, true, "", std::nullopt};  // a failed query matches nothing
-  EXPECT_EQ(FindDeviceDrive(v), 'E');
-  EXPECT_EQ(v.labelQueries, (std::vector<char>{'G', 'F', 'E'}));  // last to first
-}
-
-TEST(FindDeviceDrive, SignatureAfterALabelledDriveStillWins) {
-  FakeVolumes v;
-  v.drives['C'] = {DriveType::Fixed, true, "", "曜川6170"};
-  v.drives['H'] = {DriveType::Fixed, true, kSig, ""};
-  EXPECT_EQ(FindDeviceDrive(v), 'H');
-}
-
-TEST(FindDeviceDrive, ExaminesEveryFixedDriveHoweverMany) {
-  // Twenty-six fixed drives, only the last labelled: nothing is cut off.
-  FakeVolumes v;
-  for (char c = 'A'; c <= 'Z'; ++c) v.drives[c] = {DriveType::Fixed, true, "", "DATA"};
-  v.drives['Z'].label = "曜川6170";
-  EXPECT_EQ(FindDeviceDrive(v), 'Z');
-  v.drives['Z'] = {DriveType::Fixed, true, kSig, ""};
-  v.drives['Z'].bootLabelField = kSig;
-  EXPECT_EQ(FindDeviceDrive(v), 'Z');
-  EXPECT_EQ(v.reads.size(), 26u * 2);
 }
 
 // ---- USB bridge walk ----

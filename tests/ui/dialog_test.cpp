@@ -48,12 +48,18 @@ class ProbeDialog : public Dialog {
   }
 };
 
+// A page's filter: takes every key before the dialog around it sees one.
+struct KeyFilter : MessageFilter {
+  bool PreTranslateMessage(MSG& msg) override { return msg.message == WM_KEYDOWN; }
+};
+
 TEST(ModalDialog, AnswersTheResultOfWhateverEndedIt) {
   struct Case {
     const char* name;
     Posts posts;
     bool keysKept;
     INT_PTR result;
+    bool filtered = false;
   };
   const Case cases[] = {
       {"EndDialog", {{kEndWith, 1234}}, false, 1234},
@@ -62,6 +68,7 @@ TEST(ModalDialog, AnswersTheResultOfWhateverEndedIt) {
       {"ok", {{WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)}}, false, IDOK},
       {"Esc through the dialog manager", {{WM_KEYDOWN, VK_ESCAPE}, {kEndWith, 77}}, false, IDCANCEL},
       {"Esc kept from the dialog manager", {{WM_KEYDOWN, VK_ESCAPE}, {kEndWith, 77}}, true, 77},
+      {"Esc taken by a filter first", {{WM_KEYDOWN, VK_ESCAPE}, {kEndWith, 78}}, false, 78, true},
       {"quit, posted again for the outer loop", {{WM_QUIT, 3}}, false, -1},
   };
   for (const Case& c : cases) {
@@ -69,6 +76,8 @@ TEST(ModalDialog, AnswersTheResultOfWhateverEndedIt) {
     ProbeDialog dialog(IDD_TEST_POPUP);
     dialog.posts = c.posts;
     dialog.keysKeptFromDialogManager = c.keysKept;
+    KeyFilter filter;
+    if (c.filtered) dialog.AddMessageFilter(&filter);
     EXPECT_EQ(c.result, dialog.DoModal(nullptr));
     EXPECT_EQ(nullptr, dialog.Handle());
     MSG quit;

@@ -6,7 +6,11 @@
 #include <algorithm>
 #include <set>
 #include <stdexcept>
+#include <thread>
 #include <vector>
+
+#include "ui/failure.h"
+#include "ui/ui_test_support.h"
 
 namespace dockline::ui {
 namespace {
@@ -175,6 +179,113 @@ TEST(WindowReflection, ChildTakesItsCommandNotifyDrawAndColourAndTheParentNeverS
   // The parent destroyed its children: the objects are unbound, not dangling.
   EXPECT_EQ(nullptr, child.Handle());
   EXPECT_EQ(nullptr, plain.Handle());
+}
+
+}  // namespace
+}  // namespace dockline::ui
+
+namespace dockline::ui {
+namespace {
+
+// A parent whose child control is one of its members; it notes each message
+// its table sees after its own destructor has begun.
+class ParentWithChild : public Window {
+ public:
+  static inline int lateMessages = 0;
+  ~ParentWithChild() override { gone_ = true; }
+  bool Open() {
+    RegisterWindowClass(kProbeClass);
+    return Create(kProbeClass, "parent", WS_OVERLAPPEDWINDOW, 0, Rect(0, 0, 200, 100), nullptr) &&
+           child_.CreateControl(L"BUTTON", "child", WS_CHILD | WS_VISIBLE, Rect(5, 5, 60, 20), Handle(), 7);
+  }
+
+ protected:
+  bool OnMessage(const Message& m, LRESULT& result) override {
+    if (gone_) ++lateMessages;
+    return Window::OnMessage(m, result);
+  }
+
+ private:
+  bool gone_ = false;
+  Window child_;
+};
+
+TEST(WindowLifetime, AnOwnedParentDiesBeforeItsPartsSoNoHandlerRunsOnAHalfDestroyedObject) {
+  ParentWithChild::lateMessages = 0;
+  HWND parent = nullptr;
+  {
+    Owned<ParentWithChild> owned;
+    ASSERT_TRUE(owned.Open());
+    parent = owned.Handle();
+  }
+  EXPECT_FALSE(::IsWindow(parent));
+  EXPECT_EQ(0, ParentWithChild::lateMessages);
+}
+
+WNDPROC gBeneathForeign = nullptr;
+int gForeignCalls = 0;
+LRESULT CALLBACK ForeignSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  ++gForeignCalls;
+  return ::CallWindowProcW(gBeneathForeign, hwnd, message, wParam, lParam);
+}
+
+TEST(WindowLifetime, ReattachingUnderAForeignSubclassKeepsOneChainAndBothSeeTheMessage) {
+  Probe parent;
+  ASSERT_TRUE(parent.Open());
+  HWND button = ::CreateWindowExW(0, L"BUTTON", L"b", WS_CHILD, 0, 0, 50, 20, parent.Handle(), nullptr, nullptr,
+                                  nullptr);
+  Probe first, second;
+  ASSERT_TRUE(first.Attach(button));
+  gBeneathForeign = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignSubclass)));
+  first.Detach();
+  ASSERT_TRUE(second.Attach(button));
+  gForeignCalls = 0;
+  EXPECT_EQ(1, ::SendMessageW(button, kPing, 0, 0));  // an endless loop here overflows the stack
+  EXPECT_EQ(1, gForeignCalls);
+  EXPECT_EQ(std::vector<int>{1}, second.entries);
+  EXPECT_TRUE(first.entries.empty());
+  second.Detach();
+  EXPECT_EQ(0, ::SendMessageW(button, kPing, 0, 0));  // the button's own procedure answers again
+  ::DestroyWindow(button);
+}
+
+class ThrowsAtTheEnd : public Window {
+ protected:
+  bool OnMessage(const Message& m, LRESULT& result) override {
+    if (m.message == WM_NCDESTROY) throw std::runtime_error("last words");
+    return Window::OnMessage(m, result);
+  }
+};
+
+TEST(WindowLifetime, AThrowingLastMessageStillUnbindsAndIsRecorded) {
+  Probe parent;
+  ASSERT_TRUE(parent.Open());
+  ThrowsAtTheEnd control;
+  ASSERT_TRUE(control.CreateControl(L"STATIC", "x", WS_CHILD, Rect(0, 0, 10, 10), parent.Handle(), 9));
+  const int failures = FailureCount();
+  ASSERT_TRUE(control.Destroy());
+  EXPECT_EQ(nullptr, control.Handle());
+  EXPECT_EQ(failures + 1, FailureCount());
+  EXPECT_NE(std::string::npos, LastFailure().find("last words"));
+}
+
+TEST(WindowLifetime, TasksPostedForAWindowRunOnlyWhileItIsStillThere) {
+  UiDispatcher dispatcher;
+  Probe probe;
+  ASSERT_TRUE(probe.Open());
+  int ran = 0;
+  std::thread([&] {
+    EXPECT_TRUE(probe.PostTask(dispatcher.Poster(), [&] { ++ran; }));
+    EXPECT_TRUE(probe.PostTask(dispatcher.Poster(), [&] { ++ran; }));
+  }).join();
+  dockline::testing::PumpMessages();
+  EXPECT_EQ(2, ran);
+  std::thread([&] { EXPECT_TRUE(probe.PostTask(dispatcher.Poster(), [&] { ++ran; })); }).join();
+  probe.Destroy();
+  dockline::testing::PumpMessages();
+  EXPECT_EQ(2, ran);
+  EXPECT_FALSE(probe.PostTask(dispatcher.Poster(), [&] { ++ran; }));
 }
 
 }  // namespace

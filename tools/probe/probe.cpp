@@ -6,8 +6,18 @@
 //   probe wait-text ID TEXT TIMEOUT_MS       prints the epoch ms of the match
 //   probe wait-text-not ID TEXT TIMEOUT_MS
 //   probe close TIMEOUT_MS                   closes and confirms with Yes
+//   probe send MSG WPARAM LPARAM             sends to the main window, prints the answer
+//   probe post MSG WPARAM LPARAM             posts to the main window
+//   probe key ID VK                          a key press (down, up) at control ID (0: the window)
+//   probe windows                            captions of the program's visible top-level windows
+//   probe answer CAPTION BUTTON TIMEOUT_MS   waits for the box, prints its text, presses BUTTON
+//   probe items ID                           texts of the visible controls with that id, top to bottom
+//   probe placement                          "iconic" or "normal", and whether it is in front
+//   probe click ID                           presses the button with that id
+//   probe rect ID                            "left top right bottom" of the first visible control with that id
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -76,6 +86,39 @@ BOOL CALLBACK MatchBox(HWND w, LPARAM p) {
   return TRUE;
 }
 
+struct TopLevels {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<TopLevels*>(p);
+  DWORD wp = 0;
+  GetWindowThreadProcessId(w, &wp);
+  if (wp == s->pid && IsWindowVisible(w)) s->found.push_back(w);
+  return TRUE;
+}
+
+struct SameId {
+  HWND parent;
+  int id;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectSameId(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<SameId*>(p);
+  if (GetParent(w) == s->parent && GetDlgCtrlID(w) == s->id && IsWindowVisible(w)) s->found.push_back(w);
+  return TRUE;
+}
+
+std::string WindowText(HWND w) {
+  wchar_t buf[512] = {};
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &len))
+    return "<hung>";
+  return Narrow(std::wstring_view(buf, len));
+}
+
 HWND FindOwnedBox(HWND owner, const wchar_t* caption) {
   BoxSearch s{0, caption, nullptr};
   GetWindowThreadProcessId(owner, &s.pid);
@@ -137,6 +180,76 @@ int wmain(int argc, wchar_t** argv) {
       Print("main window still open after Yes");
       return 1;
     }
+    return 0;
+  }
+  if ((cmd == "send" || cmd == "post") && a.size() == 4) {
+    const UINT msg = static_cast<UINT>(std::stoul(a[1], nullptr, 0));
+    const WPARAM wp = static_cast<WPARAM>(std::stoull(a[2], nullptr, 0));
+    const LPARAM lp = static_cast<LPARAM>(std::stoll(a[3], nullptr, 0));
+    if (cmd == "post") return PostMessageW(main, msg, wp, lp) ? 0 : 1;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(main, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &answer)) return 1;
+    Print(std::to_string(static_cast<long long>(answer)));
+    return 0;
+  }
+  if (cmd == "key" && a.size() == 3) {
+    const int id = std::atoi(a[1].c_str());
+    HWND target = id == 0 ? main : GetDlgItem(main, id);
+    const WPARAM vk = static_cast<WPARAM>(std::atoi(a[2].c_str()));
+    if (!target) return 1;
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+    return 0;
+  }
+  if (cmd == "windows" && a.size() == 1) {
+    TopLevels t{0, {}};
+    GetWindowThreadProcessId(main, &t.pid);
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&t));
+    for (HWND w : t.found) Print(WindowText(w));
+    return 0;
+  }
+  if (cmd == "answer" && a.size() == 4) {
+    const std::wstring caption = Wide(a[1]);
+    const int button = std::atoi(a[2].c_str());
+    HWND box = nullptr;
+    if (!WaitFor(std::atol(a[3].c_str()), [&] { return (box = FindOwnedBox(main, caption.c_str())) != nullptr; })) {
+      Print("no box captioned " + a[1]);
+      return 1;
+    }
+    Print(WindowText(GetDlgItem(box, 0xFFFF)));  // the message box's text
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    return 0;
+  }
+  if (cmd == "items" && a.size() == 2) {
+    SameId s{main, std::atoi(a[1].c_str()), {}};
+    EnumChildWindows(main, CollectSameId, reinterpret_cast<LPARAM>(&s));
+    std::sort(s.found.begin(), s.found.end(), [](HWND x, HWND y) {
+      RECT rx{}, ry{};
+      GetWindowRect(x, &rx);
+      GetWindowRect(y, &ry);
+      return rx.top < ry.top;
+    });
+    for (HWND w : s.found) Print(WindowText(w));
+    return 0;
+  }
+  if (cmd == "placement" && a.size() == 1) {
+    Print(std::string(IsIconic(main) ? "iconic" : "normal") + (GetForegroundWindow() == main ? " front" : " behind"));
+    return 0;
+  }
+  if (cmd == "click" && a.size() == 2) {
+    HWND button = GetDlgItem(main, std::atoi(a[1].c_str()));
+    DWORD_PTR ignored = 0;
+    return button && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) ? 0 : 1;
+  }
+  if (cmd == "rect" && a.size() == 2) {
+    SameId s{main, std::atoi(a[1].c_str()), {}};
+    EnumChildWindows(main, CollectSameId, reinterpret_cast<LPARAM>(&s));
+    if (s.found.empty()) return 1;
+    RECT r{};
+    GetWindowRect(s.found.front(), &r);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+    Print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+          std::to_string(r.bottom));
     return 0;
   }
   Print("bad arguments");

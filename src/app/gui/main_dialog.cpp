@@ -4,10 +4,10 @@
 #include <shellapi.h>
 
 #include "download/category_table.h"
-#include "platform/file_system.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "ui/message_box.h"
+#include "ui/messages.h"
 #include "ui/resources.h"
 
 namespace dockline::app {
@@ -16,69 +16,85 @@ namespace {
 
 constexpr int kTitleHeight = 23;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kSidebarFill = RGB(198, 219, 255);
+constexpr RECT kPageArea{121, 49, kClientWidth - 1, kClientHeight - 1};
+// The sidebar column: headers and buttons are 120 pixels wide from x 1; the
+// first header sits at y 73; buttons are 35 pixels apart, the first 16 below
+// its header; the sidebar's foot is at y 531.
+constexpr int kSidebarLeft = 1;
+constexpr int kSidebarWidth = 120;
+constexpr int kSidebarTop = 73;
+constexpr int kButtonGap = 16;
+constexpr int kButtonHeight = 35;
+constexpr int kSidebarFoot = 531;
+constexpr int kSidebarButtonId = 1820;  // shared by every sidebar button
 
-struct Folders {
-  std::string program, help, ini;
-};
-Folders& ProgramFolders() {
-  static Folders folders;
-  return folders;
+// The picture at the sidebar's foot: the template's one picture control,
+// which has no id of its own.
+HWND FindDecoration(HWND dialog) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if ((::GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
-const TitleButton kTitleButtons[4] = {
-    {{10, 4, 27, 20}, 0, 0},
-    {{567, 4, 578, 20}, IDB_TITLE_MIN_HOVER, IDB_TITLE_MIN},
-    {{586, 4, 600, 20}, IDB_TITLE_CLOSE_HOVER, IDB_TITLE_CLOSE},
-    {{548, 4, 561, 20}, IDB_TITLE_HELP_HOVER, IDB_TITLE_HELP},
+const controls::TitleSpot kTitleSpots[4] = {
+    {{10, 4, 27, 20}, 0, 0},  // the icon: only a place to drag from
+    {{567, 4, 578, 20}, IDB_TITLE_MIN_HOVER, kMinimiseCommand},
+    {{586, 4, 600, 20}, IDB_TITLE_CLOSE_HOVER, kCloseCommand},
+    {{548, 4, 561, 20}, IDB_TITLE_HELP_HOVER, kHelpCommand},
 };
 
-int HitTitleButton(POINT p) {
-  for (int i = 0; i < 4; ++i) {
-    const RECT& r = kTitleButtons[i].rect;
-    if (r.left < p.x && p.x < r.right && r.top < p.y && p.y < r.bottom) return i;
-  }
-  return -1;
+const SidebarEntry kSidebarTable[14] = {
+    {"数 码MP3", IDB_ICON_MUSIC},     {"可视复读", IDB_ICON_REPEAT}, {"电子图书", IDB_ICON_BOOKS},
+    {"下载词典", IDB_ICON_DICTIONARY}, {"背诵词库", IDB_ICON_WORDS},  {"听力测试", IDB_ICON_LISTENING},
+    {"黄冈宝典", IDB_ICON_EXAM},       {"学习数据", IDB_ICON_STUDY},  {"下载图片", IDB_ICON_PICTURES},
+    {"名    片", 129},                 {"行    程", 129},             {"任    务", 129},
+    {"记    事", 129},                 {"全部备份", 129},
+};
+
+int PageSlotOf(int entry) {
+  if (entry < 0 || entry >= 14) return -1;
+  return entry < kSidebarGroups[1].first ? kDownloadPageSlot : kOrganizerPageSlot;
 }
 
 const ui::Handler<MainDialog> MainDialog::kMessages[] = {
     {WM_SYSCOMMAND, &MainDialog::OnSysCommand},
     {WM_PAINT, &MainDialog::OnPaint},
     {WM_QUERYDRAGICON, &MainDialog::OnQueryDragIcon},
+    {controls::kGroupSwitchMessage, &MainDialog::OnSwitchGroup},
+    {controls::kCategorySelectedMessage, &MainDialog::OnCategorySelected},
     {WM_LBUTTONDOWN, &MainDialog::OnLeftButtonDown},
-    {WM_COMMAND, BN_CLICKED, 1010, &MainDialog::OnMinimiseCommand},
-    {WM_COMMAND, BN_CLICKED, 1009, &MainDialog::OnClose},
-    {WM_MOUSEMOVE, &MainDialog::OnMouseMove},
+    {WM_COMMAND, ui::kAny, kMinimiseCommand, &MainDialog::OnMinimiseCommand},
+    {WM_COMMAND, ui::kAny, kCloseCommand, &MainDialog::OnClose},
+    {WM_COMMAND, ui::kAny, kHelpCommand, &MainDialog::OnHelp},
     {WM_CTLCOLORDLG, &MainDialog::OnControlColour},
     {WM_CTLCOLORSTATIC, &MainDialog::OnControlColour},
     {WM_CTLCOLORBTN, &MainDialog::OnControlColour},
+    {WM_COMMAND, STN_CLICKED, IDC_LOGO, &MainDialog::OnWebSite},
     {WM_COMMAND, BN_CLICKED, IDC_ABOUT, &MainDialog::OnAbout},
     {WM_KEYDOWN, &MainDialog::OnIgnore},
     {WM_KEYUP, &MainDialog::OnIgnore},
     {WM_CHAR, &MainDialog::OnIgnore},
+    {WM_MOVE, &MainDialog::OnMove},
     {WM_CLOSE, &MainDialog::OnClose},
     {WM_HELP, &MainDialog::OnHelp},
+    {ui::kTestSetDownloadRunning, &MainDialog::OnTestSetDownloadRunning},
     {WM_DESTROY, &MainDialog::OnDestroy},
 };
 
-MainDialog::MainDialog(ui::UiPoster ui)
+MainDialog::MainDialog(Application& app)
     : ui::Dialog(IDD_MAIN),
-      ui_(std::move(ui)),
+      app_(app),
       background_(::CreateSolidBrush(kWhite)),
       icon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXICON))),
       smallIcon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXSMICON))),
-      titleStrip_(ui::LoadBitmapResource(IDB_TITLE_STRIP)) {
-  for (int i = 0; i < 4; ++i) {
-    if (kTitleButtons[i].hoverImage) titleImages_[i][0] = ui::LoadBitmapResource(kTitleButtons[i].hoverImage);
-    if (kTitleButtons[i].normalImage) titleImages_[i][1] = ui::LoadBitmapResource(kTitleButtons[i].normalImage);
-  }
-  Shared().MonitorStopRequested = 0;
-  Shared().DeviceOnline = 0;
-  Shared().DownloadRunning = 0;
-}
+      pages_(kPageArea),
+      sidebarBrush_(::CreateSolidBrush(kSidebarFill)) {}
 
-MainDialog::~MainDialog() { StopMonitor(); }
+MainDialog::~MainDialog() { DestroyOwnedWindow(); }
 
 bool MainDialog::OnMessage(const ui::Message& m, LRESULT& result) {
   return ui::Dispatch(*this, kMessages, m, result) || ui::Dialog::OnMessage(m, result);
@@ -97,15 +113,11 @@ bool MainDialog::OnInitDialog() {
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   ::SetPropW(hwnd, kInstanceMark, reinterpret_cast<HANDLE>(1));
 
-  // The settings file lives beside the program. Its path is kept in full: every
-  // file call takes Unicode, so no short 8.3 form is needed to reach it.
-  Folders& folders = ProgramFolders();
-  folders.program = platform::ProgramFolder();
-  folders.help = folders.program;
-  folders.ini = folders.program + std::string(download::kSettingsFileName);
-  settings_.SetFile(folders.ini);
-  ui::MessageBoxNotifier notifier(ui_);
-  settings_.EnsureFile(download::CategoryTable::labels(), notifier);
+  // The settings file lives beside the program. Its path is kept in full:
+  // every file call takes Unicode, so no short 8.3 form is needed to reach it.
+  app_.Settings().SetFile(app_.ProgramFolder() + std::string(download::kSettingsFileName));
+  ui::MessageBoxNotifier notifier(app_.Ui());
+  app_.Settings().EnsureFile(download::CategoryTable::labels(), notifier);
 
   openButton_.AttachDlgItem(hwnd, IDC_OPEN_DISK);
   aboutButton_.AttachDlgItem(hwnd, IDC_ABOUT);
@@ -122,6 +134,8 @@ bool MainDialog::OnInitDialog() {
   stateLabel_.SetLabelTextColor(RGB(41, 73, 148));
 
   SetText(kWindowText);
+  // Not WS_CLIPCHILDREN: the labels draw only their text and rely on the
+  // window's white beneath them.
   const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
   ::SetWindowLongPtrW(hwnd, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
   ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
@@ -140,16 +154,43 @@ bool MainDialog::OnInitDialog() {
   ::SetWindowPos(hwnd, nullptr, work.left + ((work.right - work.left) - kClientWidth) / 2,
                  work.top + ((work.bottom - work.top) - kClientHeight) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  titleStrip_.Create(hwnd, RECT{0, 0, kClientWidth, kTitleHeight}, IDB_TITLE_STRIP, kTitleSpots);
+  AddMessageFilter(&pages_);
+  ::MoveWindow(Item(IDC_PAGE_AREA), kPageArea.left, kPageArea.top, kPageArea.right - kPageArea.left,
+               kPageArea.bottom - kPageArea.top, TRUE);
+  CreatePages();
+
+  const int headerImages[2] = {IDB_HEADER_0, IDB_HEADER_1};
+  for (int i = 0; i < 2; ++i) {
+    headers_[i].AttachDlgItem(hwnd, IDC_HEADER_0 + i);
+    headers_[i].LoadBitmaps(headerImages[i]);
+    headers_[i].SetGroupIndex(i);
+  }
+  RECT header{};
+  ::GetClientRect(headers_[0].Handle(), &header);
+  headerHeight_ = header.bottom - header.top;
+  // At start the foot of the first group is filled only a little below its
+  // last button; the decoration picture shows beneath.
+  LayOutSidebar(expandedGroup_, kSidebarFoot - 5 * headerHeight_);
+  // The decoration stands on the foot header in pixels, whatever size the
+  // template's font gives the dialog units: it must not cover that header.
+  if (HWND decoration = FindDecoration(hwnd)) {
+    RECT r{};
+    ::GetWindowRect(decoration, &r);
+    const int height = r.bottom - r.top;
+    ::SetWindowPos(decoration, nullptr, kSidebarLeft, kSidebarFoot - headerHeight_ - height, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 
   ui::SetMainWindow(hwnd);
-  monitor_ = std::make_unique<DeviceMonitor>(Shared(), static_cast<MonitorView&>(*this), SystemMonitorServices());
-  monitor_->Start();
+  app_.StartMonitor(*this);
   return true;
 }
 
 bool MainDialog::PreTranslateMessage(MSG& msg) {
   // Key presses go to their window as they are: no dialog-key handling, so
-  // Tab, the arrows, Enter and Esc neither move the focus nor close the window.
+  // Tab, the arrows, Enter and Esc neither move the focus, press a button nor
+  // close the window. A shown page has had its own keys first (the page host).
   if (msg.message == WM_KEYDOWN) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
@@ -161,19 +202,95 @@ bool MainDialog::PreTranslateMessage(MSG& msg) {
 // ---- the monitor's reports, carried to the UI thread ----
 
 void MainDialog::SetFreeSpaceText(const std::string& utf8) {
-  ui_.Post([this, alive = alive_, utf8] {
-    if (*alive) SetItemText(IDC_FREE_SPACE, utf8);
-  });
+  PostTask(app_.Ui(), [this, utf8] { SetItemText(IDC_FREE_SPACE, utf8); });
 }
 
 void MainDialog::SetDevicePresent(bool present) {
-  ui_.Post([this, alive = alive_, present] {
-    if (!*alive) return;
+  PostTask(app_.Ui(), [this, present] {
     stateLamp_.LoadBitmaps(present ? IDB_LAMP_ON : IDB_LAMP_OFF);
     stateLamp_.SetText(present ? kLampPresentText : kLampAbsentText);
     ::ShowWindow(Item(IDC_FREE_SPACE), SW_SHOWNORMAL);
     stateLamp_.Invalidate(true);
   });
+}
+
+// ---- pages and the sidebar ----
+
+void MainDialog::CreatePages() {
+  // The download page (kDownloadPageSlot, shown at start) and the organizer
+  // page (kOrganizerPageSlot) are made here and handed to pages_.
+  pages_.Show(kDownloadPageSlot);
+}
+
+LRESULT MainDialog::OnCategorySelected(const ui::Message& m) {
+  SelectEntry(static_cast<int>(m.lParam));
+  return 0;
+}
+
+void MainDialog::SelectEntry(int entry) {
+  const int slot = PageSlotOf(entry);
+  if (slot < 0) return;
+  selectedEntry_ = entry;
+  app_.State().CurrentCategory = entry;
+  pages_.Show(slot);
+  for (const auto& button : groupButtons_)
+    if (button) button->Invalidate(true);  // the chosen entry is drawn apart
+}
+
+LRESULT MainDialog::OnSwitchGroup(const ui::Message& m) {
+  SwitchGroup(static_cast<int>(m.lParam));
+  return 0;
+}
+
+void MainDialog::SwitchGroup(int group) {
+  if (group != 0 && group != 1) return;
+  DestroyGroupButtons();
+  // The expanded group's own header folds it and opens the other.
+  expandedGroup_ = group == expandedGroup_ ? 1 - group : group;
+  LayOutSidebar(expandedGroup_, kSidebarFoot - headerHeight_ * (1 - expandedGroup_));
+  // The fill below the buttons changes with the group: the whole column is
+  // painted again, not only what the moves uncover.
+  const RECT column{0, kTitleHeight + 1, kSidebarLeft + kSidebarWidth + 1, kClientHeight};
+  ::InvalidateRect(Handle(), &column, TRUE);
+}
+
+// Headers of the groups up to `group` at the top, its buttons below them,
+// the remaining headers at the foot; `footBottom` ends the painted fill.
+void MainDialog::LayOutSidebar(int group, int footBottom) {
+  const int groupsBelow = 1 - group;
+  RECT cursor{kSidebarLeft, kSidebarTop, kSidebarLeft + kSidebarWidth, kSidebarTop + headerHeight_};
+  for (int i = 0; i <= group; ++i) {
+    ::MoveWindow(headers_[i].Handle(), cursor.left, cursor.top, kSidebarWidth, headerHeight_, TRUE);
+    ::OffsetRect(&cursor, 0, headerHeight_);
+  }
+  BuildGroupButtons(group, cursor);
+  groupRect_ = cursor;
+  groupRect_.bottom = footBottom;
+  cursor.top = kSidebarFoot - headerHeight_ * groupsBelow;
+  for (int i = group + 1; i <= 1; ++i) {
+    ::MoveWindow(headers_[i].Handle(), cursor.left, cursor.top, kSidebarWidth, headerHeight_, TRUE);
+    cursor.top += headerHeight_;
+  }
+}
+
+void MainDialog::BuildGroupButtons(int group, RECT cursor) {
+  const SidebarGroup& g = kSidebarGroups[group];
+  groupButtonCount_ = g.count;
+  RECT button{cursor.left, cursor.top + kButtonGap, cursor.left + kSidebarWidth, cursor.top + kButtonGap + kButtonHeight};
+  for (int e = g.first; e < g.first + g.count; ++e) {
+    auto made = std::make_unique<controls::SkinButton>(static_cast<const controls::SidebarHost*>(this));
+    if (made->Create(kSidebarTable[e].caption, button, Handle(), kSidebarButtonId)) {
+      made->SetCaptionAndIcon(kSidebarTable[e].caption, kSidebarTable[e].icon);
+      made->SetCategoryIndex(e);
+      groupButtons_[static_cast<std::size_t>(e)] = std::move(made);
+    }
+    ::OffsetRect(&button, 0, kButtonHeight);
+  }
+  selectedEntry_ = kNoEntry;
+}
+
+void MainDialog::DestroyGroupButtons() {
+  for (auto& button : groupButtons_) button.reset();  // each takes its window with it
 }
 
 void MainDialog::ShowLocalList() {
@@ -183,21 +300,25 @@ void MainDialog::ShowLocalList() {
 
 // ---- painting ----
 
-LRESULT MainDialog::OnPaint(const ui::Message& m) {
+LRESULT MainDialog::OnPaint(const ui::Message&) {
+  ui::PaintDC dc(Handle());  // erases with the white background first
   if (::IsIconic(Handle())) {
-    ui::PaintDC dc(Handle());
-    ::SendMessageW(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
     RECT r{};
     ::GetClientRect(Handle(), &r);
     const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
     ::DrawIcon(dc.Get(), (r.right - r.left - cx + 1) / 2, (r.bottom - r.top - cy + 1) / 2, icon_.Get());
     return 0;
   }
-  Default(m);  // erases with the white background
-  ui::ClientDC dc(Handle());
   PaintFrame(dc.Get());
-  ::ShowWindow(Item(IDC_STATE_LABEL), SW_SHOWNORMAL);
+  PaintSidebar(dc.Get(), groupRect_);
   return 0;
+}
+
+void MainDialog::PaintSidebar(HDC dc, const RECT& r) {
+  const RECT above{r.left, r.top, r.right, r.top + kButtonGap};
+  const RECT below{r.left, r.top + kButtonGap + kButtonHeight * groupButtonCount_, r.right, r.bottom};
+  ::FillRect(dc, &above, sidebarBrush_.Get());
+  if (below.bottom > below.top) ::FillRect(dc, &below, sidebarBrush_.Get());
 }
 
 void MainDialog::PaintFrame(HDC dc) {
@@ -206,21 +327,6 @@ void MainDialog::PaintFrame(HDC dc) {
   ::FrameRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   ::MoveToEx(dc, 0, kTitleHeight, nullptr);
   ::LineTo(dc, client.right, kTitleHeight);
-  if (!titleStrip_) return;
-  ui::MemoryDcHandle memory(::CreateCompatibleDC(dc));
-  ui::SelectGuard select(memory.Get(), titleStrip_.Get());
-  ::BitBlt(dc, client.left, client.top, client.right - client.left, kTitleHeight, memory.Get(), 0, 0, SRCCOPY);
-}
-
-void MainDialog::DrawTitleButton(int index, int state) {
-  const TitleButton& b = kTitleButtons[index];
-  const ui::Bitmap& bitmap = titleImages_[index][state == 0 ? 0 : 1];
-  if (!bitmap) return;
-  ui::ClientDC dc(Handle());
-  ui::MemoryDcHandle memory(::CreateCompatibleDC(dc.Get()));
-  ui::SelectGuard select(memory.Get(), bitmap.Get());
-  ::BitBlt(dc.Get(), b.rect.left, b.rect.top, b.rect.right - b.rect.left, b.rect.bottom - b.rect.top, memory.Get(), 0,
-           0, SRCCOPY);
 }
 
 LRESULT MainDialog::OnControlColour(const ui::Message& m) {
@@ -230,28 +336,18 @@ LRESULT MainDialog::OnControlColour(const ui::Message& m) {
 
 LRESULT MainDialog::OnQueryDragIcon(const ui::Message&) { return reinterpret_cast<LRESULT>(icon_.Get()); }
 
-// ---- the title strip ----
-
-LRESULT MainDialog::OnMouseMove(const ui::Message& m) {
-  const POINT p{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
-  hoveredTitleButton_ = HitTitleButton(p);
-  if (hoveredTitleButton_ >= 0) DrawTitleButton(hoveredTitleButton_, 0);
-  for (int i = 0; i < 4; ++i)
-    if (i != hoveredTitleButton_) DrawTitleButton(i, 1);
-  return Default(m);
-}
-
 LRESULT MainDialog::OnLeftButtonDown(const ui::Message& m) {
-  switch (hoveredTitleButton_) {
-    case 1: ::SendMessageW(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0); break;
-    case 2: CloseApplication(); break;
-    case 3: OnHelp(m); break;
-    default: break;
-  }
   // Any bare point of the window drags it, as a title bar would.
-  if (::IsWindow(Handle())) ::PostMessageW(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, m.lParam);
+  ::PostMessageW(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, m.lParam);
   return Default(m);
 }
+
+LRESULT MainDialog::OnMove(const ui::Message& m) {
+  pages_.OnParentMoved();
+  return Default(m);
+}
+
+// ---- commands ----
 
 LRESULT MainDialog::OnMinimiseCommand(const ui::Message&) {
   ::SendMessageW(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -270,12 +366,29 @@ LRESULT MainDialog::OnAbout(const ui::Message&) {
 }
 
 LRESULT MainDialog::OnHelp(const ui::Message&) {
-  ::ShellExecuteW(nullptr, nullptr, L"言途6170 DOCKLINE.HLP", nullptr,
-                  platform::Wide(ProgramFolders().help).c_str(), SW_SHOWMAXIMIZED);
+  const std::wstring folder = platform::Wide(app_.ProgramFolder());
+  // Newer Windows cannot show the old help format; our own page stands in.
+  const auto opened = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteW(nullptr, nullptr, kHelpFile, nullptr, folder.c_str(), SW_SHOWMAXIMIZED));
+  if (opened <= 32) {
+    ::ShellExecuteW(nullptr, L"open", (folder + kHelpPage).c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+  }
   return TRUE;
 }
 
+LRESULT MainDialog::OnWebSite(const ui::Message&) {
+  ::ShellExecuteW(Handle(), L"open", kWebSite, L"", L"", SW_SHOW);
+  return 0;
+}
+
 LRESULT MainDialog::OnIgnore(const ui::Message&) { return 0; }
+
+// The probe's way to stand for a running download; open only in test runs.
+LRESULT MainDialog::OnTestSetDownloadRunning(const ui::Message& m) {
+  if (!app_.TestHooks()) return 0;
+  app_.State().DownloadRunning = m.wParam ? 1 : 0;
+  return 1;
+}
 
 // ---- closing ----
 
@@ -285,24 +398,20 @@ LRESULT MainDialog::OnClose(const ui::Message&) {
 }
 
 void MainDialog::CloseApplication() {
-  if (Shared().DownloadRunning == 1) {
+  if (app_.State().DownloadRunning == 1) {
     // The download goes on while the box is open: the worker is told nothing.
     ui::AppMessageBox("关闭下载软件前，请先停止下载。");
     return;
   }
   if (ui::WindowMessageBox(Handle(), "你确定要关闭下载软件吗？", "提示", MB_YESNO) != IDYES) return;
-  StopMonitor();
+  app_.StopMonitor();
   EndDialog(IDOK);
 }
 
-void MainDialog::StopMonitor() {
-  Shared().MonitorStopRequested = 1;
-  if (monitor_) monitor_->Stop();  // the monitor never waits on us, so this cannot deadlock
-}
-
 LRESULT MainDialog::OnDestroy(const ui::Message& m) {
-  StopMonitor();
-  *alive_ = false;
+  app_.StopMonitor();
+  DestroyGroupButtons();
+  RemoveMessageFilter(&pages_);
   ::RemovePropW(Handle(), kInstanceMark);
   ui::SetMainWindow(nullptr);
   return Default(m);

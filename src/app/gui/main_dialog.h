@@ -1,47 +1,81 @@
 #pragma once
 // The program's only top-level window: template 102 turned into a borderless,
-// fixed-size 609 × 530 skinned window with a painted title strip and a status
-// row (state lamp, free-space text). It owns the settings store and the device
-// monitor, and it is where closing the program is confirmed.
+// fixed-size 609 × 530 skinned window with a painted title strip, a status
+// row (state lamp, free-space text), the sidebar (two group headers, the
+// buttons of the expanded group) and a page area. It is where closing the
+// program is confirmed. What outlives it (settings, shared state, the
+// monitor) belongs to the application object.
 #include <windows.h>
 
-#include <atomic>
+#include <array>
 #include <memory>
 #include <string>
 
 #include "app/device_monitor.h"
+#include "app/gui/application.h"
 #include "controls/bitmap_button.h"
 #include "controls/flat_button.h"
 #include "controls/link_label.h"
-#include "download/download_path_store.h"
+#include "controls/skin_button.h"
+#include "controls/title_strip.h"
 #include "ui/dialog.h"
 #include "ui/handles.h"
-#include "ui/ui_thread.h"
+#include "ui/page_host.h"
 
 namespace dockline::app {
 
 inline constexpr int kClientWidth = 609;
 inline constexpr int kClientHeight = 530;
 inline constexpr char kWindowText[] = "言途6170 下载软件";
-inline constexpr wchar_t kInstanceMark[] = L"6170dockline";
 // The state lamp's window text: never drawn, but read by screen readers and tests.
 inline constexpr char kLampPresentText[] = "U盘已连接";
 inline constexpr char kLampAbsentText[] = "U盘未连接";
 
-struct TitleButton {
-  RECT rect;
-  int hoverImage;   // 0: none
-  int normalImage;  // 0: none
+// Commands no control carries: the title strip's spots send them, and so may
+// anyone who wants the window minimised or closed.
+inline constexpr UINT kCloseCommand = 1009;
+inline constexpr UINT kMinimiseCommand = 1010;
+inline constexpr UINT kHelpCommand = IDHELP;
+
+extern const controls::TitleSpot kTitleSpots[4];
+
+// Where the logo leads.
+inline constexpr wchar_t kWebSite[] = L"https://dockline.example.org/";
+// The help file asked for first, and the page of our own opened when the
+// shell cannot open that one; both beside the program.
+inline constexpr wchar_t kHelpFile[] = L"言途6170 DOCKLINE.HLP";
+inline constexpr wchar_t kHelpPage[] = L"dockline-help.html";
+
+// The sidebar: one row per entry (0..8 the download categories, 9..13 the
+// organizer entries) and the two groups they form.
+struct SidebarEntry {
+  const char* caption;
+  int icon;  // bitmap resource; 129 does not exist: no icon
 };
-extern const TitleButton kTitleButtons[4];
+extern const SidebarEntry kSidebarTable[14];
+struct SidebarGroup {
+  int first;
+  int count;
+};
+inline constexpr SidebarGroup kSidebarGroups[2] = {{0, 9}, {9, 5}};
 
-// Which title spot, if any, holds the client point (strict bounds).
-int HitTitleButton(POINT p);
+// The page slots of the page area.
+inline constexpr int kDownloadPageSlot = 0;
+inline constexpr int kOrganizerPageSlot = 1;
+// The slot showing the page of a sidebar entry, -1 for none.
+int PageSlotOf(int entry);
 
-class MainDialog : public ui::Dialog, private MonitorView {
+class MainDialog : public ui::Dialog, private MonitorView, private controls::SidebarHost {
  public:
-  explicit MainDialog(ui::UiPoster ui);
+  explicit MainDialog(Application& app);
   ~MainDialog() override;
+
+  // The page area (121, 49) → (608, 529). Pages are child dialogs of this
+  // window (ui::Dialog::Create(Handle())) put into their slots with
+  // Pages().SetPage(kDownloadPageSlot, page).
+  ui::PageHost& Pages() { return pages_; }
+  int SelectedEntry() const override { return selectedEntry_; }
+  int ExpandedGroup() const { return expandedGroup_; }
 
  protected:
   bool OnInitDialog() override;
@@ -60,40 +94,58 @@ class MainDialog : public ui::Dialog, private MonitorView {
   LRESULT OnPaint(const ui::Message& m);
   LRESULT OnQueryDragIcon(const ui::Message& m);
   LRESULT OnLeftButtonDown(const ui::Message& m);
-  LRESULT OnMouseMove(const ui::Message& m);
   LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnIgnore(const ui::Message& m);
   LRESULT OnClose(const ui::Message& m);
   LRESULT OnMinimiseCommand(const ui::Message& m);
   LRESULT OnAbout(const ui::Message& m);
   LRESULT OnHelp(const ui::Message& m);
+  LRESULT OnMove(const ui::Message& m);
+  LRESULT OnTestSetDownloadRunning(const ui::Message& m);
+  LRESULT OnWebSite(const ui::Message& m);
+  LRESULT OnSwitchGroup(const ui::Message& m);
+  LRESULT OnCategorySelected(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
 
+  // SidebarHost.
+  HWND SidebarWindow() const override { return Handle(); }
+
+  // Makes the pages and puts them into their slots; runs before the sidebar
+  // is laid out.
+  void CreatePages();
+  // A sidebar entry was chosen (WM_USER+2): remember it and show its page.
+  void SelectEntry(int entry);
+
+  void LayOutSidebar(int group, int footBottom);
+  void SwitchGroup(int group);
+  void BuildGroupButtons(int group, RECT cursor);
+  void DestroyGroupButtons();
   void PaintFrame(HDC dc);
-  void DrawTitleButton(int index, int state);
+  void PaintSidebar(HDC dc, const RECT& r);
   void CloseApplication();
-  void StopMonitor();
 
   static const ui::Handler<MainDialog> kMessages[];
 
-  ui::UiPoster ui_;
-  // Tasks the monitor queued may run after the window is gone; they check this first.
-  std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
-  int hoveredTitleButton_ = -1;
-  download::DownloadPathStore settings_;
+  Application& app_;
   ui::Brush background_;
   ui::Icon icon_;
   ui::Icon smallIcon_;
-  // Loaded once: the spots are redrawn on every mouse move over the window.
-  ui::Bitmap titleStrip_;
-  ui::Bitmap titleImages_[4][2];  // [spot][0 hover, 1 normal]; empty where the spot has none
+  ui::PageHost pages_;
+  controls::TitleStrip titleStrip_;
   controls::BitmapButton stateLamp_;
   controls::FlatButton openButton_;
   controls::FlatButton aboutButton_;
   controls::FlatButton closeDiskButton_;
   controls::LinkLabel stateLabel_;
   controls::LinkLabel logo_;
-  std::unique_ptr<DeviceMonitor> monitor_;
+  controls::HeaderButton headers_[2];
+  std::array<std::unique_ptr<controls::SkinButton>, 14> groupButtons_;
+  int selectedEntry_ = kNoEntry;
+  int expandedGroup_ = 0;
+  int groupButtonCount_ = 0;
+  int headerHeight_ = 0;
+  RECT groupRect_{};
+  ui::Brush sidebarBrush_;
 };
 
 }  // namespace dockline::app

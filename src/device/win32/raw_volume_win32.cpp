@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "device/raw_volume.h"
+#include "platform/win32/unique_handle.h"
 
 namespace dockline::device {
 namespace {
@@ -17,7 +18,7 @@ std::optional<OsVersion> QueryVersion() {
   return OsVersion{info.dwPlatformId, info.dwMinorVersion};
 }
 
-bool Valid(void* h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+bool Valid(HANDLE h) { return platform::KernelHandleTraits::IsValid(h); }
 
 }  // namespace
 
@@ -27,9 +28,8 @@ RawVolume::RawVolume() : method_(SelectRawMethod(QueryVersion())), handle_(INVAL
   }
 }
 
-RawVolume::~RawVolume() {
-  if (Valid(handle_)) CloseHandle(handle_);
-}
+// The driver handle of the legacy family is the only one kept open.
+RawVolume::~RawVolume() { platform::KernelHandle legacy(handle_); }
 
 bool RawVolume::ReadSectors(char letter, std::uint32_t firstSector, std::uint16_t count, void* buffer) {
   switch (method_) {
@@ -48,22 +48,19 @@ bool RawVolume::ReadSectors(char letter, std::uint32_t firstSector, std::uint16_
     }
     case RawMethod::NtVolume: {
       if (letter == 0) return false;
-      if (Valid(handle_)) {  // one read per object; a second one reopens
-        CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-      }
       wchar_t path[] = L"\\\\.\\A:";
       path[4] = static_cast<wchar_t>(static_cast<unsigned char>(letter));
       // Others keep writing to the volume; we only peek at its first sectors.
-      handle_ = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-      if (!Valid(handle_)) return false;
+      platform::KernelHandle volume(
+          CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+      if (!volume) return false;
       LARGE_INTEGER offset{};
       offset.QuadPart = static_cast<LONGLONG>(firstSector) * static_cast<LONGLONG>(kSectorSize);
-      if (!SetFilePointerEx(handle_, offset, nullptr, FILE_BEGIN)) return false;
+      if (!SetFilePointerEx(volume.Get(), offset, nullptr, FILE_BEGIN)) return false;
       const DWORD want = static_cast<DWORD>(count) * kSectorSize;
       DWORD got = 0;
       // A short read leaves stale bytes in the buffer: it is not a success.
-      return ReadFile(handle_, buffer, want, &got, nullptr) && got == want;
+      return ReadFile(volume.Get(), buffer, want, &got, nullptr) && got == want;
     }
     case RawMethod::None:
       break;

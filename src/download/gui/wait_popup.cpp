@@ -63,8 +63,8 @@ void WaitPopup::PaintNow() {
 void WaitPopup::PaintText(HDC dc) {
   RECT client{};
   ::GetClientRect(Handle(), &client);
-  ui::Font font = ui::CreatePointFont(120, L"Arial", dc);
-  ui::SelectGuard fontSel(dc, font.Get());
+  if (!font_) font_ = ui::CreatePointFont(120, L"Arial", dc);
+  ui::SelectGuard fontSel(dc, font_.Get());
   ui::SelectGuard penSel(dc, ::GetStockObject(BLACK_PEN));
   const int oldMode = ::SetBkMode(dc, TRANSPARENT);
   const SIZE size = ui::TextExtent(dc, text_);

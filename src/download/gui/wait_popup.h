@@ -31,7 +31,7 @@ class WaitPopup : public ui::Dialog {
   // Creates the popup modeless over `owner`, shows and places it and paints
   // the reading text. IsOpen() tells whether that worked.
   explicit WaitPopup(HWND owner);
-  ~WaitPopup() override = default;
+  ~WaitPopup() override { DestroyOwnedWindow(); }
 
   bool IsOpen() const { return Handle() != nullptr; }
   // Replaces the text and paints it at once.
@@ -51,6 +51,7 @@ class WaitPopup : public ui::Dialog {
   void PaintText(HDC dc);
 
   ui::Brush background_;
+  ui::Font font_;  // made at the first paint, in the screen's resolution
   std::string text_;
 };
 

@@ -2,6 +2,7 @@
 #include <shlobj.h>
 
 #include "platform/file_system.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 
 namespace dockline::platform {
@@ -13,27 +14,6 @@ bool Fail() {
   tLastError = GetLastError();
   return false;
 }
-
-// Owns a kernel handle for the length of one call.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  bool Close() {
-    const HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
 
 bool WriteAll(HANDLE h, const void* data, std::size_t size) {
   const auto* p = static_cast<const BYTE*>(data);
@@ -68,11 +48,11 @@ std::string ErrorText(std::uint32_t code) {
 
 bool ReadWholeFile(const std::string& path, Bytes& out) {
   // Others may read alongside, but nobody may write while the file is taken whole.
-  FileHandle f(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  KernelHandle f(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!f.valid()) return Fail();
+  if (!f) return Fail();
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(f.get(), &size)) return Fail();
+  if (!GetFileSizeEx(f.Get(), &size)) return Fail();
   if (static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX / 2) {
     tLastError = ERROR_NOT_ENOUGH_MEMORY;
     return false;
@@ -83,7 +63,7 @@ bool ReadWholeFile(const std::string& path, Bytes& out) {
     const std::size_t left = out.size() - got;
     const DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
     DWORD n = 0;
-    if (!ReadFile(f.get(), out.data() + got, chunk, &n, nullptr)) return Fail();
+    if (!ReadFile(f.Get(), out.data() + got, chunk, &n, nullptr)) return Fail();
     if (n == 0) break;
     got += n;
   }
@@ -92,9 +72,9 @@ bool ReadWholeFile(const std::string& path, Bytes& out) {
 }
 
 bool WriteWholeFile(const std::string& path, const void* data, std::size_t size) {
-  FileHandle f(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!f.valid()) return Fail();
-  if (!WriteAll(f.get(), data, size)) return false;
+  KernelHandle f(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) return Fail();
+  if (!WriteAll(f.Get(), data, size)) return false;
   return f.Close() ? true : Fail();
 }
 
@@ -102,10 +82,10 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_
   const std::wstring target = Wide(path);
   const std::wstring temp = target + L".new~";
   {
-    FileHandle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.valid()) return Fail();
-    bool ok = WriteAll(f.get(), data, size);
-    if (ok && !FlushFileBuffers(f.get())) ok = Fail();
+    KernelHandle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return Fail();
+    bool ok = WriteAll(f.Get(), data, size);
+    if (ok && !FlushFileBuffers(f.Get())) ok = Fail();
     if (!f.Close() && ok) ok = Fail();
     if (!ok) {
       const auto saved = tLastError;

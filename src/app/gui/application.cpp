@@ -1,0 +1,96 @@
+#include "app/gui/application.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "app/gui/main_dialog.h"
+#include "platform/file_system.h"
+#include "ui/failure.h"
+#include "ui/window.h"
+
+namespace dockline::app {
+namespace {
+
+BOOL CALLBACK MarkedWindow(HWND hwnd, LPARAM out) {
+  // A window without the property reads as 0; only the value 1 is the mark.
+  if (reinterpret_cast<INT_PTR>(::GetPropW(hwnd, kInstanceMark)) == 1) {
+    *reinterpret_cast<HWND*>(out) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool TestHooksRequested() {
+  wchar_t value[4] = {};
+  return ::GetEnvironmentVariableW(L"DOCKLINE_TEST_HOOKS", value, 4) == 1 && value[0] == L'1';
+}
+
+// OLE for the shell's requests (help, web site); the program runs on without it.
+class OleSession {
+ public:
+  OleSession() : ok_(SUCCEEDED(::OleInitialize(nullptr))) {}
+  ~OleSession() {
+    if (ok_) ::OleUninitialize();
+  }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+
+ private:
+  bool ok_;
+};
+
+}  // namespace
+
+HWND FindRunningInstance() {
+  HWND found = nullptr;
+  ::EnumWindows(MarkedWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+Application::Application()
+    : ui_(dispatcher_.Poster()), programFolder_(platform::ProgramFolder()), testHooks_(TestHooksRequested()) {}
+
+Application::~Application() {
+  StopMonitor();
+  dispatcher_.Stop();
+}
+
+int Application::Run() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  OleSession ole;
+
+  if (HWND running = FindRunningInstance()) {
+    ::ShowWindow(running, SW_SHOWNORMAL);
+    ::SetForegroundWindow(running);
+    return 0;
+  }
+  // Placeholders of the main window's template: their classes must exist
+  // before the template is made into windows.
+  ui::RegisterWindowClass(L"TestControl");
+  ui::RegisterWindowClass(L"EditClass");
+  {
+    MainDialog main(*this);
+    main.DoModal(nullptr);
+    // The window is gone; the monitor must not report to it any more.
+    StopMonitor();
+  }
+  dispatcher_.Stop();
+  return 0;
+}
+
+void Application::StartMonitor(MonitorView& view) {
+  if (monitor_) return;
+  MonitorServices services = SystemMonitorServices();
+  services.reportFailure = [](const std::string& what) { ui::RecordFailureText("device monitor", what); };
+  monitor_ = std::make_unique<DeviceMonitor>(state_, view, std::move(services));
+  monitor_->Start();
+}
+
+void Application::StopMonitor() {
+  // The monitor never waits on the UI thread, so this cannot deadlock.
+  if (monitor_) monitor_->Stop();
+  monitor_.reset();
+}
+
+}  // namespace dockline::app

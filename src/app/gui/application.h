@@ -1,0 +1,58 @@
+#pragma once
+// The application object: what lives as long as the program runs on its UI
+// thread. It owns the UI dispatcher, the shared state, the settings store and
+// the device monitor, and hands them to the main window; start-up (Run)
+// decides between handing over to a copy already running and running the
+// main window until it is closed.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/device_monitor.h"
+#include "app/shared_state.h"
+#include "download/download_path_store.h"
+#include "ui/ui_thread.h"
+
+namespace dockline::app {
+
+// The single-instance mark: this window property, value 1, on the main window.
+inline constexpr wchar_t kInstanceMark[] = L"6170dockline";
+
+// The top-level window carrying the mark with the value exactly 1, or null.
+HWND FindRunningInstance();
+
+class Application {
+ public:
+  Application();
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Start-up. Answers the process exit code.
+  int Run();
+
+  const ui::UiPoster& Ui() const { return ui_; }
+  SharedState& State() { return state_; }
+  download::DownloadPathStore& Settings() { return settings_; }
+  // The program's folder with its trailing backslash.
+  const std::string& ProgramFolder() const { return programFolder_; }
+  // Test-only routes into the program are open (DOCKLINE_TEST_HOOKS=1).
+  bool TestHooks() const { return testHooks_; }
+
+  // The monitor reports to `view` until StopMonitor, which waits for its
+  // thread; the view must outlive that.
+  void StartMonitor(MonitorView& view);
+  void StopMonitor();
+
+ private:
+  ui::UiDispatcher dispatcher_;
+  ui::UiPoster ui_;
+  SharedState state_;
+  download::DownloadPathStore settings_;
+  std::string programFolder_;
+  bool testHooks_ = false;
+  std::unique_ptr<DeviceMonitor> monitor_;
+};
+
+}  // namespace dockline::app

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Drives DOCKLINE.exe's main window from outside, as a user would: the
+# sidebar headers switch groups, a second start hands over to the first,
+# Enter and Esc close nothing, closing is refused while a download runs (the
+# test route stands in for the download) and ends the program once confirmed.
+# Runs inside tools/with-wine (WINEPREFIX and DISPLAY set).
+set -euo pipefail
+exe=$1 probe=$2
+: "${WINEPREFIX:?run under tools/with-wine}"
+export WINEDEBUG=-all
+fail() { echo "FAIL: $*"; exit 1; }
+p() { wine "$probe" "$@" | tr -d '\r'; }
+title="言途6170 下载软件"
+WM_CLOSE=16 WM_SYSCOMMAND=274 SC_MINIMIZE=61472 VK_RETURN=13 VK_ESCAPE=27 IDC_ABOUT=1021 SET_DOWNLOAD_RUNNING=$((0x8000 + 0x100))
+
+DOCKLINE_TEST_HOOKS=1 wine "$exe" & pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+p wait-window 60000 >/dev/null || fail "the main window did not appear"
+
+downloads="数 码MP3 可视复读 电子图书 下载词典 背诵词库 听力测试 黄冈宝典 学习数据 下载图片"
+organizer="名    片 行    程 任    务 记    事 全部备份"
+sidebar() { p items 1820 | paste -sd' '; }
+[ "$(sidebar)" = "$downloads" ] || fail "sidebar at start: $(sidebar)"
+read -r _ _ _ h < <(p rect 1000); h=$((h - 73))
+[ "$(p rect 1000)" = "1 73 121 $((73 + h))" ] || fail "header 1000 at $(p rect 1000)"
+[ "$(p rect 1001)" = "1 $((531 - h)) 121 531" ] || fail "header 1001 not at the foot: $(p rect 1001)"
+[ "$(p rect 1820)" = "1 $((73 + h + 16)) 121 $((73 + h + 51))" ] || fail "first button at $(p rect 1820)"
+p click 1001 || fail "no header 1001"
+[ "$(sidebar)" = "$organizer" ] || fail "the organizer header did not open its group: $(sidebar)"
+[ "$(p rect 1001)" = "1 $((73 + h)) 121 $((73 + 2 * h))" ] || fail "header 1001 not under 1000: $(p rect 1001)"
+[ "$(p rect 1820)" = "1 $((73 + 2 * h + 16)) 121 $((73 + 2 * h + 51))" ] || fail "first organizer button at $(p rect 1820)"
+p click 1001  # the open group's own header folds it
+[ "$(sidebar)" = "$downloads" ] || fail "the organizer header did not fold its group: $(sidebar)"
+p click 1001 && p click 1000
+[ "$(sidebar)" = "$downloads" ] || fail "the download header did not bring its group back: $(sidebar)"
+
+p post $WM_SYSCOMMAND $SC_MINIMIZE 0
+sleep 0.5
+[ "$(p placement | cut -d' ' -f1)" = iconic ] || fail "could not minimise for the hand-over check"
+timeout 60 wine "$exe" || fail "the second copy did not end quietly"
+sleep 0.5
+[ "$(p placement)" = "normal front" ] || fail "the running copy was not brought back: $(p placement)"
+[ "$(p windows)" = "$title" ] || fail "the second copy left a window: $(p windows)"
+
+for target in 0 $IDC_ABOUT; do
+  for key in $VK_RETURN $VK_ESCAPE; do p key $target $key; done
+done
+sleep 1
+[ "$(p windows)" = "$title" ] || fail "Enter or Esc opened or closed something: $(p windows)"
+
+[ "$(p send $SET_DOWNLOAD_RUNNING 1 0)" = 1 ] || fail "the test route is closed"
+p post $WM_CLOSE 0 0
+text=$(p answer DOCKLINE 1 10000) || fail "no refusal while a download runs"
+[ "$text" = "关闭下载软件前，请先停止下载。" ] || fail "refusal says \"$text\""
+sleep 0.5
+[ "$(p windows)" = "$title" ] || fail "the window did not stay open after the refusal"
+
+p send $SET_DOWNLOAD_RUNNING 0 0 >/dev/null
+p post $WM_CLOSE 0 0
+[ "$(p answer 提示 7 10000)" = "你确定要关闭下载软件吗？" ] || fail "no confirmation box"
+sleep 0.5
+[ "$(p windows)" = "$title" ] || fail "No closed the window"
+
+p close 10000 || fail "closing did not end the window"
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && fail "the process did not end after closing"
+trap - EXIT
+echo "PASS"
