@@ -112,6 +112,7 @@ const ui::Handler<DownloadPage> DownloadPage::kMessages[] = {
     {WM_NOTIFY, LVN_COLUMNCLICK, ui::kAny, &DownloadPage::OnColumnClick},
     {WM_NOTIFY, LVN_DELETEITEM, ui::kAny, &DownloadPage::OnDeleteItem},
     {WM_NOTIFY, LVN_DELETEALLITEMS, ui::kAny, &DownloadPage::OnDeleteAllItems},
+    {WM_NOTIFY, LVN_GETDISPINFOW, ui::kAny, &DownloadPage::OnDisplayInfo},
     {WM_CTLCOLORDLG, &DownloadPage::OnControlColour},
     {WM_CTLCOLORSTATIC, &DownloadPage::OnControlColour},
     {WM_CTLCOLORBTN, &DownloadPage::OnControlColour},
@@ -359,6 +360,12 @@ LRESULT DownloadPage::OnDeleteAllItems(const ui::Message& m) {
   const auto* hdr = reinterpret_cast<const NMHDR*>(m.lParam);
   if (FileListView* list = ListOf(hdr->idFrom)) list->OnAllRowsDeleted();
   return TRUE;  // no delete notification per row: the records are gone already
+}
+
+LRESULT DownloadPage::OnDisplayInfo(const ui::Message& m) {
+  auto* info = reinterpret_cast<NMLVDISPINFOW*>(m.lParam);
+  if (const FileListView* list = ListOf(info->hdr.idFrom)) list->OnDisplayInfo(*info);
+  return 0;
 }
 
 LRESULT DownloadPage::OnControlColour(const ui::Message& m) {

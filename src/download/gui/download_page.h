@@ -117,6 +117,7 @@ class DownloadPage : public ui::Dialog {
   LRESULT OnColumnClick(const ui::Message& m);
   LRESULT OnDeleteItem(const ui::Message& m);
   LRESULT OnDeleteAllItems(const ui::Message& m);
+  LRESULT OnDisplayInfo(const ui::Message& m);
   LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnHelp(const ui::Message& m);
   LRESULT OnIgnore(const ui::Message& m);

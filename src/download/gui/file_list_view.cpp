@@ -1,5 +1,6 @@
 #include "download/gui/file_list_view.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -50,16 +51,11 @@ bool FileListView::Bind(HWND dialog, int id) {
 }
 
 int FileListView::AddRow(FileEntry entry, bool checked) {
-  const std::string type = CategoryTable::typeText(entry.categoryNumber - 1);
-  const std::string size = SizeText(entry.size);
-  const std::string name = entry.name;
-  const std::string path = entry.path;
   const RecordKey key = records_.Add(std::move(entry));
-  std::wstring blank = L" ";
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
   item.iItem = list_.Count();
-  item.pszText = blank.data();
+  item.pszText = LPSTR_TEXTCALLBACKW;
   item.lParam = static_cast<LPARAM>(key);
   item.stateMask = LVIS_STATEIMAGEMASK;
   item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
@@ -68,14 +64,28 @@ int FileListView::AddRow(FileEntry entry, bool checked) {
     records_.Remove(key);
     return -1;
   }
-  list_.SetItemText(row, kNameColumn, name);
-  list_.SetItemText(row, kTypeColumn, type);
-  list_.SetItemText(row, kSizeColumn, size);
-  list_.SetItemText(row, kPathColumn, path);
-  // Some list versions drop the state given at insertion until the check
-  // boxes' image list exists for the row; setting it again costs little.
+  // Some list versions ignore the state image given at insertion.
   if (list_.Checked(row) != checked) list_.SetChecked(row, checked);
   return row;
+}
+
+void FileListView::OnDisplayInfo(NMLVDISPINFOW& info) const {
+  if (!(info.item.mask & LVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0) return;
+  // The key is asked for: not every list version fills it in for a column.
+  const FileEntry* e = Record(info.item.iItem);
+  std::string text;
+  switch (info.item.iSubItem) {
+    case kCheckColumn: text = " "; break;
+    case kNameColumn: text = e ? e->name : ""; break;
+    case kTypeColumn: text = e ? CategoryTable::typeText(e->categoryNumber - 1) : ""; break;
+    case kSizeColumn: text = e ? SizeText(e->size) : ""; break;
+    case kPathColumn: text = e ? e->path : ""; break;
+    default: break;
+  }
+  const std::wstring w = platform::Wide(text);
+  const std::size_t n = std::min(w.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
+  w.copy(info.item.pszText, n);
+  info.item.pszText[n] = L'\0';
 }
 
 const FileEntry* FileListView::Record(int row) const {

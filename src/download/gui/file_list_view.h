@@ -2,7 +2,9 @@
 // One of the download page's two file lists: a report list view with check
 // boxes and the five file columns, and the records its rows own. A row holds
 // its record's key as item data; the record goes when the row goes, whoever
-// deletes it (the list tells the page, which calls OnRowDeleted).
+// deletes it (the list tells the page, which calls OnRowDeleted). The texts
+// a row shows are made from its record whenever the list asks, so adding a
+// row is one message and a text can never disagree with its record.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -38,6 +40,9 @@ class FileListView {
   // The list's delete notifications: the rows' records go with them.
   void OnRowDeleted(LPARAM key) { records_.Remove(static_cast<RecordKey>(key)); }
   void OnAllRowsDeleted() { records_.Clear(); }
+  // The rows' texts are not stored in the list: it asks for them when it
+  // draws or is read, and they come from the records.
+  void OnDisplayInfo(NMLVDISPINFOW& info) const;
 
   void CheckAll();
   void InvertChecks();
