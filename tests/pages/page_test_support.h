@@ -1,15 +1,17 @@
 #pragma once
-// A visible top-level window that hosts a page as the main window would, and
-// records the help requests that reach it.
+// A visible top-level window that hosts a page as the main window would and
+// counts the help requests reaching it, and helpers to read list views and
+// to answer the modal dialogs a page opens.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "platform/win32/wide.h"
-#include "ui/ui_test_support.h"
 #include "ui/window.h"
 
 namespace dockline::testing {
@@ -17,14 +19,12 @@ namespace dockline::testing {
 class PageHost : public ui::Window {
  public:
   int helpRequests = 0;
-
   bool Open() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
     ui::RegisterWindowClass(L"DocklinePageHost", CS_HREDRAW | CS_VREDRAW,
                             static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    if (!Create(L"DocklinePageHost", "host", WS_POPUP | WS_CLIPCHILDREN, 0, RECT{20, 20, 629, 550}, nullptr))
-      return false;
+    if (!Create(L"DocklinePageHost", "host", WS_POPUP, 0, RECT{20, 20, 629, 550}, nullptr)) return false;
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     return true;
   }
@@ -38,40 +38,52 @@ class PageHost : public ui::Window {
   }
 };
 
-// A list view's column title and width.
+// A list view's column title and width; the number of its columns.
 inline std::pair<std::string, int> Column(HWND list, int index) {
   wchar_t title[64] = {};
-  LVCOLUMNW c{};
-  c.mask = LVCF_TEXT | LVCF_WIDTH;
-  c.pszText = title;
-  c.cchTextMax = 64;
+  LVCOLUMNW c{LVCF_TEXT | LVCF_WIDTH, 0, 0, title, 64};
   if (!::SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&c))) return {};
   return {platform::Narrow(title), c.cx};
 }
-
 inline int ColumnCount(HWND list) {
-  return static_cast<int>(::SendMessageW(reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0)),
-                                         HDM_GETITEMCOUNT, 0, 0));
+  return static_cast<int>(::SendMessageW(ListView_GetHeader(list), HDM_GETITEMCOUNT, 0, 0));
 }
 
-inline RECT RectIn(HWND parent, HWND child) {
-  RECT r{};
-  ::GetWindowRect(child, &r);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
+inline bool SameRect(HWND a, HWND b) {
+  RECT ra{}, rb{};
+  ::GetWindowRect(a, &ra);
+  ::GetWindowRect(b, &rb);
+  return ::EqualRect(&ra, &rb) != FALSE;
 }
 
-inline bool SameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
+// The visible top-level dialog of this thread (file dialog, box, popup).
+inline HWND FindThreadDialog() {
+  HWND found = nullptr;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND w, LPARAM out) -> BOOL {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(w, cls, 16);
+        if (!::IsWindowVisible(w) || std::wstring(cls) != L"#32770") return TRUE;
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
-// Runs `act` on the thread's next timer tick, inside whatever modal loop is
-// running by then (a file dialog, a message box).
-class WhenModal {
+// Answers the modal dialog the code under test opens next, from inside its
+// modal loop (a thread timer ticks there too): `look` sees the dialog, then
+// `text` goes into the first of `boxes` it has and `button` is pressed.
+class AnswerModal {
  public:
-  explicit WhenModal(std::function<bool()> act) : act_(std::move(act)) {
+  using Look = std::function<void(HWND)>;
+  AnswerModal(std::initializer_list<int> boxes, std::wstring text, int button, Look look = {})
+      : boxes_(boxes), text_(std::move(text)), button_(button), look_(std::move(look)) {
     current_ = this;
-    timer_ = ::SetTimer(nullptr, 0, 50, &WhenModal::Tick);
+    timer_ = ::SetTimer(nullptr, 0, 50, &AnswerModal::Tick);
   }
-  ~WhenModal() {
+  ~AnswerModal() {
     ::KillTimer(nullptr, timer_);
     current_ = nullptr;
   }
@@ -79,39 +91,26 @@ class WhenModal {
 
  private:
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_ && !current_->done_ && !current_->busy_) {
-      current_->busy_ = true;
-      current_->done_ = current_->act_();
-      current_->busy_ = false;
+    HWND dialog = current_ && !current_->done_ ? FindThreadDialog() : nullptr;
+    if (!dialog) return;
+    AnswerModal& a = *current_;
+    a.done_ = true;
+    if (a.look_) a.look_(dialog);
+    for (int id : a.boxes_) {
+      if (HWND box = ::GetDlgItem(dialog, id)) {
+        ::SetWindowTextW(box, a.text_.c_str());
+        break;
+      }
     }
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(a.button_, BN_CLICKED), 0);
   }
-  static inline WhenModal* current_ = nullptr;
-  std::function<bool()> act_;
+  static inline AnswerModal* current_ = nullptr;
+  std::vector<int> boxes_;
+  std::wstring text_;
+  int button_;
+  Look look_;
   UINT_PTR timer_ = 0;
   bool done_ = false;
-  bool busy_ = false;
 };
-
-// The visible top-level dialog window of this thread other than `except`.
-inline HWND FindThreadDialog(HWND except = nullptr) {
-  struct Search {
-    HWND except;
-    HWND found;
-  } s{except, nullptr};
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        wchar_t cls[32] = {};
-        ::GetClassNameW(w, cls, 32);
-        if (w != s->except && ::IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
 
 }  // namespace dockline::testing
