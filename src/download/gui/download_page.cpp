@@ -124,16 +124,9 @@ const ui::Handler<DownloadPage> DownloadPage::kMessages[] = {
 };
 
 void DownloadPage::RegisterWindowClasses() {
-  // A plain placeholder: the system's own procedure, no object behind it.
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_GLOBALCLASS;
-  wc.lpfnWndProc = &::DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH));
-  wc.lpszClassName = L"TestControl";
-  ::RegisterClassExW(&wc);  // already there: fine
+  // A bare placeholder of the main window's template: no object behind it, so
+  // every message gets the default handling. Registered once per process.
+  ui::RegisterWindowClass(L"TestControl", CS_GLOBALCLASS, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
 }
 
 DownloadPage::DownloadPage() : ui::Dialog(IDD_DOWNLOAD_PAGE), white_(::CreateSolidBrush(kWhite)) {}

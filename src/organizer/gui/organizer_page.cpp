@@ -39,15 +39,9 @@ const ui::Handler<OrganizerPage> OrganizerPage::kMessages[] = {
 };
 
 void OrganizerPage::RegisterWindowClasses() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_GLOBALCLASS;
-  wc.lpfnWndProc = &::DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH));
-  wc.lpszClassName = L"EditClass";
-  ::RegisterClassExW(&wc);  // already there: fine
+  // A bare placeholder of the main window's template: no object behind it, so
+  // every message gets the default handling. Registered once per process.
+  ui::RegisterWindowClass(L"EditClass", CS_GLOBALCLASS, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
 }
 
 OrganizerPage::OrganizerPage() : ui::Dialog(IDD_ORGANIZER_PAGE) {}
