@@ -11,12 +11,12 @@ namespace dockline::download {
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
   const char* title;
   int format;
   int width;
 };
-constexpr ColumnSpec kColumns[kFileColumnCount] = {
+constexpr ColumnLayout kColumns[kFileColumnCount] = {
     {"选", LVCFMT_CENTER, 20},        {"文件名", LVCFMT_LEFT, 200}, {"文件类型", LVCFMT_CENTER, 80},
     {"文件大小", LVCFMT_CENTER, 75}, {"路径", LVCFMT_LEFT, 1000},
 };

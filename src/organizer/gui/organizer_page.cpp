@@ -7,16 +7,16 @@ namespace dockline::organizer {
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
   const char* title;
   int width;
 };
-struct ListSpec {
+struct ListLayout {
   int id;
-  std::initializer_list<ColumnSpec> columns;
+  std::initializer_list<ColumnLayout> columns;
 };
 // Indexed by list: contacts, schedule, tasks, memos.
-const ListSpec kLists[OrganizerPage::kListCount] = {
+const ListLayout kLists[OrganizerPage::kListCount] = {
     {IDC_CONTACT_LIST,
      {{"姓名", 100}, {"电话", 150}, {"邮件", 150}, {"网站", 200}, {"地址", 200}, {"公司", 200}, {"职务", 100},
       {"传真", 100}, {"生日", 100}, {"备注", 1000}}},
@@ -70,7 +70,7 @@ bool OrganizerPage::OnInitDialog() {
   }
   for (int i = 0; i < kListCount; ++i) {
     int column = 0;
-    for (const ColumnSpec& c : kLists[i].columns) lists_[i].InsertColumn(column++, c.title, c.width);
+    for (const ColumnLayout& c : kLists[i].columns) lists_[i].InsertColumn(column++, c.title, c.width);
   }
   ShowList(0);
   return true;
