@@ -13,9 +13,23 @@
 //   probe answer CAPTION BUTTON TIMEOUT_MS   waits for the box, prints its text, presses BUTTON
 //   probe items ID                           texts of the visible controls with that id, top to bottom
 //   probe placement                          "iconic" or "normal", and whether it is in front
-//   probe click ID                           presses the button with that id
 //   probe rect ID                            "left top right bottom" of the first visible control with that id
+// The pages' controls, found anywhere below the main window by id:
+//   probe item-text ID                       text of the first descendant with that id
+//   probe rows ID                            a list view: row count, then per row
+//                                            "checked<TAB>col0<TAB>...<TAB>col4"
+//   probe tick ID ROW 0|1                    unticks / ticks a row of a list view
+//   probe click-column ID COLUMN             clicks a list view's column heading
+//   probe click ID                           clicks the button with that id
+//   probe select-entry ENTRY                 posts the sidebar's WM_USER+2 for an entry
+//   probe file-dialog TIMEOUT_MS FOLDER NAMES   in the open-file dialog: goes to FOLDER,
+//                                            types NAMES (e.g. "a.mp3" "b.wma"), confirms
+//   probe file-dialog-cancel TIMEOUT_MS
+//   probe box TIMEOUT_MS [BUTTON_ID]         prints a message box's text, presses its
+//                                            button (IDOK unless given)
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,6 +63,13 @@ std::string ControlText(HWND main, int id) {
   if (!SendMessageTimeoutW(c, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &len))
     return "<hung>";
   return Narrow(std::wstring_view(buf, len));
+}
+
+std::wstring WindowText(HWND w) {
+  wchar_t buf[1024] = {};
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &len)) return L"<hung>";
+  return std::wstring(buf, len);
 }
 
 void Print(const std::string& s) {
@@ -126,6 +147,230 @@ HWND FindOwnedBox(HWND owner, const wchar_t* caption) {
   return s.found;
 }
 
+
+// ---- pages: controls below the main window, list views read across processes ----
+
+struct ChildSearch {
+  int id;
+  const wchar_t* className;  // null: any
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<ChildSearch*>(p);
+  if (GetDlgCtrlID(w) != s->id) return TRUE;
+  wchar_t cls[64] = {};
+  GetClassNameW(w, cls, 64);
+  if (s->className && _wcsicmp(cls, s->className) != 0) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+// Ids repeat between the main window and its pages: the class tells them apart.
+HWND FindDescendant(HWND main, int id, const wchar_t* className = nullptr) {
+  ChildSearch s{id, className, nullptr};
+  EnumChildWindows(main, MatchChild, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// A block of memory in the program's process, for messages that carry pointers.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND window, std::size_t size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_) remote_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (remote_) VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  explicit operator bool() const { return remote_ != nullptr; }
+  char* At(std::size_t offset) const { return static_cast<char*>(remote_) + offset; }
+  bool Write(std::size_t offset, const void* data, std::size_t n) const {
+    return offset + n <= size_ && WriteProcessMemory(process_, At(offset), data, n, nullptr);
+  }
+  bool Read(std::size_t offset, void* data, std::size_t n) const {
+    return offset + n <= size_ && ReadProcessMemory(process_, At(offset), data, n, nullptr);
+  }
+
+ private:
+  std::size_t size_;
+  HANDLE process_ = nullptr;
+  void* remote_ = nullptr;
+};
+
+constexpr int kTextChars = 1024;
+
+std::string RemoteItemText(HWND list, const RemoteBuffer& buf, int row, int column) {
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = reinterpret_cast<LPWSTR>(buf.At(sizeof(LVITEMW)));
+  item.cchTextMax = kTextChars;
+  if (!buf.Write(0, &item, sizeof item)) return "<unreadable>";
+  const LRESULT n = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buf.At(0)));
+  std::wstring text(static_cast<std::size_t>(n), L'\0');
+  if (n > 0 && !buf.Read(sizeof(LVITEMW), text.data(), static_cast<std::size_t>(n) * sizeof(wchar_t))) return "<unreadable>";
+  return Narrow(text);
+}
+
+bool RowChecked(HWND list, int row) {
+  const auto state = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+int PrintRows(HWND list) {
+  RemoteBuffer buf(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+  if (!buf) {
+    Print("cannot reach the program's memory");
+    return 1;
+  }
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  Print(std::to_string(rows));
+  for (int row = 0; row < rows; ++row) {
+    std::string line = RowChecked(list, row) ? "1" : "0";
+    for (int c = 0; c < 5; ++c) line += "\t" + RemoteItemText(list, buf, row, c);
+    Print(line);
+  }
+  return 0;
+}
+
+int TickRow(HWND list, int row, bool on) {
+  RemoteBuffer buf(list, sizeof(LVITEMW));
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+  if (!buf || !buf.Write(0, &item, sizeof item)) return 1;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buf.At(0)));
+  return RowChecked(list, row) == on ? 0 : 1;
+}
+
+// A real click on the heading: the header tells the list, the list its page.
+int ClickColumn(HWND list, int column) {
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  RemoteBuffer buf(list, sizeof(RECT));
+  RECT r{};
+  if (!header || !buf ||
+      !SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(buf.At(0))) ||
+      !buf.Read(0, &r, sizeof r)) {
+    Print("no such column");
+    return 1;
+  }
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageW(header, WM_MOUSEMOVE, 0, at);
+  SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(header, WM_LBUTTONUP, 0, at);
+  return 0;
+}
+
+struct TopSearch {
+  DWORD pid;
+  HWND except;
+  bool (*accept)(HWND);
+  HWND found;
+};
+
+BOOL CALLBACK MatchTop(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<TopSearch*>(p);
+  DWORD wp = 0;
+  GetWindowThreadProcessId(w, &wp);
+  wchar_t cls[32] = {};
+  GetClassNameW(w, cls, 32);
+  if (wp == s->pid && w != s->except && IsWindowVisible(w) && wcscmp(cls, L"#32770") == 0 && s->accept(w)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindProcessDialog(HWND main, bool (*accept)(HWND)) {
+  TopSearch s{0, main, accept, nullptr};
+  GetWindowThreadProcessId(main, &s.pid);
+  EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// The explorer-style dialog's name box: the combo cmb13, or the plain edit edt1.
+HWND FileNameBox(HWND dialog) {
+  if (HWND combo = GetDlgItem(dialog, 0x47C)) return combo;
+  return GetDlgItem(dialog, 0x480);
+}
+bool IsFileDialog(HWND w) { return FileNameBox(w) != nullptr; }
+bool IsMessageBox(HWND w) { return GetDlgItem(w, 0xFFFF) != nullptr && !IsFileDialog(w); }
+
+void PressButton(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+int PageCommand(HWND main, const std::vector<std::string>& a) {
+  const std::string& cmd = a[0];
+  auto number = [&](std::size_t i) { return std::atoi(a[i].c_str()); };
+  if (cmd == "item-text" && a.size() == 2) {
+    HWND w = FindDescendant(main, number(1));
+    Print(w ? Narrow(WindowText(w)) : "<no control>");
+    return w ? 0 : 1;
+  }
+  if ((cmd == "rows" && a.size() == 2) || (cmd == "tick" && a.size() == 4) || (cmd == "click-column" && a.size() == 3)) {
+    HWND list = FindDescendant(main, number(1), L"SysListView32");
+    if (!list) {
+      Print("no list view " + a[1]);
+      return 1;
+    }
+    if (cmd == "rows") return PrintRows(list);
+    if (cmd == "tick") return TickRow(list, number(2), number(3) != 0);
+    return ClickColumn(list, number(2));
+  }
+  if (cmd == "click" && a.size() == 2) {
+    HWND button = FindDescendant(main, number(1), L"Button");
+    if (!button) {
+      Print("no button " + a[1]);
+      return 1;
+    }
+    // Sent, so the caller sees its effect; a click that opens a modal dialog
+    // outlasts the wait and is left running.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    return 0;
+  }
+  if (cmd == "select-entry" && a.size() == 2) {
+    PostMessageW(main, WM_USER + 2, 0, number(1));
+    return 0;
+  }
+  if ((cmd == "file-dialog" && a.size() == 4) || (cmd == "file-dialog-cancel" && a.size() == 2)) {
+    const long timeout = std::atol(a[1].c_str());
+    HWND dialog = nullptr;
+    if (!WaitFor(timeout, [&] { return (dialog = FindProcessDialog(main, IsFileDialog)) != nullptr; })) {
+      Print("no file dialog");
+      return 1;
+    }
+    if (cmd == "file-dialog-cancel") {
+      PressButton(dialog, IDCANCEL);
+    } else {
+      // A folder typed and confirmed only changes the dialog's folder.
+      for (const std::string& typed : {a[2], a[3]}) {
+        SetWindowTextW(FileNameBox(dialog), Wide(typed).c_str());
+        PressButton(dialog, IDOK);
+        Sleep(300);
+        if (!IsWindow(dialog)) break;
+      }
+    }
+    return WaitFor(timeout, [&] { return !IsWindow(dialog); }) ? 0 : 1;
+  }
+  if (cmd == "box" && (a.size() == 2 || a.size() == 3)) {
+    HWND box = nullptr;
+    if (!WaitFor(std::atol(a[1].c_str()), [&] { return (box = FindProcessDialog(main, IsMessageBox)) != nullptr; })) {
+      Print("no message box");
+      return 1;
+    }
+    Print(Narrow(WindowText(GetDlgItem(box, 0xFFFF))));
+    PressButton(box, a.size() == 3 ? number(2) : IDOK);
+    return 0;
+  }
+  return -1;
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -236,11 +481,6 @@ int wmain(int argc, wchar_t** argv) {
     Print(std::string(IsIconic(main) ? "iconic" : "normal") + (GetForegroundWindow() == main ? " front" : " behind"));
     return 0;
   }
-  if (cmd == "click" && a.size() == 2) {
-    HWND button = GetDlgItem(main, std::atoi(a[1].c_str()));
-    DWORD_PTR ignored = 0;
-    return button && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) ? 0 : 1;
-  }
   if (cmd == "rect" && a.size() == 2) {
     SameId s{main, std::atoi(a[1].c_str()), {}};
     EnumChildWindows(main, CollectSameId, reinterpret_cast<LPARAM>(&s));
@@ -252,6 +492,7 @@ int wmain(int argc, wchar_t** argv) {
           std::to_string(r.bottom));
     return 0;
   }
+  if (const int pageResult = PageCommand(main, a); pageResult >= 0) return pageResult;
   Print("bad arguments");
   return 2;
 }

@@ -1,0 +1,384 @@
+#include "download/gui/download_page.h"
+
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "download/category_selection.h"
+#include "download/category_table.h"
+#include "download/gui/wait_popup.h"
+#include "platform/file_system.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "ui/message_box.h"
+
+namespace dockline::download {
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+// Room for the folder and several thousand names in one selection.
+constexpr std::size_t kNameBufferChars = 1 << 20;
+
+// "a|b||" → "a\0b\0\0": the dialog's filter form.
+std::wstring DialogFilter(std::string_view filter) {
+  std::wstring w = platform::Wide(filter);
+  for (wchar_t& c : w)
+    if (c == L'|') c = L'\0';
+  w.push_back(L'\0');
+  return w;
+}
+
+// The page as the category selection sees it.
+class PageSelectionView : public CategorySelectionView {
+ public:
+  PageSelectionView(DownloadPage& page, HWND owner, HWND otherPage)
+      : page_(page), owner_(owner), otherPage_(otherPage) {}
+
+  void ShowMessage(std::string_view utf8) override {
+    ui::WindowMessageBox(owner_, utf8, ui::ApplicationName(), MB_OK);
+  }
+  void ShowPage() override {
+    page_.Show(true);
+    if (otherPage_) ::ShowWindow(otherPage_, SW_HIDE);
+  }
+  FileChoice ChooseFiles(int category, const std::string& initialFolder) override {
+    const std::wstring filter = DialogFilter(CategoryTable::fileFilter(category));
+    const std::wstring folder = platform::Wide(initialFolder);
+    std::vector<wchar_t> names(kNameBufferChars, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner_;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = names.data();
+    ofn.nMaxFile = static_cast<DWORD>(names.size());
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_ENABLESIZING | OFN_EXPLORER;
+    FileChoice choice;
+    if (!::GetOpenFileNameW(&ofn)) {
+      choice.outcome = ::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? FileChoice::Outcome::TooMany
+                                                                        : FileChoice::Outcome::Cancelled;
+      return choice;
+    }
+    // Folder and names, each ended by a NUL, the whole by a second one.
+    std::vector<std::string> parts;
+    for (const wchar_t* p = names.data(); *p && p < names.data() + names.size();) {
+      const std::wstring_view part(p);
+      parts.push_back(platform::Narrow(part));
+      p += part.size() + 1;
+    }
+    choice.outcome = FileChoice::Outcome::Chosen;
+    choice.paths = ChosenPaths(parts);
+    return choice;
+  }
+  void BeginAdding() override {
+    popup_ = std::make_unique<WaitPopup>(owner_);
+    page_.BeginAdding();
+  }
+  void AddRow(FileEntry entry) override { page_.AddFile(std::move(entry)); }
+  void EndAdding() override {
+    if (popup_) popup_->Hide();
+    page_.EndAdding();
+    popup_.reset();
+  }
+  void Refresh() override {
+    page_.UpdateSelectionStatus();
+    page_.ShowLocalList();
+  }
+
+ private:
+  DownloadPage& page_;
+  HWND owner_;
+  HWND otherPage_;
+  std::unique_ptr<WaitPopup> popup_;
+};
+
+}  // namespace
+
+const ui::Handler<DownloadPage> DownloadPage::kMessages[] = {
+    {WM_COMMAND, BN_CLICKED, IDC_LOCAL_TAB, &DownloadPage::OnLocalTab},
+    {WM_COMMAND, BN_CLICKED, IDC_DEVICE_TAB, &DownloadPage::OnDeviceTab},
+    {WM_COMMAND, BN_CLICKED, IDC_DOWNLOAD, &DownloadPage::OnDownload},
+    {WM_COMMAND, BN_CLICKED, IDC_SELECT_ALL, &DownloadPage::OnSelectAll},
+    {WM_COMMAND, BN_CLICKED, IDC_INVERT, &DownloadPage::OnInvert},
+    {WM_COMMAND, BN_CLICKED, IDC_DELETE, &DownloadPage::OnDelete},
+    {WM_COMMAND, BN_CLICKED, IDC_STOP, &DownloadPage::OnStop},
+    {WM_COMMAND, CBN_SELCHANGE, IDC_TYPE_COMBO, &DownloadPage::OnTypeChange},
+    {WM_NOTIFY, LVN_ITEMCHANGED, IDC_PC_LIST, &DownloadPage::OnPcItemChanged},
+    {WM_NOTIFY, LVN_COLUMNCLICK, ui::kAny, &DownloadPage::OnColumnClick},
+    {WM_NOTIFY, LVN_DELETEITEM, ui::kAny, &DownloadPage::OnDeleteItem},
+    {WM_NOTIFY, LVN_DELETEALLITEMS, ui::kAny, &DownloadPage::OnDeleteAllItems},
+    {WM_NOTIFY, LVN_GETDISPINFOW, ui::kAny, &DownloadPage::OnDisplayInfo},
+    {WM_CTLCOLORDLG, &DownloadPage::OnControlColour},
+    {WM_CTLCOLORSTATIC, &DownloadPage::OnControlColour},
+    {WM_CTLCOLORBTN, &DownloadPage::OnControlColour},
+    {WM_HELP, &DownloadPage::OnHelp},
+    {WM_KEYDOWN, &DownloadPage::OnIgnore},
+    {WM_KEYUP, &DownloadPage::OnIgnore},
+    {WM_CHAR, &DownloadPage::OnIgnore},
+    {WM_DESTROY, &DownloadPage::OnDestroy},
+};
+
+void DownloadPage::RegisterWindowClasses() {
+  // A bare placeholder of the main window's template: no object behind it, so
+  // every message gets the default handling. Registered once per process.
+  ui::RegisterWindowClass(L"TestControl", CS_GLOBALCLASS, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
+}
+
+DownloadPage::DownloadPage() : ui::Dialog(IDD_DOWNLOAD_PAGE), white_(::CreateSolidBrush(kWhite)) {}
+
+DownloadPage::~DownloadPage() {
+  // The window goes before the records it shows.
+  if (Handle()) Destroy();
+  ReleaseRecords();
+}
+
+bool DownloadPage::OnMessage(const ui::Message& m, LRESULT& result) {
+  return ui::Dispatch(*this, kMessages, m, result) || ui::Dialog::OnMessage(m, result);
+}
+
+bool DownloadPage::OnInitDialog() {
+  HWND hwnd = Handle();
+  pcList_.Bind(hwnd, IDC_PC_LIST);
+  deviceList_.Bind(hwnd, IDC_DEVICE_LIST);
+  banner_.AttachDlgItem(hwnd, IDC_PAGE_BANNER);
+  localTab_.AttachDlgItem(hwnd, IDC_LOCAL_TAB);
+  deviceTab_.AttachDlgItem(hwnd, IDC_DEVICE_TAB);
+  downloadButton_.AttachDlgItem(hwnd, IDC_DOWNLOAD);
+  selectAllButton_.AttachDlgItem(hwnd, IDC_SELECT_ALL);
+  invertButton_.AttachDlgItem(hwnd, IDC_INVERT);
+  deleteButton_.AttachDlgItem(hwnd, IDC_DELETE);
+  overallBar_.AttachDlgItem(hwnd, IDC_OVERALL_BAR);
+  fileBar_.AttachDlgItem(hwnd, IDC_FILE_BAR);
+  typeCombo_.Bind(hwnd, IDC_TYPE_COMBO);
+  for (std::string_view label : CategoryTable::labels()) typeCombo_.Add(label);
+
+  PlaceRunControls();
+  banner_.SetLabelTextColor(kWhite);
+  banner_.SetFrame(true, kBannerBlue);
+  banner_.SetBoxColor(kBannerBlue);
+  banner_.EnableHover(false);
+
+  UpdateSelectionStatus();
+  for (int id : {IDC_DEVICE_LIST, IDC_RUN_TEXT, IDC_OVERALL_BAR, IDC_FILE_BAR, IDC_STOP, IDC_TYPE_LABEL,
+                 IDC_TYPE_COMBO, IDC_DOWNLOAD_PICTURE, IDC_RUN_COUNTER}) {
+    ShowItem(id, false);
+  }
+  ShowItem(IDC_PC_LIST, true);
+  return true;
+}
+
+// The device list lies on the PC list; a run's controls over the list area.
+void DownloadPage::PlaceRunControls() {
+  RECT r{};
+  ::GetWindowRect(pcList_.Handle(), &r);
+  ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+  ::MoveWindow(deviceList_.Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+  const int left = r.left, top = r.top, x = left + 215;
+  struct Place {
+    int id, x, y, w, h;
+  };
+  const Place places[] = {
+      {IDC_RUN_TEXT, x, top + 150, 200, 30},       {IDC_FILE_BAR, x, top + 180, 200, 20},
+      {IDC_OVERALL_BAR, x, top + 200, 200, 20},    {IDC_STOP, left + 275, top + 230, 80, 20},
+      {IDC_RUN_COUNTER, left + 265, top + 260, 150, 20},
+  };
+  for (const Place& p : places) ::MoveWindow(Item(p.id), p.x, p.y, p.w, p.h, FALSE);
+}
+
+// ---- views ----
+
+void DownloadPage::ShowLocalList() {
+  ShowItem(IDC_PC_LIST, true);
+  for (int id : {IDC_DEVICE_LIST, IDC_TYPE_LABEL, IDC_TYPE_COMBO}) ShowItem(id, false);
+  ShowItem(IDC_DOWNLOAD, true);
+  view_ = View::Local;
+  ShowItem(IDC_SELECTION_STATUS, true);
+  ShowItem(IDC_PAGE_BANNER, true);
+  UpdateSelectionStatus();
+  ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void DownloadPage::ShowDeviceView(int category) {
+  ShowItem(IDC_DEVICE_LIST, true);
+  ShowItem(IDC_PC_LIST, false);
+  ShowItem(IDC_TYPE_LABEL, true);
+  ShowItem(IDC_TYPE_COMBO, true);
+  typeCombo_.Select(category >= 0 && category < kCategoryCount ? category : 0);
+  for (int id : {IDC_DOWNLOAD, IDC_SELECTION_STATUS, IDC_PAGE_BANNER}) ShowItem(id, false);
+  view_ = View::Device;
+}
+
+void DownloadPage::EnterDownloadView() {
+  for (int id : {IDC_DOWNLOAD_PICTURE, IDC_RUN_TEXT, IDC_OVERALL_BAR, IDC_FILE_BAR, IDC_STOP, IDC_RUN_COUNTER})
+    ShowItem(id, true);
+  for (int id : {IDC_DELETE, IDC_LOCAL_TAB, IDC_DOWNLOAD, IDC_INVERT, IDC_SELECT_ALL, IDC_DEVICE_TAB, IDC_PC_LIST,
+                 IDC_PAGE_BANNER, IDC_SELECTION_STATUS}) {
+    ShowItem(id, false);
+  }
+}
+
+void DownloadPage::RestoreListView() {
+  ShowItem(IDC_RUN_COUNTER, false);
+  SetItemText(IDC_RUN_COUNTER, kIdleCounterText);
+  for (int id : {IDC_DELETE, IDC_LOCAL_TAB, IDC_DOWNLOAD, IDC_INVERT, IDC_SELECT_ALL, IDC_DEVICE_TAB})
+    ShowItem(id, true);
+  for (int id : {IDC_RUN_TEXT, IDC_OVERALL_BAR, IDC_FILE_BAR, IDC_STOP}) ShowItem(id, false);
+  banner_.SetText(kBannerText);
+  ShowItem(IDC_PAGE_BANNER, true);
+  ShowItem(IDC_PC_LIST, true);
+  ShowItem(IDC_DOWNLOAD_PICTURE, false);
+  ShowItem(IDC_SELECTION_STATUS, true);
+}
+
+void DownloadPage::ReleaseRecords() {
+  if (Handle()) {
+    pcList_.Clear();
+    deviceList_.Clear();
+  } else {
+    pcList_.OnAllRowsDeleted();
+    deviceList_.OnAllRowsDeleted();
+  }
+}
+
+// ---- the lists ----
+
+void DownloadPage::BeginAdding() {
+  selectionTracking_ = false;
+  pcList_.List().Send(WM_SETREDRAW, FALSE);
+}
+
+void DownloadPage::EndAdding() {
+  selectionTracking_ = true;
+  pcList_.List().Send(WM_SETREDRAW, TRUE);
+  ::InvalidateRect(pcList_.Handle(), nullptr, TRUE);
+}
+
+void DownloadPage::UpdateSelectionStatus() { SetItemText(IDC_SELECTION_STATUS, pcList_.Summary().Text()); }
+
+void DownloadPage::SelectAll() {
+  selectionTracking_ = false;
+  CurrentList().CheckAll();
+  selectionTracking_ = true;
+  UpdateSelectionStatus();
+}
+
+void DownloadPage::Invert() {
+  selectionTracking_ = false;
+  CurrentList().InvertChecks();
+  selectionTracking_ = true;
+  UpdateSelectionStatus();
+}
+
+bool DownloadPage::SelectCategory(int category, DownloadPathStore& settings,
+                                  const std::atomic<std::int32_t>& downloadRunning, HWND owner, HWND otherPage) {
+  PageSelectionView view(*this, owner, otherPage);
+  return download::SelectCategory(category, downloadRunning.load() == 1, settings, view, &platform::FileSize);
+}
+
+FileListView* DownloadPage::ListOf(UINT_PTR id) {
+  if (id == IDC_PC_LIST) return &pcList_;
+  if (id == IDC_DEVICE_LIST) return &deviceList_;
+  return nullptr;
+}
+
+// ---- handlers ----
+
+LRESULT DownloadPage::OnLocalTab(const ui::Message&) {
+  ShowLocalList();
+  return 0;
+}
+
+LRESULT DownloadPage::OnDeviceTab(const ui::Message&) {
+  if (commands_.showDeviceList) commands_.showDeviceList();
+  return 0;
+}
+
+LRESULT DownloadPage::OnDownload(const ui::Message&) {
+  if (commands_.download) commands_.download();
+  return 0;
+}
+
+LRESULT DownloadPage::OnSelectAll(const ui::Message&) {
+  SelectAll();
+  return 0;
+}
+
+LRESULT DownloadPage::OnInvert(const ui::Message&) {
+  Invert();
+  return 0;
+}
+
+LRESULT DownloadPage::OnDelete(const ui::Message&) {
+  if (commands_.deleteChecked) commands_.deleteChecked();
+  return 0;
+}
+
+LRESULT DownloadPage::OnStop(const ui::Message&) {
+  if (commands_.stop) commands_.stop();
+  return 0;
+}
+
+LRESULT DownloadPage::OnTypeChange(const ui::Message&) {
+  if (commands_.deviceCategory) commands_.deviceCategory(typeCombo_.Selected());
+  return 0;
+}
+
+LRESULT DownloadPage::OnPcItemChanged(const ui::Message& m) {
+  const auto* change = reinterpret_cast<const NMLISTVIEW*>(m.lParam);
+  // Only a tick changes the status line; selection and focus moves do not.
+  const bool tickChanged =
+      (change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK);
+  if (selectionTracking_ && tickChanged) UpdateSelectionStatus();
+  return 0;
+}
+
+LRESULT DownloadPage::OnColumnClick(const ui::Message& m) {
+  const auto* click = reinterpret_cast<const NMLISTVIEW*>(m.lParam);
+  if (FileListView* list = ListOf(click->hdr.idFrom)) list->SortByColumn(click->iSubItem);
+  return 0;
+}
+
+LRESULT DownloadPage::OnDeleteItem(const ui::Message& m) {
+  const auto* item = reinterpret_cast<const NMLISTVIEW*>(m.lParam);
+  if (FileListView* list = ListOf(item->hdr.idFrom)) list->OnRowDeleted(item->lParam);
+  return 0;
+}
+
+LRESULT DownloadPage::OnDeleteAllItems(const ui::Message& m) {
+  const auto* hdr = reinterpret_cast<const NMHDR*>(m.lParam);
+  if (FileListView* list = ListOf(hdr->idFrom)) list->OnAllRowsDeleted();
+  return TRUE;  // no delete notification per row: the records are gone already
+}
+
+LRESULT DownloadPage::OnDisplayInfo(const ui::Message& m) {
+  auto* info = reinterpret_cast<NMLVDISPINFOW*>(m.lParam);
+  if (const FileListView* list = ListOf(info->hdr.idFrom)) list->OnDisplayInfo(*info);
+  return 0;
+}
+
+LRESULT DownloadPage::OnControlColour(const ui::Message& m) {
+  ::SetBkMode(reinterpret_cast<HDC>(m.wParam), TRANSPARENT);
+  return reinterpret_cast<LRESULT>(white_.Get());
+}
+
+LRESULT DownloadPage::OnHelp(const ui::Message& m) {
+  // Help belongs to the main window, whichever child the user pressed F1 in.
+  if (HWND parent = ::GetParent(Handle())) return ::SendMessageW(parent, WM_HELP, m.wParam, m.lParam);
+  return TRUE;
+}
+
+LRESULT DownloadPage::OnIgnore(const ui::Message&) { return 0; }
+
+LRESULT DownloadPage::OnDestroy(const ui::Message& m) {
+  // The lists go with the page: their records with them.
+  pcList_.OnAllRowsDeleted();
+  deviceList_.OnAllRowsDeleted();
+  return Default(m);
+}
+
+}  // namespace dockline::download

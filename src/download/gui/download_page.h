@@ -1,0 +1,144 @@
+#pragma once
+// The download page: the child dialog (template 131) in the main window's
+// page area while a content category is chosen. Two views behind two tabs:
+// 要下载, the PC list of files queued for the device, and 已下载, the device
+// list. It owns both lists and their records, keeps the selection status line
+// current, sorts a list by the column heading clicked, and hosts the controls
+// a download shows while it runs (hidden until then).
+//
+//   DownloadPage::RegisterWindowClasses();   // before the main window's template
+//   page.Create(mainWindow); page.Show();     // as a child, then moved into place
+//   page.SelectCategory(entry, settings, running, mainWindow, organizerPage);
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "controls/flat_button.h"
+#include "controls/link_label.h"
+#include "controls/text_progress_bar.h"
+#include "download/download_path_store.h"
+#include "download/gui/file_list_view.h"
+#include "ui/control_refs.h"
+#include "ui/dialog.h"
+#include "ui/handles.h"
+
+namespace dockline::download {
+
+class DownloadPage : public ui::Dialog {
+ public:
+  enum class View { Local = 0, Device = 1 };
+
+  static constexpr COLORREF kBannerBlue = RGB(0, 105, 165);
+  static constexpr const char* kBannerText = "                                             请选择你要下载的文件";
+  static constexpr const char* kIdleCounterText = "已下载文件数：0/0";
+
+  // The window class of the main window's page-area placeholder. Call once
+  // before the main window's template is instantiated.
+  static void RegisterWindowClasses();
+
+  // The commands whose work arrives with the download and the device
+  // listing; unset ones do nothing.
+  struct Commands {
+    std::function<void()> download;           // 下载
+    std::function<void()> showDeviceList;     // 已下载
+    std::function<void()> deleteChecked;      // 删除
+    std::function<void()> stop;               // 停止下载
+    std::function<void(int)> deviceCategory;  // type combo: category chosen
+  };
+
+  DownloadPage();
+  ~DownloadPage() override;
+
+  void SetCommands(Commands commands) { commands_ = std::move(commands); }
+  void Show(bool on = true) { ::ShowWindow(Handle(), on ? SW_SHOWNORMAL : SW_HIDE); }
+
+  // A click on download category 0..8 in the sidebar: refused with a box
+  // while `downloadRunning` is 1; otherwise this page is shown (and
+  // `otherPage`, if given, hidden), the file dialog opens in the folder
+  // remembered in `settings`, and the chosen files become ticked rows of the
+  // PC list. `owner` owns the dialog, the boxes and the wait popup. Answers
+  // false when refused.
+  bool SelectCategory(int category, DownloadPathStore& settings, const std::atomic<std::int32_t>& downloadRunning,
+                      HWND owner, HWND otherPage = nullptr);
+
+  // ---- the two views ----
+  View CurrentView() const { return view_; }
+  // The 要下载 tab: the PC list with its status line and the banner.
+  void ShowLocalList();
+  // The 已下载 tab's switch of controls, category 0..8 selected in the type
+  // combo; the device listing fills the list afterwards.
+  void ShowDeviceView(int category);
+  // Frees the records of every device-list row and removes the rows.
+  void ClearDeviceList() { deviceList_.Clear(); }
+  // Frees every record of both lists (the window is closing).
+  void ReleaseRecords();
+
+  // ---- the lists ----
+  FileListView& PcList() { return pcList_; }
+  FileListView& DeviceList() { return deviceList_; }
+  // The list of the view shown.
+  FileListView& CurrentList() { return view_ == View::Device ? deviceList_ : pcList_; }
+  // Appends ticked rows to the PC list: between BeginAdding and EndAdding the
+  // list neither redraws nor refreshes the status line per row.
+  void BeginAdding();
+  int AddFile(FileEntry entry) { return pcList_.AddRow(std::move(entry), true); }
+  void EndAdding();
+  // "已选文件：n/N，共K(KB)" over the PC list, whichever view is shown.
+  void UpdateSelectionStatus();
+  void SelectAll();
+  void Invert();
+
+  // ---- a download's controls ----
+  // Shows the picture, run text, both bars, stop button and counter and
+  // hides the lists and their buttons; RestoreListView undoes it.
+  void EnterDownloadView();
+  void RestoreListView();
+  controls::TextProgressBar& OverallBar() { return overallBar_; }
+  controls::TextProgressBar& FileBar() { return fileBar_; }
+
+ protected:
+  bool OnInitDialog() override;
+  bool OnMessage(const ui::Message& m, LRESULT& result) override;
+  void OnOK() override {}
+  void OnCancel() override {}
+
+ private:
+  LRESULT OnLocalTab(const ui::Message& m);
+  LRESULT OnDeviceTab(const ui::Message& m);
+  LRESULT OnDownload(const ui::Message& m);
+  LRESULT OnSelectAll(const ui::Message& m);
+  LRESULT OnInvert(const ui::Message& m);
+  LRESULT OnDelete(const ui::Message& m);
+  LRESULT OnStop(const ui::Message& m);
+  LRESULT OnTypeChange(const ui::Message& m);
+  LRESULT OnPcItemChanged(const ui::Message& m);
+  LRESULT OnColumnClick(const ui::Message& m);
+  LRESULT OnDeleteItem(const ui::Message& m);
+  LRESULT OnDeleteAllItems(const ui::Message& m);
+  LRESULT OnDisplayInfo(const ui::Message& m);
+  LRESULT OnControlColour(const ui::Message& m);
+  LRESULT OnHelp(const ui::Message& m);
+  LRESULT OnIgnore(const ui::Message& m);
+  LRESULT OnDestroy(const ui::Message& m);
+  static const ui::Handler<DownloadPage> kMessages[];
+
+  FileListView* ListOf(UINT_PTR id);
+  void PlaceRunControls();
+  void ShowItem(int id, bool on) { ::ShowWindow(Item(id), on ? SW_SHOW : SW_HIDE); }
+
+  ui::Brush white_;
+  View view_ = View::Local;
+  // Off while rows are added or ticked in bulk: one status update at the end.
+  bool selectionTracking_ = true;
+  Commands commands_;
+  FileListView pcList_;
+  FileListView deviceList_;
+  controls::LinkLabel banner_;
+  controls::FlatButton localTab_, deviceTab_, downloadButton_, selectAllButton_, invertButton_, deleteButton_;
+  controls::TextProgressBar overallBar_, fileBar_;
+  ui::ComboBoxRef typeCombo_;
+};
+
+}  // namespace dockline::download

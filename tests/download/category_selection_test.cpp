@@ -1,0 +1,129 @@
+#include "download/category_selection.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "download/category_table.h"
+#include "test_support.h"
+
+namespace dockline::download {
+namespace {
+
+using testing::ScratchFolder;
+
+// Records what the page would have shown, in order.
+class FakeView : public CategorySelectionView {
+ public:
+  void ShowMessage(std::string_view utf8) override { log.push_back("box:" + std::string(utf8)); }
+  void ShowPage() override { log.push_back("page"); }
+  FileChoice ChooseFiles(int category, const std::string& initialFolder) override {
+    log.push_back("dialog:" + std::to_string(category) + ":" + initialFolder);
+    return choice;
+  }
+  void BeginAdding() override { log.push_back("begin"); }
+  void EndAdding() override { log.push_back("end"); }
+  void AddRow(FileEntry entry) override {
+    log.push_back("row:" + entry.name);
+    rows.push_back(std::move(entry));
+  }
+  void Refresh() override { log.push_back("refresh"); }
+
+  FileChoice choice;
+  std::vector<std::string> log;
+  std::vector<FileEntry> rows;
+};
+
+class CategorySelectionTest : public ScratchFolder {
+ protected:
+  void SetUp() override {
+    ScratchFolder::SetUp();
+    settings.SetFile(Path("dict.ini"));
+  }
+  bool Select(int category, std::vector<std::string> paths, bool running = false) {
+    view.choice = {FileChoice::Outcome::Chosen, std::move(paths)};
+    return SelectCategory(category, running, settings, view, sizes);
+  }
+  std::string Remembered(int category) { return settings.ReadValue(kDownPathSection, CategoryTable::label(category)); }
+
+  DownloadPathStore settings;
+  FakeView view;
+  // Files the selection may find; anything else has vanished.
+  std::map<std::string, std::uint64_t> files;
+  FileSizeSource sizes = [this](const std::string& p) -> std::optional<std::uint64_t> {
+    const auto it = files.find(p);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  };
+};
+
+TEST_F(CategorySelectionTest, SongsBringTheirLyricsAsTickedRecordsOfTheirOwn) {
+  files = {{"C:\\歌\\a.mp3", 3000}, {"C:\\歌\\a.lrc", 120}, {"C:\\歌\\b.wma", 0x90000000ull}, {"C:\\歌\\b.lrc", 7}};
+  ASSERT_TRUE(Select(0, {"C:\\歌\\a.mp3", "C:\\歌\\b.wma"}));
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:", "begin", "row:a.mp3", "row:a.lrc", "row:b.wma", "end",
+                                      "refresh"}),
+            view.log);
+  EXPECT_EQ(120u, view.rows[1].size);
+  EXPECT_EQ(1, view.rows[1].categoryNumber);
+  EXPECT_EQ(0x90000000ull, view.rows[2].size);
+}
+
+TEST_F(CategorySelectionTest, TheRememberedFolderOpensTheNextDialog) {
+  files = {{"E:\\a.txt", 1}, {"D:\\书\\b.txt", 2}};
+  struct Step {
+    int category;
+    const char* chosen;
+    const char* dialogFolder;  // what the dialog was opened in
+  };
+  const Step steps[] = {
+      {2, "E:\\a.txt", ""},          // nothing remembered yet
+      {2, "D:\\书\\b.txt", "E:\\"},  // a drive alone gets its backslash back
+      {2, "D:\\书\\b.txt", "D:\\书"},
+      {3, "E:\\a.txt", ""},  // each category keeps its own folder
+  };
+  for (const Step& s : steps) {
+    view.log.clear();
+    ASSERT_TRUE(Select(s.category, {s.chosen}));
+    EXPECT_EQ("dialog:" + std::to_string(s.category) + ":" + s.dialogFolder, view.log[1]);
+  }
+  EXPECT_EQ("D:\\书", Remembered(2));
+  EXPECT_EQ("E:", Remembered(3));
+}
+
+TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
+  files = {{"C:\\d\\b.edt", 10}};
+  ASSERT_TRUE(Select(3, {"C:\\d\\a.edt", "C:\\d\\b.edt", "C:\\e\\c.edt"}));
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:3:", "begin", "box:请确定文件 C:\\d\\a.edt 是否存在。", "row:b.edt",
+                                      "box:请确定文件 C:\\e\\c.edt 是否存在。", "end", "refresh"}),
+            view.log);
+  EXPECT_EQ("C:\\e", Remembered(3));  // the last one handled, found or not
+}
+
+TEST_F(CategorySelectionTest, RefusedWhileDownloadingCancelledOrTooMany) {
+  settings.WriteValue(kDownPathSection, CategoryTable::label(0), "C:\\旧");
+  files = {{"C:\\a.mp3", 1}};
+  EXPECT_FALSE(Select(0, {"C:\\a.mp3"}, /*running=*/true));
+  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻"}), view.log);
+
+  struct Case {
+    FileChoice::Outcome outcome;
+    std::vector<std::string> log;
+  };
+  const Case cases[] = {
+      {FileChoice::Outcome::Cancelled, {"page", "dialog:0:C:\\旧", "refresh"}},
+      {FileChoice::Outcome::TooMany, {"page", "dialog:0:C:\\旧", "box:一次选择的文件太多，请分几次选择。", "refresh"}},
+  };
+  for (const Case& c : cases) {
+    view.log.clear();
+    view.choice = {c.outcome, {}};
+    EXPECT_TRUE(SelectCategory(0, false, settings, view, sizes));
+    EXPECT_EQ(c.log, view.log);
+  }
+  EXPECT_TRUE(view.rows.empty());
+  EXPECT_EQ("C:\\旧", Remembered(0));
+}
+
+}  // namespace
+}  // namespace dockline::download

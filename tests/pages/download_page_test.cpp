@@ -1,0 +1,189 @@
+#include "download/gui/download_page.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "download/category_table.h"
+#include "page_test_support.h"
+#include "resource.h"
+#include "support/scratch_folder.h"
+
+namespace dockline::download {
+namespace {
+
+FileEntry File(const char* name, std::uint64_t size, int categoryNumber = 1) {
+  return {true, size, name, categoryNumber, std::string("C:\\歌\\") + name};
+}
+
+class DownloadPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host.Open());
+    DownloadPage::RegisterWindowClasses();
+    ASSERT_TRUE(page.Create(host.Handle()));
+    page.Show();
+  }
+  std::string Status() const { return page.ItemText(IDC_SELECTION_STATUS); }
+  bool Visible(int id) const { return ::IsWindowVisible(page.Item(id)) != FALSE; }
+  std::vector<std::string> Column(FileListView& list, int column) const {
+    std::vector<std::string> texts;
+    for (int row = 0; row < list.Count(); ++row) texts.push_back(list.List().ItemText(row, column));
+    return texts;
+  }
+  void ClickHeading(int column) {
+    NMLISTVIEW click{};
+    click.hdr = {page.Item(IDC_PC_LIST), IDC_PC_LIST, LVN_COLUMNCLICK};
+    click.iSubItem = column;
+    ::SendMessageW(page.Handle(), WM_NOTIFY, IDC_PC_LIST, reinterpret_cast<LPARAM>(&click));
+  }
+  void Add(std::initializer_list<FileEntry> files) {
+    page.BeginAdding();
+    for (const FileEntry& f : files) page.AddFile(f);
+    page.EndAdding();
+    page.UpdateSelectionStatus();
+  }
+
+  testing::PageHost host;
+  DownloadPage page;
+};
+
+TEST_F(DownloadPageTest, StartsOnTheEmptyPcListWithTheRunControlsHidden) {
+  EXPECT_EQ("已选文件：0/0，共0(KB)", Status());
+  EXPECT_TRUE(Visible(IDC_PC_LIST));
+  for (int id : {IDC_DEVICE_LIST, IDC_RUN_TEXT, IDC_OVERALL_BAR, IDC_FILE_BAR, IDC_STOP, IDC_TYPE_COMBO,
+                 IDC_DOWNLOAD_PICTURE, IDC_RUN_COUNTER}) {
+    EXPECT_FALSE(Visible(id)) << id;
+  }
+  EXPECT_TRUE(testing::SameRect(page.Item(IDC_PC_LIST), page.Item(IDC_DEVICE_LIST)));
+  const std::pair<std::string, int> columns[] = {
+      {"选", 20}, {"文件名", 200}, {"文件类型", 80}, {"文件大小", 75}, {"路径", 1000}};
+  for (int id : {IDC_PC_LIST, IDC_DEVICE_LIST}) {
+    EXPECT_EQ(5, testing::ColumnCount(page.Item(id)));
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(columns[c], testing::Column(page.Item(id), c));
+  }
+  EXPECT_EQ("下载图片", ui::ComboBoxRef(page.Item(IDC_TYPE_COMBO)).ItemText(8));
+}
+
+TEST_F(DownloadPageTest, RowsShowTheirRecordsAndTicksDriveTheStatusLine) {
+  Add({File("a.mp3", 1000), File("a.lrc", 1500), File("大.wma", 0x80000000ull), File("b.txt", 5000000000ull, 3)});
+  FileListView& list = page.PcList();
+  EXPECT_EQ((std::vector<std::string>{"1000", "1500", "2147483648", "5000000000"}), Column(list, kSizeColumn));
+  EXPECT_EQ("3.电子图书", list.List().ItemText(3, kTypeColumn));
+  EXPECT_EQ("C:\\歌\\大.wma", list.List().ItemText(2, kPathColumn));
+  EXPECT_EQ("已选文件：4/4，共6979966(KB)", Status());
+  struct Step {
+    std::function<void()> act;
+    const char* status;
+  };
+  const Step steps[] = {
+      {[&] { list.List().SetChecked(3, false); }, "已选文件：3/4，共2097154(KB)"},
+      {[&] { list.List().SetChecked(2, false); }, "已选文件：2/4，共2(KB)"},
+      {[&] { page.Invert(); }, "已选文件：2/4，共6979964(KB)"},
+      {[&] { page.SelectAll(); }, "已选文件：4/4，共6979966(KB)"},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    EXPECT_EQ(s.status, Status());
+  }
+}
+
+TEST_F(DownloadPageTest, SelectAllAndInvertInTheDeviceViewLeaveThePcListAlone) {
+  Add({File("a.mp3", 2048)});
+  page.PcList().List().SetChecked(0, false);
+  page.DeviceList().AddRow(File("on.mp3", 10), false);
+  page.ShowDeviceView(0);
+  page.Invert();
+  EXPECT_TRUE(page.DeviceList().Checked(0));
+  page.SelectAll();
+  EXPECT_FALSE(page.PcList().Checked(0));
+  EXPECT_EQ("已选文件：0/1，共0(KB)", Status());
+}
+
+TEST_F(DownloadPageTest, HeadingClicksSortByTheRecordsTicksAndTextsMovingAlong) {
+  Add({File("b.mp3", 1000), File("阿.txt", 900, 3), File("a.lrc", 0x100000000ull), File("中.bmp", 5, 9)});
+  page.PcList().List().SetChecked(0, false);
+  using V = std::vector<std::string>;
+  ClickHeading(kSizeColumn);
+  EXPECT_EQ((V{"中.bmp", "阿.txt", "b.mp3", "a.lrc"}), Column(page.PcList(), kNameColumn));
+  EXPECT_EQ((V{"5", "900", "1000", "4294967296"}), Column(page.PcList(), kSizeColumn));
+  EXPECT_FALSE(page.PcList().Checked(2));
+  ClickHeading(kSizeColumn);
+  EXPECT_EQ((V{"a.lrc", "b.mp3", "阿.txt", "中.bmp"}), Column(page.PcList(), kNameColumn));
+  ClickHeading(kNameColumn);
+  EXPECT_EQ((V{"a.lrc", "b.mp3", "阿.txt", "中.bmp"}), Column(page.PcList(), kNameColumn));
+  EXPECT_EQ(SortState::kNone, page.DeviceList().Sort().column);  // each list its own state
+}
+
+TEST_F(DownloadPageTest, NoRecordOutlivesItsRow) {
+  Add({File("a", 1), File("b", 2), File("c", 3)});
+  page.DeviceList().AddRow(File("d", 4), true);
+  page.PcList().DeleteRow(1);
+  EXPECT_EQ(2u, page.PcList().RecordCount());
+  EXPECT_EQ("c", page.PcList().Record(1)->name);
+  page.ClearDeviceList();
+  EXPECT_EQ(0u, page.DeviceList().RecordCount());
+  page.DeviceList().AddRow(File("e", 5), true);
+  page.Destroy();
+  EXPECT_EQ(0u, page.PcList().RecordCount());
+  EXPECT_EQ(0u, page.DeviceList().RecordCount());
+}
+
+TEST_F(DownloadPageTest, HelpGoesToTheParent) {
+  HELPINFO info{};
+  info.cbSize = sizeof info;
+  ::SendMessageW(page.Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(1, host.helpRequests);
+}
+
+// ---- the whole selection, with the real file dialog and message box ----
+
+class SelectionTest : public dockline::testing::ScratchFolder {
+ protected:
+  void SetUp() override {
+    ScratchFolder::SetUp();
+    ASSERT_TRUE(host.Open());
+    ASSERT_TRUE(page.Create(host.Handle()));
+    settings.SetFile(Path("dict.ini"));
+  }
+  testing::PageHost host;
+  DownloadPage page;
+  DownloadPathStore settings;
+  std::atomic<std::int32_t> running{0};
+};
+
+TEST_F(SelectionTest, ChosenSongsArriveTickedWithTheirLyricsAndTheFolderIsRemembered) {
+  Write(Path("a.mp3"), std::string(3000, 'a'));
+  Write(Path("a.lrc"), "[00:01]");
+  Write(Path("b.wma"), std::string(10, 'b'));
+  settings.WriteValue(kDownPathSection, CategoryTable::label(0), dir_);
+  // Names alone: the dialog must have opened in the remembered folder.
+  testing::AnswerModal driver({0x47C, 0x480}, L"\"a.mp3\" \"b.wma\"", IDOK);
+  ASSERT_TRUE(page.SelectCategory(0, settings, running, host.Handle()));
+  ASSERT_TRUE(driver.Done());
+  FileListView& list = page.PcList();
+  EXPECT_EQ((std::vector<std::string>{"a.mp3", "a.lrc", "b.wma"}), [&] {
+    std::vector<std::string> names;
+    for (int row = 0; row < list.Count(); ++row) names.push_back(list.List().ItemText(row, kNameColumn));
+    return names;
+  }());
+  EXPECT_EQ(Path("a.lrc"), list.List().ItemText(1, kPathColumn));
+  EXPECT_EQ("已选文件：3/3，共2(KB)", page.ItemText(IDC_SELECTION_STATUS));
+  EXPECT_EQ(dir_, settings.ReadValue(kDownPathSection, CategoryTable::label(0)));
+  EXPECT_EQ(nullptr, testing::FindThreadDialog());  // the wait popup is gone
+}
+
+TEST_F(SelectionTest, RefusedWhileADownloadRuns) {
+  running = 1;
+  std::string box;
+  testing::AnswerModal driver({}, L"", IDOK, [&box](HWND b) { box = ui::WindowTextUtf8(::GetDlgItem(b, 0xFFFF)); });
+  EXPECT_FALSE(page.SelectCategory(0, settings, running, host.Handle()));
+  EXPECT_EQ("正在下载,请稍等片刻", box);
+  EXPECT_EQ(0, page.PcList().Count());
+}
+
+}  // namespace
+}  // namespace dockline::download
