@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "download/category_table.h"
+#include "download/settings_location.h"
 #include "platform/file_system.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
@@ -102,7 +103,7 @@ bool MainDialog::OnInitDialog() {
   Folders& folders = ProgramFolders();
   folders.program = platform::ProgramFolder();
   folders.help = folders.program;
-  folders.ini = folders.program + std::string(download::kSettingsFileName);
+  folders.ini = download::SettingsFileForThisProgram();  // beside the program unless its folder is read-only
   settings_.SetFile(folders.ini);
   ui::MessageBoxNotifier notifier(ui_);
   settings_.EnsureFile(download::CategoryTable::labels(), notifier);
