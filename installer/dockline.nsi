@@ -87,6 +87,9 @@ Section "Uninstall"
   Delete "$INSTDIR\dict.ini"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
+  ; Where the settings went while the installation folder was read-only.
+  Delete "$LOCALAPPDATA\DOCKLINE\dict.ini"
+  RMDir "$LOCALAPPDATA\DOCKLINE"
   Delete "${SHORTCUT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

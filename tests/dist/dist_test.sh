@@ -116,6 +116,7 @@ fi
 wine "$inst/uninstall.exe" /S
 wineserver -w
 [ ! -e "$inst" ] || fail "uninstall left $(ls -A "$inst" | tr '\n' ' ') in the installation folder"
+[ ! -e "$local_appdata/DOCKLINE" ] || fail "uninstall left the settings in the user's folder"
 [ ! -e "$shortcut" ] || fail "uninstall left the shortcut"
 if wine reg query "$key" >/dev/null 2>&1; then fail "uninstall left the registry key"; fi
 echo "PASS"
