@@ -7,7 +7,8 @@
 #   program starts from where it was installed, and again from a read-only
 #   installation folder without a settings error (its settings going to the
 #   user's folder);
-# - the silent uninstall leaves no file, shortcut or registry key behind.
+# - the silent uninstall leaves no file, settings, shortcut or registry key
+#   behind.
 set -euo pipefail
 dist=$(cd "$1" && pwd)
 probe=$2
@@ -36,10 +37,9 @@ done
 machine() { od -An -tx2 -j $(( $(od -An -tu4 -j 60 -N4 "$1") + 4 )) -N2 "$1" | tr -d ' '; }
 [ "$(machine "$work/win64/DOCKLINE/DOCKLINE.exe")" = 8664 ] || fail "win64 zip: not an x86-64 program"
 [ "$(machine "$work/win32/DOCKLINE/DOCKLINE.exe")" = 014c ] || fail "win32 zip: not an i386 program"
-# Statically linked: a program that needs a runtime DLL of the compiler
-# starts here (Wine finds none of them either) only by luck, and not at all
-# on a user's PC. The 32-bit programs cannot run under this Wine, so this is
-# what is checked of them.
+# Statically linked: a program needing a DLL of the compiler's runtime would
+# not start on a user's PC. The 32-bit programs cannot run under this Wine,
+# so for them this is the check that they would load at all.
 system_dlls=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll ole32.dll oleaut32.dll
   advapi32.dll setupapi.dll msimg32.dll uxtheme.dll msvcrt.dll shlwapi.dll "
 for exe in "$work"/win*/DOCKLINE/*.exe; do
