@@ -4,7 +4,7 @@ PRESETS := native native-asan win64 win32 fuzz
 BUILDS := $(addprefix build-,$(PRESETS) bench)
 CTEST := ctest --no-tests=error
 
-.PHONY: all deps build run test test-native test-asan test-wine fuzz fuzz-short bench clean $(BUILDS)
+.PHONY: all deps build run test test-native test-asan test-wine fuzz fuzz-short bench clean $(BUILDS) dist test-dist
 
 all: build
 
@@ -22,7 +22,7 @@ run: build-win64
 	tools/run-dockline
 
 test: build
-	$(MAKE) --no-print-directory test-native test-asan fuzz-short test-wine
+	$(MAKE) --no-print-directory test-native test-asan fuzz-short test-wine test-dist
 	@echo "all test suites passed"
 
 test-native: build-native
@@ -33,6 +33,14 @@ test-asan: build-native-asan
 
 test-wine: build-win64
 	tools/with-wine $(CTEST) --preset win64
+
+# The installer, the portable zips and their checksums, in build/dist/.
+dist: deps
+	tools/make-dist
+
+# What the user gets, under Wine: silent install, start, silent uninstall.
+test-dist: dist build-win64
+	tools/with-wine tests/dist/dist_test.sh build/dist build/win64/tools/dockline-probe.exe
 
 fuzz-short: build-fuzz
 	tools/run-fuzzers 15

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "download/category_table.h"
+#include "download/settings_location.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "ui/message_box.h"
@@ -113,9 +114,9 @@ bool MainDialog::OnInitDialog() {
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   ::SetPropW(hwnd, kInstanceMark, reinterpret_cast<HANDLE>(1));
 
-  // The settings file lives beside the program. Its path is kept in full:
-  // every file call takes Unicode, so no short 8.3 form is needed to reach it.
-  app_.Settings().SetFile(app_.ProgramFolder() + std::string(download::kSettingsFileName));
+  // The settings file lives beside the program unless that folder is
+  // read-only; then in the user's own application-data folder.
+  app_.Settings().SetFile(download::SettingsFileForThisProgram());
   ui::MessageBoxNotifier notifier(app_.Ui());
   app_.Settings().EnsureFile(download::CategoryTable::labels(), notifier);
 
