@@ -67,8 +67,8 @@ int Application::Run() {
   }
   // Placeholders of the main window's template: their classes must exist
   // before the template is made into windows.
-  ui::RegisterWindowClass(L"TestControl");
-  ui::RegisterWindowClass(L"EditClass");
+  download::DownloadPage::RegisterWindowClasses();
+  organizer::OrganizerPage::RegisterWindowClasses();
   {
     MainDialog main(*this);
     main.DoModal(nullptr);

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 #include <shellapi.h>
 
+#include "download/category_selection.h"
 #include "download/category_table.h"
 #include "download/settings_location.h"
 #include "platform/win32/wide.h"
@@ -218,8 +219,8 @@ void MainDialog::SetDevicePresent(bool present) {
 // ---- pages and the sidebar ----
 
 void MainDialog::CreatePages() {
-  // The download page (kDownloadPageSlot, shown at start) and the organizer
-  // page (kOrganizerPageSlot) are made here and handed to pages_.
+  if (downloadPage_.Create(Handle())) pages_.SetPage(kDownloadPageSlot, downloadPage_);
+  if (organizerPage_.Create(Handle())) pages_.SetPage(kOrganizerPageSlot, organizerPage_);
   pages_.Show(kDownloadPageSlot);
 }
 
@@ -231,11 +232,26 @@ LRESULT MainDialog::OnCategorySelected(const ui::Message& m) {
 void MainDialog::SelectEntry(int entry) {
   const int slot = PageSlotOf(entry);
   if (slot < 0) return;
+  const int old = selectedEntry_;
   selectedEntry_ = entry;
   app_.State().CurrentCategory = entry;
+  // The mark moves to the chosen button even when the choice is refused.
+  if (old != kNoEntry && groupButtons_[static_cast<std::size_t>(old)])
+    groupButtons_[static_cast<std::size_t>(old)]->Invalidate(true);
+  if (groupButtons_[static_cast<std::size_t>(entry)]) groupButtons_[static_cast<std::size_t>(entry)]->Invalidate(true);
+  if (app_.State().DownloadRunning == 1) {
+    ui::AppMessageBox(download::kBusyRefusal);
+    return;
+  }
   pages_.Show(slot);
-  for (const auto& button : groupButtons_)
-    if (button) button->Invalidate(true);  // the chosen entry is drawn apart
+  if (slot == kDownloadPageSlot) {
+    // The selection refreshes the page itself, also after a cancelled dialog.
+    downloadPage_.SelectCategory(entry, app_.Settings(), app_.State().DownloadRunning, Handle());
+    return;
+  }
+  organizerPage_.ShowList(static_cast<std::uint32_t>(entry - kSidebarGroups[1].first));
+  downloadPage_.UpdateSelectionStatus();
+  downloadPage_.ShowLocalList();
 }
 
 LRESULT MainDialog::OnSwitchGroup(const ui::Message& m) {
@@ -295,8 +311,10 @@ void MainDialog::DestroyGroupButtons() {
 }
 
 void MainDialog::ShowLocalList() {
-  // The download page arrives with the download work; until then there is
-  // no list to return to.
+  // The device went away: a device list would show files no longer there.
+  PostTask(app_.Ui(), [this] {
+    if (app_.State().DownloadRunning == 0) downloadPage_.ShowLocalList();
+  });
 }
 
 // ---- painting ----
@@ -405,6 +423,7 @@ void MainDialog::CloseApplication() {
     return;
   }
   if (ui::WindowMessageBox(Handle(), "你确定要关闭下载软件吗？", "提示", MB_YESNO) != IDYES) return;
+  downloadPage_.ReleaseRecords();
   app_.StopMonitor();
   EndDialog(IDOK);
 }

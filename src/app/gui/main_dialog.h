@@ -18,6 +18,8 @@
 #include "controls/link_label.h"
 #include "controls/skin_button.h"
 #include "controls/title_strip.h"
+#include "download/gui/download_page.h"
+#include "organizer/gui/organizer_page.h"
 #include "ui/dialog.h"
 #include "ui/handles.h"
 #include "ui/page_host.h"
@@ -74,6 +76,7 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   // window (ui::Dialog::Create(Handle())) put into their slots with
   // Pages().SetPage(kDownloadPageSlot, page).
   ui::PageHost& Pages() { return pages_; }
+  download::DownloadPage& DownloadPage() { return downloadPage_; }
   int SelectedEntry() const override { return selectedEntry_; }
   int ExpandedGroup() const { return expandedGroup_; }
 
@@ -113,7 +116,9 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   // Makes the pages and puts them into their slots; runs before the sidebar
   // is laid out.
   void CreatePages();
-  // A sidebar entry was chosen (WM_USER+2): remember it and show its page.
+  // A sidebar entry was chosen (WM_USER+2): remember it, show its page and,
+  // for a download category, let the user choose files for it. Refused
+  // while a download runs.
   void SelectEntry(int entry);
 
   void LayOutSidebar(int group, int footBottom);
@@ -130,7 +135,10 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   ui::Brush background_;
   ui::Icon icon_;
   ui::Icon smallIcon_;
+  // The pages go after the host: their windows die first.
   ui::PageHost pages_;
+  download::DownloadPage downloadPage_;
+  organizer::OrganizerPage organizerPage_;
   controls::TitleStrip titleStrip_;
   controls::BitmapButton stateLamp_;
   controls::FlatButton openButton_;
