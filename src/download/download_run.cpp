@@ -205,8 +205,13 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
         std::string madeText;
         bool ready = true;
         if (category == 2 && IsWebPage(source)) {
-          ready = pages.Convert(source, target, name);
-          if (ready) madeText = source;
+          // Only the name is cut at its first dot: a device folder may hold dots too.
+          std::string deviceName(platform::FileNamePart(target));
+          ready = pages.Convert(source, deviceName, name);
+          if (ready) {
+            madeText = source;
+            target = target.substr(0, target.size() - platform::FileNamePart(target).size()) + deviceName;
+          }
         }
         if (ready) {
           progress_.SetCounter(CounterText(downloaded, ticked));
