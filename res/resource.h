@@ -57,3 +57,8 @@
 #define IDC_FREE_SPACE 1051
 #define IDC_SIDEBAR_BUTTON 1820
 #define IDM_ABOUT 16
+
+// The overwrite question (template 198); "是" is IDYES
+#define IDC_OVERWRITE_NO 1060
+#define IDC_OVERWRITE_YES_TO_ALL 1061
+#define IDC_OVERWRITE_NO_TO_ALL 1062
