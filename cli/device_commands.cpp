@@ -8,6 +8,7 @@
 // download; 5 no device; 64 wrong arguments.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <mutex>
@@ -221,10 +222,14 @@ int Push(const Args& given) {
   std::stop_source stop;
   std::signal(SIGINT, OnInterrupt);
   std::jthread watcher([&](std::stop_token done) {
+    std::mutex mutex;
+    std::condition_variable_any tick;
+    std::unique_lock lock(mutex);
+    // Woken at once when the run ends, so a short run is not held up by it.
     while (!done.stop_requested()) {
       if (gInterrupted) stop.request_stop();
       prompts.ShowProgress(progress);
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      tick.wait_for(lock, done, std::chrono::milliseconds(200), [] { return false; });
     }
   });
   const download::RunEnd end = run.Run(rows, stop.get_token());
