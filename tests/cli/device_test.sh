@@ -59,8 +59,6 @@ printf 'newer' > "$work/pc/$tag歌.mp3"
 status run push "${devopt[@]}" 1 "$(host "$work/pc/$tag歌.mp3")" </dev/null
 [ $rc -eq 1 ] && grep -q "已存在" "$work/msg" || fail "existing file without a terminal: exit $rc"
 [ "$(cat "$dev/mp3/$tag歌.mp3")" = "music bytes" ] || fail "an existing file was replaced unasked"
-status run push "${devopt[@]}" --overwrite ask 1 "$(host "$work/pc/$tag歌.mp3")" <<<"n"
-[ $rc -eq 1 ] && [ "$(cat "$dev/mp3/$tag歌.mp3")" = "music bytes" ] || fail "answer n: exit $rc"
 status run push "${devopt[@]}" --overwrite yes 1 "$(host "$work/pc/$tag歌.mp3")"
 [ $rc -eq 0 ] && [ "$(cat "$dev/mp3/$tag歌.mp3")" = "newer" ] || fail "--overwrite yes: exit $rc"
 
@@ -68,9 +66,6 @@ status run push "${devopt[@]}" 1 "$(host "$work/pc/$tag空.mp3")" "$(host "$work
 [ $rc -eq 1 ] || fail "empty and missing files: exit $rc"
 grep -q "请不要复制空文件" "$work/msg" && grep -q "无法打开源文件" "$work/msg" || fail "messages: $(cat "$work/msg")"
 [ ! -e "$dev/mp3/$tag空.mp3" ] || fail "an empty file was copied"
-
-status run push "${devopt[@]}" 12 "$(host "$work/pc/$tag歌.mp3")"
-[ $rc -eq 64 ] || fail "a wrong category: exit $rc"
 
 status run list "${devopt[@]}" 3
 [ $rc -eq 0 ] || fail "list: exit $rc"

