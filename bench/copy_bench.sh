@@ -7,12 +7,14 @@
 # a 1 GiB file.
 #   copy_bench.sh BUILD_DIR [FOLDER]       natively (FOLDER: where to copy; default $TMPDIR)
 #   copy_bench.sh --wine CLI.exe [FOLDER]  dockline-cli.exe under Wine (run under tools/with-wine)
-set -euo pipefail
+set -Eeuo pipefail
+trap 'echo "copy_bench: failed at line $LINENO" >&2' ERR
 wine_mode=0
 if [ "$1" = "--wine" ]; then
   wine_mode=1 cli=$2 base=${3:-${TMPDIR:-/tmp}}
 else
-  cli=$1/dockline-cli peak=$1/bench/peak_memory base=${2:-${TMPDIR:-/tmp}}
+  dir=$(cd "$1" && pwd) base=${2:-${TMPDIR:-/tmp}}
+  cli=$dir/dockline-cli peak=$dir/bench/peak_memory
 fi
 work=$(mktemp -d "$base/dockline-copy-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -27,7 +29,7 @@ push() {  # push DEVICE FILE...: the tool, as a user would run it
   if [ $wine_mode -eq 1 ]; then
     WINEDEBUG=-all wine "$cli" push --device "$(winepath -w "$device")" --overwrite yes 1 "$@" >/dev/null 2>&1
   else
-    "$cli" push --device "$device" --overwrite yes 1 "$@" >/dev/null 2>&1
+    "$cli" push --device "$device" --overwrite yes 1 "$@" >/dev/null 2>"$work/push.err" || { tail -3 "$work/push.err" >&2; return 1; }
   fi
 }
 big_arg() { if [ $wine_mode -eq 1 ]; then winepath -w "$src/big.mp3"; else echo "$src/big.mp3"; fi; }

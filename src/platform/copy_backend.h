@@ -23,6 +23,11 @@ class CopyHandle {
   // `got` is 0 at the end of the file.
   std::uint32_t Read(void* buffer, std::size_t room, std::size_t& got);
   std::uint32_t Write(const void* data, std::size_t size);
+  // Copies up to `max` bytes from `in` to this file inside the kernel, where
+  // the system offers it; `copied` is 0 at the end of the file.
+  // kKernelCopyUnavailable: use Read and Write instead.
+  std::uint32_t CopyFrom(CopyHandle& in, std::size_t max, std::size_t& copied);
+  static constexpr std::uint32_t kKernelCopyUnavailable = 0xFFFFFFFFu;
   // Flushes what was written to the medium and closes.
   std::uint32_t FlushAndClose();
   void Close();

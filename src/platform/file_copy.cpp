@@ -37,12 +37,28 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
     return fail(status, code);
   };
 
-  const auto buffer = std::make_unique<std::uint8_t[]>(kCopyBlockSize);
+  // The kernel's own copy where it is offered (no bytes through this
+  // process); otherwise, or after a failure in it, the plain loop, which also
+  // tells whether reading or writing failed.
+  bool inKernel = true;
+  std::unique_ptr<std::uint8_t[]> buffer;
   for (;;) {
     std::size_t got = 0;
-    if (const auto code = in.Read(buffer.get(), kCopyBlockSize, got)) return abandon(CopyStatus::ReadFailed, code);
+    if (inKernel) {
+      const auto code = out.CopyFrom(in, kCopyBlockSize, got);
+      if (code != 0 && IsDiskFull(code)) return abandon(CopyStatus::WriteFailed, code);
+      // Some files (those of /proc among them) claim to be empty to the kernel's copy.
+      if (code != 0 || (got == 0 && result.copied < total)) {
+        inKernel = false;
+        continue;
+      }
+    } else {
+      if (!buffer) buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kCopyBlockSize);
+      if (const auto code = in.Read(buffer.get(), kCopyBlockSize, got)) return abandon(CopyStatus::ReadFailed, code);
+      if (got > 0)
+        if (const auto code = out.Write(buffer.get(), got)) return abandon(CopyStatus::WriteFailed, code);
+    }
     if (got == 0) break;
-    if (const auto code = out.Write(buffer.get(), got)) return abandon(CopyStatus::WriteFailed, code);
     result.copied += got;
     // A file that grew while being copied is reported against its first size.
     if (progress && !progress(result.copied < total ? result.copied : total, total))

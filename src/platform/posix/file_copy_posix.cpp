@@ -68,6 +68,21 @@ std::uint32_t CopyHandle::Write(const void* data, std::size_t size) {
   return 0;
 }
 
+std::uint32_t CopyHandle::CopyFrom(CopyHandle& in, std::size_t max, std::size_t& copied) {
+  for (;;) {
+    const ssize_t n = ::copy_file_range(static_cast<int>(in.value_), nullptr, static_cast<int>(value_), nullptr, max, 0);
+    if (n >= 0) {
+      copied = static_cast<std::size_t>(n);
+      return 0;
+    }
+    if (errno == EINTR) continue;
+    // Across file systems, or where the file system has no such copy.
+    if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF)
+      return kKernelCopyUnavailable;
+    return Errno();
+  }
+}
+
 std::uint32_t CopyHandle::FlushAndClose() {
   std::uint32_t code = ::fsync(static_cast<int>(value_)) == 0 || errno == EINVAL ? 0 : Errno();
   const int fd = static_cast<int>(value_);

@@ -67,6 +67,8 @@ std::uint32_t CopyHandle::Write(const void* data, std::size_t size) {
   return 0;
 }
 
+std::uint32_t CopyHandle::CopyFrom(CopyHandle&, std::size_t, std::size_t&) { return kKernelCopyUnavailable; }
+
 std::uint32_t CopyHandle::FlushAndClose() {
   const HANDLE h = AsHandle(value_);
   value_ = kNone;
