@@ -11,7 +11,7 @@ set -Eeuo pipefail
 trap 'echo "copy_bench: failed at line $LINENO" >&2' ERR
 wine_mode=0
 if [ "$1" = "--wine" ]; then
-  wine_mode=1 cli=$2 base=${3:-${TMPDIR:-/tmp}}
+  wine_mode=1 cli=$(cd "$(dirname "$2")" && pwd)/$(basename "$2") base=${3:-${TMPDIR:-/tmp}}
 else
   dir=$(cd "$1" && pwd) base=${2:-${TMPDIR:-/tmp}}
   cli=$dir/dockline-cli peak=$dir/bench/peak_memory
@@ -27,7 +27,7 @@ now() { date +%s%N; }
 push() {  # push DEVICE FILE...: the tool, as a user would run it
   local device=$1; shift
   if [ $wine_mode -eq 1 ]; then
-    WINEDEBUG=-all wine "$cli" push --device "$(winepath -w "$device")" --overwrite yes 1 "$@" >/dev/null 2>&1
+    WINEDEBUG=-all wine "$cli" push --device "$(winepath -w "$device")" --overwrite yes 1 "$@" >/dev/null 2>"$work/push.err" || { tail -3 "$work/push.err" >&2; return 1; }
   else
     "$cli" push --device "$device" --overwrite yes 1 "$@" >/dev/null 2>"$work/push.err" || { tail -3 "$work/push.err" >&2; return 1; }
   fi
