@@ -4,6 +4,7 @@
 //   peak_memory make-bmp FILE WIDTH HEIGHT write a 24-bit bitmap
 //   peak_memory html FILE                  convert a page, report
 //   peak_memory bmp FILE                   convert a bitmap, report
+//   peak_memory copy FILE                  download a file to a device folder, report
 //
 // The inputs are made by a separate run so that the measuring process holds
 // nothing but the conversion. Two figures: the peak of live heap bytes
@@ -19,6 +20,8 @@
 
 #include "convert/device_picture.h"
 #include "convert/html_to_text.h"
+#include "download/category_table.h"
+#include "download/download_run.h"
 #include "inputs.h"
 #include "platform/file_system.h"
 
@@ -59,8 +62,37 @@ class Silent : public dockline::platform::Notifier {
   void ShowMessage(std::string_view utf8) override { std::fprintf(stderr, "%.*s\n", int(utf8.size()), utf8.data()); }
 };
 
+class SilentPrompts : public dockline::download::DownloadPrompts {
+ public:
+  void ShowMessage(std::string_view utf8) override { std::fprintf(stderr, "%.*s\n", int(utf8.size()), utf8.data()); }
+  void ShowPageMessage(std::string_view) override {}
+  std::optional<dockline::download::OverwriteChoice> AskOverwrite(const std::string&) override {
+    return dockline::download::OverwriteChoice::YesToAll;
+  }
+};
+
+// One whole download run of `file` into a fresh device folder, as the program makes it.
+bool DownloadOnce(const std::string& file, std::string& made) {
+  using namespace dockline;
+  const std::string device = platform::TempFolder() + "dockline-peak-device";
+  SilentPrompts prompts;
+  if (!download::PrepareDownload(device, platform::MakeDirectory(device) || platform::IsDirectory(device), 1, prompts))
+    return false;
+  download::DownloadRow row{true, download::CategoryTable::typeText(0),
+                            {true, 0, std::string(platform::FileNamePart(file)), 1, file}};
+  download::DownloadFiles files;
+  download::DownloadProgress progress;
+  download::PauseGate gate;
+  download::RunSettings settings;
+  settings.deviceRoot = device;
+  download::DownloadRun run(settings, files, prompts, progress, gate);
+  const bool ok = run.Run({row}, {}) == download::RunEnd::Completed && progress.downloaded == 1;
+  made = download::DeviceFilePath(device, download::CategoryTable::devicePath('A', 0, row.entry.name));
+  return ok;
+}
+
 int Usage() {
-  std::fputs("usage: peak_memory make-html FILE MB | make-bmp FILE W H | html FILE | bmp FILE\n", stderr);
+  std::fputs("usage: peak_memory make-html FILE MB | make-bmp FILE W H | html FILE | bmp FILE | copy FILE\n", stderr);
   return 2;
 }
 
@@ -86,7 +118,7 @@ int main(int argc, char** argv) {
     const auto bmp = bench::MakeBitmap(std::atoi(argv[3]), std::atoi(argv[4]));
     return platform::WriteWholeFile(file, bmp) ? 0 : 1;
   }
-  if ((mode != "html" && mode != "bmp") || argc != 3) return Usage();
+  if ((mode != "html" && mode != "bmp" && mode != "copy") || argc != 3) return Usage();
 
   const auto size = platform::FileSize(file);
   if (!size || *size == 0) return Usage();
@@ -104,6 +136,8 @@ int main(int argc, char** argv) {
     std::string device = folder + "dockline-peak-device.html";
     ok = converter.Convert(source, device, "dockline-peak.html");
     made = source;
+  } else if (mode == "copy") {
+    ok = DownloadOnce(file, made);
   } else {
     made = folder + "dockline-peak.ych";
     ok = convert::ConvertBitmap(file, made, notifier);

@@ -23,5 +23,9 @@ int Run(const Args& args);
 // UTF-16 so Chinese messages show whatever the console's code page.
 void Out(const std::string& utf8);
 void Err(const std::string& utf8);
+// Whether stderr is a terminal (a console on Windows): progress lines go there.
+bool ErrIsTerminal();
+// One line from stdin without its line break; false at the end of input.
+bool ReadLine(std::string& utf8);
 
 }  // namespace dockline::cli

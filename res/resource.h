@@ -101,3 +101,7 @@
 #define IDC_CARD_COMPANY 1051
 #define IDC_CARD_TITLE 1052
 #define IDC_CARD_FAX 1053
+// The overwrite question (template 198); "是" is IDYES
+#define IDC_OVERWRITE_NO 1060
+#define IDC_OVERWRITE_YES_TO_ALL 1061
+#define IDC_OVERWRITE_NO_TO_ALL 1062

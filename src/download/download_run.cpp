@@ -1,0 +1,326 @@
+#include "download/download_run.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "convert/device_picture.h"
+#include "convert/html_to_text.h"
+#include "download/category_table.h"
+#include "platform/file_system.h"
+
+namespace dockline::download {
+namespace {
+
+constexpr int kSteps = 7;  // a file's share of the overall bar, and its per-file bar
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+bool EndsNoCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool IsDriveRoot(const std::string& root) {
+  return (root.size() == 2 || (root.size() == 3 && (root[2] == '\\' || root[2] == '/'))) && root[1] == ':';
+}
+
+std::string Reason(std::uint32_t code) { return "（" + platform::ErrorText(code) + "）"; }
+
+}  // namespace
+
+void DownloadProgress::SetStatus(std::string text) {
+  std::lock_guard lock(mutex_);
+  status_ = std::move(text);
+  ++textVersion_;
+}
+
+void DownloadProgress::SetCounter(std::string text) {
+  std::lock_guard lock(mutex_);
+  counter_ = std::move(text);
+  ++textVersion_;
+}
+
+std::string DownloadProgress::Status() const {
+  std::lock_guard lock(mutex_);
+  return status_;
+}
+
+std::string DownloadProgress::Counter() const {
+  std::lock_guard lock(mutex_);
+  return counter_;
+}
+
+std::string CounterText(int downloaded, int ticked) {
+  return "已下载文件数：" + std::to_string(downloaded) + "/" + std::to_string(ticked);
+}
+
+void PauseGate::Pause() {
+  std::lock_guard lock(mutex_);
+  paused_ = true;
+}
+
+void PauseGate::Resume() {
+  {
+    std::lock_guard lock(mutex_);
+    paused_ = false;
+  }
+  opened_.notify_all();
+}
+
+bool PauseGate::IsPaused() const {
+  std::lock_guard lock(mutex_);
+  return paused_;
+}
+
+void PauseGate::Wait(std::stop_token stop) {
+  std::unique_lock lock(mutex_);
+  opened_.wait(lock, stop, [this] { return !paused_; });
+}
+
+std::optional<std::uint64_t> DownloadFiles::ReadableSize(const std::string& path, std::uint32_t& error) {
+  return platform::ReadableFileSize(path, &error);
+}
+std::optional<std::uint64_t> DownloadFiles::FreeBytes(const std::string& root) { return platform::FreeBytes(root); }
+bool DownloadFiles::Exists(const std::string& path) { return platform::FileExists(path); }
+void DownloadFiles::ClearAttributes(const std::string& path) { platform::ClearAttributes(path); }
+platform::CopyResult DownloadFiles::Copy(const std::string& source, const std::string& target,
+                                         const platform::CopyProgress& progress) {
+  return platform::CopyFileStreaming(source, target, progress);
+}
+int DownloadFiles::ConvertBitmap(const std::string& source, const std::string& target) {
+  return convert::ConvertBitmapFile(source, target);
+}
+
+std::string DeviceFilePath(const std::string& deviceRoot, std::string_view tablePath) {
+  if (tablePath.size() < 2) return {};
+  if (IsDriveRoot(deviceRoot)) return deviceRoot.substr(0, 1) + std::string(tablePath.substr(1));
+  std::string root = deviceRoot;
+  while (root.size() > 1 && (root.back() == '/' || root.back() == '\\')) root.pop_back();
+  std::string rest(tablePath.substr(2));
+  // A folder spelt with '/' is a POSIX mount point: the rest follows suit.
+  if (root.find('/') != std::string::npos && root.find('\\') == std::string::npos)
+    std::replace(rest.begin(), rest.end(), '\\', '/');
+  return root + rest;
+}
+
+std::string DeviceRootFolder(const std::string& deviceRoot) {
+  if (IsDriveRoot(deviceRoot)) return deviceRoot.substr(0, 2) + "\\";
+  return deviceRoot;
+}
+
+bool IsWebPage(std::string_view path) { return EndsNoCase(path, ".htm") || EndsNoCase(path, ".html"); }
+
+bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
+                     platform::Notifier& notifier) {
+  if (!deviceOnline || deviceRoot.empty()) {
+    notifier.ShowMessage(kNotOnlineText);
+    return false;
+  }
+  for (const auto& folder : CategoryTable::allDeviceFolders('A'))
+    platform::MakeDirectory(DeviceFilePath(deviceRoot, folder));
+  if (rowCount == 0) {
+    notifier.ShowMessage("没有可下载的文件");
+    return false;
+  }
+  return true;
+}
+
+DownloadRun::DownloadRun(RunSettings settings, DownloadFiles& files, DownloadPrompts& prompts,
+                         DownloadProgress& progress, PauseGate& gate)
+    : settings_(std::move(settings)), files_(files), prompts_(prompts), progress_(progress), gate_(gate) {}
+
+bool DownloadRun::StopTest() {
+  if (halt_ != Halt::None) return true;
+  gate_.Wait(stop_);
+  if (stop_.stop_requested()) halt_ = Halt::Stop;
+  return halt_ != Halt::None;
+}
+
+void DownloadRun::CheckDevice() {
+  if (settings_.devicePresent && !settings_.devicePresent()) halt_ = Halt::Disconnected;
+}
+
+void DownloadRun::Step(int sevenths) {
+  const int before = progress_.fileSevenths.load();
+  if (sevenths <= before) return;
+  progress_.fileSevenths = sevenths;
+  progress_.overallPosition += sevenths - before;
+}
+
+void DownloadRun::FinishFile() { Step(kSteps); }
+
+RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token stop) {
+  struct Finish {  // every way out marks the end, so the page's timer sees it
+    DownloadProgress& progress;
+    std::atomic<std::int32_t>* running;
+    ~Finish() {
+      progress.active = false;
+      if (running) *running = 0;
+      progress.finished = true;
+    }
+  } finish{progress_, settings_.runningFlag};
+
+  if (settings_.deviceRoot.empty()) {
+    prompts_.ShowMessage(kNotOnlineText);
+    return RunEnd::NotStarted;
+  }
+  const int total = static_cast<int>(rows.size());
+  const int ticked = static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const auto& r) { return r.ticked; }));
+  if (ticked == 0) {
+    prompts_.ShowPageMessage("请选择要下载的文件。");
+    return RunEnd::NotStarted;
+  }
+  stop_ = stop;
+  halt_ = Halt::None;
+  choice_ = OverwriteChoice::Yes;
+  progress_.totalRows = total;
+  progress_.tickedRows = ticked;
+  progress_.downloaded = 0;
+  progress_.overallRange = total;
+  progress_.overallPosition = 0;
+  progress_.active = true;
+
+  convert::HtmlToText pages(prompts_, settings_.tempFolder);
+  int downloaded = 0;
+  for (int j = 0; j < total && !StopTest(); ++j) {
+    const DownloadRow& row = rows[static_cast<std::size_t>(j)];
+    progress_.currentRow = j;
+    progress_.fileSevenths = 0;
+    if (row.ticked) {
+      CheckDevice();
+      if (halt_ != Halt::None) break;
+      if (settings_.runningFlag) *settings_.runningFlag = 1;
+      const std::string& name = row.entry.name;
+      const int category = CategoryTable::categoryFromTypeText(row.typeText);
+      progress_.SetStatus("正在下载 " + name);
+      if (category == kNoCategory) {
+        // Without a category there is no folder to put the file in.
+        prompts_.ShowMessage(name + "：文件类型无法识别，没有下载。");
+      } else {
+        std::string source = row.entry.path;
+        std::string target = DeviceFilePath(settings_.deviceRoot, CategoryTable::devicePath('A', category, name));
+        std::string madeText;
+        bool ready = true;
+        if (category == 2 && IsWebPage(source)) {
+          // Only the name is cut at its first dot: a device folder may hold dots too.
+          std::string deviceName(platform::FileNamePart(target));
+          ready = pages.Convert(source, deviceName, name);
+          if (ready) {
+            madeText = source;
+            target = target.substr(0, target.size() - platform::FileNamePart(target).size()) + deviceName;
+          }
+        }
+        if (ready) {
+          progress_.SetCounter(CounterText(downloaded, ticked));
+          if (CopyOneFile(source, target, ticked)) {
+            progress_.downloaded = ++downloaded;
+            progress_.SetCounter(CounterText(downloaded, ticked));
+            FinishFile();
+          }
+        }
+        if (!madeText.empty()) platform::RemoveFile(madeText);
+      }
+    }
+  }
+
+  switch (halt_) {
+    case Halt::None:
+      progress_.overallPosition = progress_.overallRange.load();
+      progress_.fileSevenths = kSteps;
+      prompts_.ShowPageMessage(kCompletedText);
+      progress_.SetStatus(std::string(kCompletedText));
+      return RunEnd::Completed;
+    case Halt::Stop:
+      prompts_.ShowPageMessage(kStoppedText);
+      progress_.SetStatus(std::string(kStoppedText));
+      return RunEnd::Stopped;
+    case Halt::Disconnected:
+      break;
+  }
+  prompts_.ShowPageMessage(kDisconnectedText);
+  progress_.SetStatus(std::string(kStoppedText));
+  return RunEnd::Disconnected;
+}
+
+bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, int ticked) {
+  progress_.overallRange = static_cast<std::int64_t>(kSteps) * ticked;
+  if (EqualNoCase(source, target)) {
+    FinishFile();
+    return true;
+  }
+  const bool picture = EndsNoCase(source, "bmp");
+  if (picture) target.replace(target.size() - 3, 3, "ych");
+
+  std::uint32_t error = 0;
+  const auto size = files_.ReadableSize(source, error);
+  if (!size) {
+    prompts_.ShowMessage("无法打开源文件");
+    return false;
+  }
+  const auto free = files_.FreeBytes(DeviceRootFolder(settings_.deviceRoot));
+  if (free && *size > *free) {
+    prompts_.ShowMessage("您的磁盘空间不足。");
+    halt_ = Halt::Stop;
+    return false;
+  }
+  if (*size == 0) {
+    prompts_.ShowMessage("为了您的系统良好，请不要复制空文件。");
+    return false;
+  }
+  if (choice_ != OverwriteChoice::YesToAll && files_.Exists(target)) {
+    if (choice_ == OverwriteChoice::NoToAll || StopTest()) return false;
+    if (const auto answer = prompts_.AskOverwrite(target)) choice_ = *answer;
+    if (StopTest() || choice_ == OverwriteChoice::No || choice_ == OverwriteChoice::NoToAll) return false;
+  }
+  if (picture) {
+    const int code = files_.ConvertBitmap(source, target);
+    if (code != convert::kPictureOk) {
+      if (code == convert::kPictureNotWritten) CheckDevice();
+      if (halt_ != Halt::Disconnected) convert::ReportPictureError(code, source, prompts_, target);
+    }
+    FinishFile();
+    std::mutex m;
+    std::unique_lock lock(m);
+    std::condition_variable_any().wait_for(lock, stop_, settings_.pictureDelay, [] { return false; });  // a stop cuts it short
+    return code == convert::kPictureOk;
+  }
+  // A read-only file on the device must not stop its own replacement.
+  files_.ClearAttributes(target);
+  return PlaceFile(source, target);
+}
+
+bool DownloadRun::PlaceFile(const std::string& source, const std::string& target) {
+  if (StopTest()) return false;
+  const auto result = files_.Copy(source, target, [&](std::uint64_t copied, std::uint64_t total) {
+    Step(total == 0 ? kSteps : static_cast<int>(copied * kSteps / total));
+    return !StopTest();
+  });
+  using platform::CopyStatus;
+  switch (result.status) {
+    case CopyStatus::Copied:
+      return true;
+    case CopyStatus::Stopped:
+      return false;
+    case CopyStatus::ReadFailed:
+      CheckDevice();
+      if (halt_ == Halt::None) prompts_.ShowMessage("读取文件失败：" + source + Reason(result.error));
+      return false;
+    case CopyStatus::WriteFailed:
+    case CopyStatus::PlaceFailed:
+      CheckDevice();
+      if (halt_ != Halt::None) return false;
+      if (platform::IsDiskFull(result.error)) {
+        prompts_.ShowMessage("您的磁盘空间不足。");
+        halt_ = Halt::Stop;
+      } else {
+        prompts_.ShowMessage("写入文件失败：" + target + Reason(result.error));
+      }
+      return false;
+  }
+  return false;
+}
+
+}  // namespace dockline::download

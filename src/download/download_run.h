@@ -1,0 +1,191 @@
+#pragma once
+// One download: the ticked rows of the PC list copied (or converted) into the
+// device folders of their categories, with the progress the page shows, the
+// overwrite question and the stop.
+//
+// The run is plain C++ and runs on the worker thread. It never touches a
+// window: it fills a DownloadProgress that the page reads on a timer, and
+// asks its questions and shows its messages through DownloadPrompts, which
+// the page answers on the UI thread. It works on a snapshot of the rows taken
+// when the download starts, so the list may change meanwhile without effect.
+//
+// Stop tests: the run looks at its stop token (and waits at the pause gate)
+// before each row, before the overwrite question, before each copy, after
+// every block copied, after the copy is flushed and before it is moved into
+// place, and after each row.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "download/file_entry.h"
+#include "platform/file_copy.h"
+#include "platform/notifier.h"
+
+namespace dockline::download {
+
+// The answers of the overwrite question; the values are those of old.
+enum class OverwriteChoice : std::int32_t { Yes = 1, YesToAll = 2, NoToAll = 3, No = 4 };
+
+// One row of the PC list as it stood when the download started.
+struct DownloadRow {
+  bool ticked = false;
+  std::string typeText;  // "3.电子图书": the row's category
+  FileEntry entry;       // name and path are used
+};
+
+// What the user sees, kept by the worker and read by the UI thread. Numbers
+// are atomics; the two texts change together under a lock.
+class DownloadProgress {
+ public:
+  std::atomic<int> totalRows{0};     // T
+  std::atomic<int> tickedRows{0};    // K
+  std::atomic<int> downloaded{0};    // C
+  std::atomic<int> currentRow{-1};   // the row being worked on
+  // The overall bar: 7 steps per ticked file.
+  std::atomic<std::int64_t> overallPosition{0};
+  std::atomic<std::int64_t> overallRange{0};
+  // The per-file bar, in sevenths of the current file (7: full).
+  std::atomic<int> fileSevenths{0};
+  std::atomic<bool> active{false};    // the download view is up
+  std::atomic<bool> finished{false};  // the run has ended (whatever the way)
+
+  void SetStatus(std::string text);
+  void SetCounter(std::string text);
+  std::string Status() const;
+  std::string Counter() const;
+  // Grows with every change of a text, so a timer can skip unchanged ones.
+  unsigned TextVersion() const { return textVersion_.load(); }
+
+ private:
+  mutable std::mutex mutex_;
+  std::string status_;
+  std::string counter_;
+  std::atomic<unsigned> textVersion_{0};
+};
+
+// "已下载文件数：C/K"
+std::string CounterText(int downloaded, int ticked);
+inline constexpr std::string_view kCounterIdleText = "已下载文件数：0/0";
+
+// Holds the worker at its next stop test while the page asks "stop the
+// download?". Pause and Resume come from the UI thread; a stop always lets
+// the worker through.
+class PauseGate {
+ public:
+  void Pause();
+  void Resume();
+  bool IsPaused() const;
+  // Returns once the gate is open or a stop is asked.
+  void Wait(std::stop_token stop);
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable_any opened_;
+  bool paused_ = false;
+};
+
+// Questions and messages, answered by the user.
+class DownloadPrompts : public platform::Notifier {
+ public:
+  // ShowMessage (from Notifier): an application message box.
+  // A message box of the page, captioned "提示".
+  virtual void ShowPageMessage(std::string_view text) = 0;
+  // "该文件已存在，是否覆盖？" for `target`; std::nullopt when the question
+  // was closed without an answer (the choice in force stays) or released by
+  // a stop.
+  virtual std::optional<OverwriteChoice> AskOverwrite(const std::string& target) = 0;
+};
+
+// What the run asks of the file system. The default is the platform's; tests
+// put faults in.
+class DownloadFiles {
+ public:
+  virtual ~DownloadFiles() = default;
+  virtual std::optional<std::uint64_t> ReadableSize(const std::string& path, std::uint32_t& error);
+  virtual std::optional<std::uint64_t> FreeBytes(const std::string& root);
+  virtual bool Exists(const std::string& path);
+  virtual void ClearAttributes(const std::string& path);
+  virtual platform::CopyResult Copy(const std::string& source, const std::string& target,
+                                    const platform::CopyProgress& progress);
+  // The picture result code (convert::PictureCode).
+  virtual int ConvertBitmap(const std::string& source, const std::string& target);
+};
+
+// Where the device is: a drive root ("G:") or a folder the device is mounted
+// at ("/media/6170"). Device paths of the category table ("G:\mp3\a.mp3")
+// are resolved against it.
+std::string DeviceFilePath(const std::string& deviceRoot, std::string_view tablePath);
+std::string DeviceRootFolder(const std::string& deviceRoot);  // "G:\" or the folder
+
+enum class RunEnd {
+  NotStarted,    // no device, or no row ticked: the view was never switched
+  Completed,     // "下载完毕"
+  Stopped,       // "下载已终止": a stop, or the device's space ran out
+  Disconnected,  // the device went away; one message said so
+};
+
+struct RunSettings {
+  std::string deviceRoot;               // "" when there is no device
+  std::function<bool()> devicePresent;  // asked between rows and after a failure
+  std::string tempFolder;               // for texts made from web pages; "" the system's
+  std::chrono::milliseconds pictureDelay{100};  // shows the full bar after a picture
+  std::atomic<std::int32_t>* runningFlag = nullptr;  // set from the first ticked row to the end
+};
+
+inline constexpr std::string_view kNotOnlineText = "言途6170没有联机!";
+inline constexpr std::string_view kCompletedText = "下载完毕";
+inline constexpr std::string_view kStoppedText = "下载已终止";
+inline constexpr std::string_view kDisconnectedText = "言途6170已断开连接，下载已终止。";
+
+class DownloadRun {
+ public:
+  DownloadRun(RunSettings settings, DownloadFiles& files, DownloadPrompts& prompts, DownloadProgress& progress,
+              PauseGate& gate);
+
+  RunEnd Run(const std::vector<DownloadRow>& rows, std::stop_token stop);
+
+  // One file onto the device: true when it is there (copied, converted, or
+  // already the same file). `target` may change its extension on the way.
+  bool CopyOneFile(const std::string& source, std::string& target, int ticked);
+
+  OverwriteChoice Choice() const { return choice_; }
+
+ private:
+  enum class Halt { None, Stop, Disconnected };
+  bool StopTest();
+  void Step(int sevenths);
+  void FinishFile();
+  // After a failure: when the device has gone, the run ends.
+  void CheckDevice();
+  bool PlaceFile(const std::string& source, const std::string& target);
+
+  RunSettings settings_;
+  DownloadFiles& files_;
+  DownloadPrompts& prompts_;
+  DownloadProgress& progress_;
+  PauseGate& gate_;
+  std::stop_token stop_;
+  Halt halt_ = Halt::None;
+  OverwriteChoice choice_ = OverwriteChoice::Yes;
+};
+
+// The checks of the Download command before a worker starts: the device is
+// online and there are rows. Creates the device folders (failures, an
+// existing folder among them, are of no concern) and answers whether to
+// start. Messages go to `notifier`.
+bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
+                     platform::Notifier& notifier);
+
+// Source names of web pages: "*.htm" or "*.html", in any case.
+bool IsWebPage(std::string_view path);
+
+}  // namespace dockline::download

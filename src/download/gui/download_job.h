@@ -1,0 +1,81 @@
+#pragma once
+// One download on its own thread, for the download page.
+//
+//   auto job = std::make_unique<DownloadJob>(ui::UiDispatcher::Process(), pageWindow);
+//   job->Start(rows, settings);          // rows: the PC list as it stands now
+//   ... a UI timer reads job->Progress() and shows it ...
+//   job->Finished()                      // the run has ended: restore the list view
+//
+// The worker never touches a window. Its questions and messages are run on
+// the UI thread through the poster, and it waits for each answer; a stop
+// releases a waiting overwrite question (the run then ends as stopped), and
+// Shutdown() (the window closing) releases every wait, dropping what was
+// still to be shown. The UI dispatcher is never shut down for it.
+//
+// The stop button: Gate().Pause(), ask "要终止下载吗?", on Yes RequestStop(),
+// then Gate().Resume(). While the gate is closed the worker finishes the
+// step under way and waits at its next stop test; the step under way is at
+// most one block (1 MiB) read and written, a web page or picture being
+// converted, or a message or question it had already sent to the UI thread,
+// which is then shown alongside the stop question. It starts no new file and
+// moves no copy into place until the gate opens or the stop is given.
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+#include "download/download_run.h"
+#include "ui/ui_thread.h"
+
+namespace dockline::download {
+
+inline constexpr std::string_view kStoppingText = "下载正在终止,请稍候...";
+
+class DownloadJob {
+ public:
+  // Questions and page messages are owned by `owner` (the download page).
+  DownloadJob(ui::UiPoster ui, HWND owner);
+  // Shuts the job down and waits for the worker, pumping messages.
+  ~DownloadJob();
+  DownloadJob(const DownloadJob&) = delete;
+  DownloadJob& operator=(const DownloadJob&) = delete;
+
+  // Starts the worker over a snapshot of the rows; false when it was started before.
+  bool Start(std::vector<DownloadRow> rows, RunSettings settings);
+
+  DownloadProgress& Progress() { return progress_; }
+  PauseGate& Gate() { return gate_; }
+  // The stop question's Yes: the status tells the user, the worker stops at its next test.
+  void RequestStop();
+  // The window is closing: stop, and release every wait for the UI thread.
+  void Shutdown();
+
+  bool Started() const { return worker_.joinable(); }
+  bool Finished() const { return finished_.load(); }
+  // How the run ended, once Finished().
+  std::optional<RunEnd> Result() const;
+  // Waits for the worker's end while dispatching this thread's messages, so
+  // the worker's questions are still answered meanwhile.
+  void Join();
+
+ private:
+  class Prompts;
+
+  ui::UiPoster ui_;
+  HWND owner_;
+  DownloadProgress progress_;
+  PauseGate gate_;
+  std::stop_source stop_;      // the run's stop; also releases a waiting question
+  std::stop_source shutdown_;  // the window is closing: releases every wait
+  std::atomic<bool> finished_{false};
+  std::atomic<int> result_{-1};
+  HANDLE ended_ = nullptr;  // signalled by the worker as its last act
+  std::unique_ptr<Prompts> prompts_;
+  std::jthread worker_;
+};
+
+}  // namespace dockline::download

@@ -1,0 +1,34 @@
+#pragma once
+// "覆盖": asked when a file to be downloaded exists on the device already.
+// Four answers; the close box and Esc give none, so the answer in force
+// before stays.
+#include <windows.h>
+
+#include <optional>
+
+#include "download/download_run.h"
+#include "ui/dialog.h"
+
+namespace dockline::download {
+
+class OverwriteDialog : public ui::Dialog {
+ public:
+  OverwriteDialog();
+  // Runs modally over `owner`; std::nullopt when closed without an answer.
+  std::optional<OverwriteChoice> Ask(HWND owner);
+
+ protected:
+  bool OnMessage(const ui::Message& m, LRESULT& result) override;
+
+ private:
+  LRESULT OnYes(const ui::Message&) { return Answer(OverwriteChoice::Yes); }
+  LRESULT OnYesToAll(const ui::Message&) { return Answer(OverwriteChoice::YesToAll); }
+  LRESULT OnNoToAll(const ui::Message&) { return Answer(OverwriteChoice::NoToAll); }
+  LRESULT OnNo(const ui::Message&) { return Answer(OverwriteChoice::No); }
+  LRESULT Answer(OverwriteChoice choice);
+  static const ui::Handler<OverwriteDialog> kMessages[];
+
+  std::optional<OverwriteChoice> choice_;
+};
+
+}  // namespace dockline::download

@@ -1,0 +1,45 @@
+#pragma once
+// What the copy loop asks of the system, one small function each, so that the
+// loop itself (and its order of create, write, flush, move, clean up) is one
+// piece of code on every system. Each call answers 0 or the system's error
+// code.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace dockline::platform::detail {
+
+class CopyHandle {
+ public:
+  CopyHandle() = default;
+  ~CopyHandle();
+  CopyHandle(const CopyHandle&) = delete;
+  CopyHandle& operator=(const CopyHandle&) = delete;
+  bool valid() const { return value_ != kNone; }
+
+  std::uint32_t OpenForReading(const std::string& path, std::uint64_t& size);
+  // Creates or truncates, for writing.
+  std::uint32_t Create(const std::string& path);
+  // `got` is 0 at the end of the file.
+  std::uint32_t Read(void* buffer, std::size_t room, std::size_t& got);
+  std::uint32_t Write(const void* data, std::size_t size);
+  // Copies up to `max` bytes from `in` to this file inside the kernel, where
+  // the system offers it; `copied` is 0 at the end of the file.
+  // kKernelCopyUnavailable: use Read and Write instead.
+  std::uint32_t CopyFrom(CopyHandle& in, std::size_t max, std::size_t& copied);
+  static constexpr std::uint32_t kKernelCopyUnavailable = 0xFFFFFFFFu;
+  // Flushes what was written to the medium and closes.
+  std::uint32_t FlushAndClose();
+  void Close();
+
+ private:
+  static constexpr std::intptr_t kNone = -1;
+  std::intptr_t value_ = kNone;
+};
+
+// Moves `from` over `to`, replacing it.
+std::uint32_t MoveReplacing(const std::string& from, const std::string& to);
+// Removes a file, answering nothing: used on the way out of a failure.
+void RemoveQuietly(const std::string& path);
+
+}  // namespace dockline::platform::detail

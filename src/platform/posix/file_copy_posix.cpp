@@ -1,0 +1,104 @@
+// The copy primitives over file descriptors.
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/copy_backend.h"
+#include "platform/file_copy.h"
+#include "platform/drive_map.h"
+
+namespace dockline::platform::detail {
+namespace {
+
+std::uint32_t Errno() { return static_cast<std::uint32_t>(errno); }
+
+}  // namespace
+
+CopyHandle::~CopyHandle() { Close(); }
+
+void CopyHandle::Close() {
+  if (valid()) ::close(static_cast<int>(value_));
+  value_ = kNone;
+}
+
+std::uint32_t CopyHandle::OpenForReading(const std::string& path, std::uint64_t& size) {
+  Close();
+  const int fd = ::open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Errno();
+  value_ = fd;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return Errno();
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+  size = static_cast<std::uint64_t>(st.st_size);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return 0;
+}
+
+std::uint32_t CopyHandle::Create(const std::string& path) {
+  Close();
+  const int fd = ::open(ToNativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return Errno();
+  value_ = fd;
+  return 0;
+}
+
+std::uint32_t CopyHandle::Read(void* buffer, std::size_t room, std::size_t& got) {
+  for (;;) {
+    const ssize_t n = ::read(static_cast<int>(value_), buffer, room);
+    if (n >= 0) {
+      got = static_cast<std::size_t>(n);
+      return 0;
+    }
+    if (errno != EINTR) return Errno();
+  }
+}
+
+std::uint32_t CopyHandle::Write(const void* data, std::size_t size) {
+  const auto* p = static_cast<const std::uint8_t*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(static_cast<int>(value_), p, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Errno();
+    }
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+std::uint32_t CopyHandle::CopyFrom(CopyHandle& in, std::size_t max, std::size_t& copied) {
+  for (;;) {
+    const ssize_t n = ::copy_file_range(static_cast<int>(in.value_), nullptr, static_cast<int>(value_), nullptr, max, 0);
+    if (n >= 0) {
+      copied = static_cast<std::size_t>(n);
+      return 0;
+    }
+    if (errno == EINTR) continue;
+    // Across file systems, or where the file system has no such copy.
+    if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF)
+      return kKernelCopyUnavailable;
+    return Errno();
+  }
+}
+
+std::uint32_t CopyHandle::FlushAndClose() {
+  std::uint32_t code = ::fsync(static_cast<int>(value_)) == 0 || errno == EINVAL ? 0 : Errno();
+  const int fd = static_cast<int>(value_);
+  value_ = kNone;
+  if (::close(fd) != 0 && code == 0) code = Errno();
+  return code;
+}
+
+std::uint32_t MoveReplacing(const std::string& from, const std::string& to) {
+  return ::rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0 ? 0 : Errno();
+}
+
+void RemoveQuietly(const std::string& path) { ::unlink(ToNativePath(path).c_str()); }
+
+}  // namespace dockline::platform::detail
+
+namespace dockline::platform {
+bool IsDiskFull(std::uint32_t error) { return error == ENOSPC || error == EDQUOT; }
+}  // namespace dockline::platform

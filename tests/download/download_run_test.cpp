@@ -1,0 +1,266 @@
+#include "download/download_run.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <future>
+#include <thread>
+
+#include "download/category_table.h"
+#include "download/test_support.h"
+
+namespace dockline::download {
+namespace {
+
+using testing::G;
+using testing::ScratchFolder;
+using Texts = std::vector<std::string>;
+
+// A 1 × 1 white 24-bit bitmap and the device picture made from it.
+const std::string kBitmap = std::string("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0", 30) +
+                            std::string(24, '\0') + std::string("\xFF\xFF\xFF\0", 4);
+const std::string kPicture = std::string("YCP6170V1.0\x01\x00\x01\x00\xFF", 16);
+
+// Records what the user would see; overwrite answers come from a queue.
+class Prompts : public DownloadPrompts {
+ public:
+  void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
+  void ShowPageMessage(std::string_view text) override { shown.push_back("[页] " + std::string(text)); }
+  std::optional<OverwriteChoice> AskOverwrite(const std::string& target) override {
+    asked.push_back(std::string(platform::FileNamePart(target)));
+    if (onAsk) onAsk();
+    if (answers.empty()) return std::nullopt;
+    const auto a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  Texts shown, asked;
+  std::deque<std::optional<OverwriteChoice>> answers;
+  std::function<void()> onAsk;
+};
+
+// The platform's files, with faults put in on demand.
+class Files : public DownloadFiles {
+ public:
+  std::optional<std::uint64_t> FreeBytes(const std::string& root) override {
+    if (free.empty()) return DownloadFiles::FreeBytes(root);
+    const auto f = free.front();
+    if (free.size() > 1) free.pop_front();
+    return f;
+  }
+  platform::CopyResult Copy(const std::string& s, const std::string& t, const platform::CopyProgress& p) override {
+    ++copies;
+    if (fault) {
+      if (onFault) onFault();
+      return {*fault, 5, 0};
+    }
+    return DownloadFiles::Copy(s, t, [&](std::uint64_t done, std::uint64_t total) {
+      if (onProgress) onProgress();
+      return p(done, total);
+    });
+  }
+  std::deque<std::uint64_t> free;
+  std::optional<platform::CopyStatus> fault;
+  std::function<void()> onProgress, onFault;
+  int copies = 0;
+};
+
+class Download : public ScratchFolder {
+ protected:
+  void SetUp() override {
+    ScratchFolder::SetUp();
+    ASSERT_TRUE(platform::MakeDirectory(pc_));
+    ASSERT_TRUE(platform::MakeDirectory(temp_));
+    ASSERT_TRUE(platform::MakeDirectory(device_));
+    Prompts quiet;
+    ASSERT_TRUE(PrepareDownload(device_, true, 1, quiet));
+  }
+  // A ticked row for a PC file of `category` holding `bytes`.
+  DownloadRow Row(std::string name, int category, std::string_view bytes = "content", bool ticked = true) {
+    const std::string path = platform::JoinPath(pc_, name);
+    Write(path, bytes);
+    return {ticked, CategoryTable::typeText(category), {true, bytes.size(), name, category + 1, path}};
+  }
+  std::string OnDevice(int category, std::string_view name) const {
+    return DeviceFilePath(device_, CategoryTable::devicePath('A', category, name));
+  }
+  RunEnd Run(const std::vector<DownloadRow>& rows, std::stop_token stop = {}) {
+    RunSettings settings{device_, [this] { return present_; }, temp_, std::chrono::milliseconds(0), &running_};
+    DownloadRun run(settings, files_, prompts_, progress_, gate_);
+    return run.Run(rows, stop);
+  }
+  // No temporary copy anywhere on the device.
+  void ExpectNoPartialFiles() {
+    for (int c = 0; c < kCategoryCount; ++c)
+      EXPECT_TRUE(platform::FindFiles(OnDevice(c, std::string("*") + platform::kPartialSuffix)).empty()) << c;
+  }
+
+  const std::string pc_ = Path("电脑");
+  const std::string device_ = Path("设备");
+  const std::string temp_ = Path("临时");
+  bool present_ = true;
+  std::atomic<std::int32_t> running_{0};
+  Files files_;
+  Prompts prompts_;
+  DownloadProgress progress_;
+  PauseGate gate_;
+};
+
+TEST_F(Download, ARunCopiesConvertsCountsSkipsAndFillsTheBars) {
+  const std::string page = G("<p>你好</p>");
+  std::vector<DownloadRow> rows = {Row("歌.mp3", 0, "music"), Row("书.HTML", 2, page), Row("画.bmp", 8, kBitmap),
+                                   Row("没勾.mp3", 0, "x", false), Row("怪.xyz", 0, "x"), Row("空.mp3", 0, ""),
+                                   Row("同.mp3", 0, "same")};
+  rows[4].typeText = "类型";
+  rows[6].entry.path = OnDevice(0, "同.MP3");  // picked from the device itself: case does not matter
+  Write(rows[6].entry.path, "on device");
+  EXPECT_EQ(Run(rows), RunEnd::Completed);
+
+  EXPECT_EQ(Read(OnDevice(0, "歌.mp3")), "music");
+  EXPECT_EQ(Read(OnDevice(2, "书.txt")), G("你好"));
+  EXPECT_FALSE(platform::FileExists(OnDevice(2, "书.HTML")));
+  EXPECT_EQ(Read(OnDevice(8, "画.ych")), kPicture);
+  EXPECT_FALSE(platform::FileExists(OnDevice(0, "没勾.mp3")) || platform::FileExists(OnDevice(0, "空.mp3")));
+  EXPECT_EQ(Read(rows[6].entry.path), "on device");
+  EXPECT_EQ(prompts_.shown, (Texts{"怪.xyz：文件类型无法识别，没有下载。", "为了您的系统良好，请不要复制空文件。",
+                                   "[页] 下载完毕"}));
+  EXPECT_EQ(progress_.Counter(), "已下载文件数：4/6");
+  EXPECT_EQ(progress_.Status(), "下载完毕");
+  EXPECT_TRUE(progress_.overallRange == 42 && progress_.overallPosition == 42);
+  EXPECT_TRUE(progress_.finished && !progress_.active && running_ == 0);
+  EXPECT_TRUE(platform::FindFiles(platform::JoinPath(temp_, "*")).empty()) << "the page's text file is cleaned up";
+  EXPECT_EQ(Read(rows[1].entry.path), page);
+}
+
+TEST_F(Download, NothingToDoChangesNothing) {
+  EXPECT_EQ(Run({Row("a.mp3", 0, "a", false)}), RunEnd::NotStarted);
+  EXPECT_FALSE(PrepareDownload(device_, true, 0, prompts_));
+  EXPECT_FALSE(PrepareDownload(device_, false, 3, prompts_));
+  EXPECT_EQ(prompts_.shown, (Texts{"[页] 请选择要下载的文件。", "没有可下载的文件", "言途6170没有联机!"}));
+  EXPECT_FALSE(progress_.active);
+}
+
+TEST_F(Download, OverwriteAnswersHoldAsLongAsTheyShould) {
+  struct Case {
+    std::vector<std::optional<OverwriteChoice>> answers;
+    Texts asked;
+    std::string replaced;  // which of the four targets got the new bytes
+  };
+  using C = OverwriteChoice;
+  const std::vector<Case> cases = {
+      {{C::Yes, C::No, C::Yes, C::No}, {"0.mp3", "1.mp3", "2.mp3", "3.mp3"}, "1010"},
+      {{C::No, C::YesToAll}, {"0.mp3", "1.mp3"}, "0111"},  // after yes-to-all nothing is asked
+      {{C::Yes, C::NoToAll}, {"0.mp3", "1.mp3"}, "1000"},
+      // Closing the question keeps the answer in force: Yes at first, later the last one given.
+      {{std::nullopt, C::No, std::nullopt, C::Yes}, {"0.mp3", "1.mp3", "2.mp3", "3.mp3"}, "1001"},
+  };
+  for (const auto& c : cases) {
+    std::vector<DownloadRow> rows;
+    for (int i = 0; i < 4; ++i) {
+      rows.push_back(Row(std::to_string(i) + ".mp3", 0, "new"));
+      Write(OnDevice(0, std::to_string(i) + ".mp3"), "old");
+    }
+    prompts_ = Prompts();
+    prompts_.answers.assign(c.answers.begin(), c.answers.end());
+    EXPECT_EQ(Run(rows), RunEnd::Completed);
+    EXPECT_EQ(prompts_.asked, c.asked);
+    std::string replaced;
+    for (int i = 0; i < 4; ++i) replaced += Read(OnDevice(0, std::to_string(i) + ".mp3")) == "new" ? '1' : '0';
+    EXPECT_EQ(replaced, c.replaced);
+    EXPECT_EQ(progress_.downloaded, std::count(replaced.begin(), replaced.end(), '1'));
+  }
+}
+
+TEST_F(Download, DiskFullStopsTheRunAfterItsRow) {
+  std::vector<DownloadRow> rows;
+  for (int i = 0; i < 5; ++i) rows.push_back(Row(std::to_string(i) + ".mp3", 0, "12345"));
+  files_.free = {100, 100, 4};
+  EXPECT_EQ(Run(rows), RunEnd::Stopped);
+  EXPECT_EQ(prompts_.shown, (Texts{"您的磁盘空间不足。", "[页] 下载已终止"}));
+  EXPECT_EQ(progress_.downloaded, 2);
+  EXPECT_FALSE(platform::FileExists(OnDevice(0, "2.mp3")));
+  EXPECT_FALSE(platform::FileExists(OnDevice(0, "3.mp3")));
+  EXPECT_EQ(progress_.Status(), "下载已终止");
+}
+
+TEST_F(Download, CopyFailuresAreNamedOrEndTheRunWhenTheDeviceIsGone) {
+  for (const bool deviceGone : {false, true}) {
+    prompts_ = Prompts();
+    files_.fault = platform::CopyStatus::WriteFailed;
+    files_.copies = 0;
+    present_ = true;
+    files_.onFault = [&] { present_ = !deviceGone; };
+    EXPECT_EQ(Run({Row("0.mp3", 0, "a"), Row("1.mp3", 0, "b"), Row("2.mp3", 0, "c")}),
+              deviceGone ? RunEnd::Disconnected : RunEnd::Completed);
+    ASSERT_FALSE(prompts_.shown.empty());
+    const std::string first = deviceGone ? std::string(kDisconnectedText) : "写入文件失败：" + OnDevice(0, "0.mp3");
+    EXPECT_NE(prompts_.shown[0].find(first), std::string::npos) << prompts_.shown[0];
+    // Gone: one message, and no attempt at the rows after it.
+    EXPECT_EQ(prompts_.shown.size(), deviceGone ? 1u : 4u);
+    EXPECT_EQ(files_.copies, deviceGone ? 1 : 3);
+    EXPECT_EQ(progress_.downloaded, 0);
+    EXPECT_EQ(progress_.Status(), deviceGone ? "下载已终止" : "下载完毕");
+  }
+}
+
+TEST_F(Download, AStopAtEveryStepOfACopyLeavesTheOldFileAndNoPartOfTheNew) {
+  const std::string big(2 * platform::kCopyBlockSize + 77, 'n');
+  for (int stopAt = 0;; ++stopAt) {
+    auto row = Row("大.mp3", 0, big);
+    Write(OnDevice(0, "大.mp3"), "old");
+    prompts_ = Prompts();
+    std::stop_source stop;
+    int calls = 0;
+    files_.onProgress = [&] {
+      if (calls++ == stopAt) stop.request_stop();
+    };
+    const RunEnd end = Run({row}, stop.get_token());
+    if (calls <= stopAt) {  // the copy ran through before this stop point
+      EXPECT_EQ(end, RunEnd::Completed);
+      EXPECT_GE(stopAt, 4);
+      break;
+    }
+    EXPECT_EQ(end, RunEnd::Stopped) << stopAt;
+    EXPECT_TRUE(Read(OnDevice(0, "大.mp3")) == "old") << stopAt;
+    EXPECT_TRUE(Read(row.entry.path) == big);
+    EXPECT_EQ(prompts_.shown, Texts{"[页] 下载已终止"});
+    ExpectNoPartialFiles();
+  }
+}
+
+TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
+  // The stop question opens while the overwrite question is up.
+  for (const bool stopWhilePaused : {false, true}) {
+    Write(OnDevice(0, "0.mp3"), "old");
+    platform::RemoveFile(OnDevice(0, "1.mp3"));
+    const auto rows = std::vector<DownloadRow>{Row("0.mp3", 0, "new"), Row("1.mp3", 0, "new")};
+    std::promise<void> asked;
+    prompts_.onAsk = [&] {
+      gate_.Pause();
+      asked.set_value();
+    };
+    std::stop_source stop;
+    auto done = std::async(std::launch::async, [&] { return Run(rows, stop.get_token()); });
+    asked.get_future().wait();
+    EXPECT_EQ(done.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+    EXPECT_EQ(Read(OnDevice(0, "0.mp3")), "old") << "nothing written while paused";
+    if (stopWhilePaused) stop.request_stop();
+    else gate_.Resume();
+    EXPECT_EQ(done.get(), stopWhilePaused ? RunEnd::Stopped : RunEnd::Completed);
+    EXPECT_EQ(Read(OnDevice(0, "0.mp3")), stopWhilePaused ? "old" : "new");
+    EXPECT_EQ(platform::FileExists(OnDevice(0, "1.mp3")), !stopWhilePaused);
+    gate_.Resume();
+  }
+}
+
+TEST(DownloadPaths, DeviceRootsAndWebPages) {
+  EXPECT_EQ(DeviceFilePath("G:", "A:\\mp3\\a.mp3"), "G:\\mp3\\a.mp3");
+  EXPECT_EQ(DeviceFilePath("G:\\", "A:\\mp3\\a.mp3"), "G:\\mp3\\a.mp3");
+  EXPECT_EQ(DeviceFilePath("/media/6170/", "A:\\系统\\图片\\a.ych"), "/media/6170/系统/图片/a.ych");
+  EXPECT_EQ(DeviceRootFolder("G:"), "G:\\");
+  for (const char* page : {"a.htm", "a.HTML", "x.y.Htm"}) EXPECT_TRUE(IsWebPage(page)) << page;
+  for (const char* other : {"a.txt", "a.hpp", "html", "a.shtml.txt"}) EXPECT_FALSE(IsWebPage(other)) << other;
+}
+
+}  // namespace
+}  // namespace dockline::download

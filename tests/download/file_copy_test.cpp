@@ -1,0 +1,93 @@
+#include "platform/file_copy.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/mount.h>
+#include <cerrno>
+#include <cstring>
+#endif
+
+#include <string>
+#include <vector>
+
+#include "download/test_support.h"
+
+namespace dockline::platform {
+namespace {
+
+using download::testing::ScratchFolder;
+
+// A little over three blocks, so a copy reports progress several times.
+std::string Content() {
+  std::string s(3 * kCopyBlockSize + 12345, '\0');
+  for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<char>(i * 7 + i / 4096);
+  return s;
+}
+
+class FileCopy : public ScratchFolder {
+ protected:
+  void SetUp() override {
+    ScratchFolder::SetUp();
+    Write(source_, content_);
+    Write(target_, "old target");
+  }
+  void ExpectOnlyOldTarget() {
+    EXPECT_EQ(Read(target_), "old target");
+    EXPECT_FALSE(FileExists(PartialName(target_)));
+    EXPECT_EQ(Read(source_), content_);
+  }
+  const std::string content_ = Content();
+  const std::string source_ = Path("源.mp3");
+  const std::string target_ = Path("目标.mp3");
+};
+
+TEST_F(FileCopy, ReplacesTheTargetWholeAndReportsEveryBlock) {
+  std::vector<std::uint64_t> seen;
+  const auto r = CopyFileStreaming(source_, target_, [&](std::uint64_t done, std::uint64_t total) {
+    EXPECT_EQ(total, content_.size());
+    seen.push_back(done);
+    return true;
+  });
+  ASSERT_TRUE(r.ok()) << r.error;
+  EXPECT_EQ(Read(target_), content_);
+  EXPECT_FALSE(FileExists(PartialName(target_)));
+  // Before the first block, after each of the four, once more before the move.
+  EXPECT_EQ(seen, (std::vector<std::uint64_t>{0, kCopyBlockSize, 2 * kCopyBlockSize, 3 * kCopyBlockSize,
+                                              content_.size(), content_.size()}));
+  EXPECT_EQ(r.copied, content_.size());
+}
+
+TEST_F(FileCopy, FailuresTellReadFromWriteAndCarryTheSystemCode) {
+  const auto missing = CopyFileStreaming(Path("无.mp3"), target_);
+  EXPECT_TRUE(missing.status == CopyStatus::ReadFailed && missing.error != 0);
+  const auto noFolder = CopyFileStreaming(source_, Path("无目录/x.mp3"));
+  EXPECT_TRUE(noFolder.status == CopyStatus::WriteFailed && noFolder.error != 0);
+  ExpectOnlyOldTarget();
+}
+
+#ifndef _WIN32
+// A real full volume: a 4 MiB tmpfs holding an old target of 1 MiB.
+TEST_F(FileCopy, AFullVolumeFailsAsDiskFullAndKeepsTheOldTarget) {
+  const std::string mountPoint = Path("小盘");
+  ASSERT_TRUE(MakeDirectory(mountPoint));
+  if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=4m") != 0)
+    GTEST_SKIP() << "mounting a small tmpfs was refused (" << std::strerror(errno) << "): needs root";
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount(at.c_str()); }
+  } unmount{mountPoint};
+  const std::string old(kCopyBlockSize, 'o');
+  const std::string target = JoinPath(mountPoint, "满.mp3");
+  Write(target, old);
+  const auto r = CopyFileStreaming(source_, target);
+  EXPECT_EQ(r.status, CopyStatus::WriteFailed);
+  EXPECT_TRUE(IsDiskFull(r.error)) << r.error;
+  EXPECT_EQ(Read(target), old);
+  EXPECT_FALSE(FileExists(PartialName(target)));
+  EXPECT_EQ(Read(source_), content_);
+}
+#endif
+
+}  // namespace
+}  // namespace dockline::platform

@@ -1,0 +1,162 @@
+#include "download/gui/download_job.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "download/category_table.h"
+#include "resource.h"
+#include "support/scratch_folder.h"
+#include "ui/ui_test_support.h"
+#include "ui/ui_thread.h"
+#include "ui/window.h"
+
+namespace dockline::download {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Answers the dialogs this thread shows, from a thread timer that runs inside
+// whichever modal loop is up. Message boxes get OK; the overwrite question
+// gets whatever `overwrite` answers (0: leave it open for now).
+struct Answerer {
+  Texts seen;  // "caption: text" of each dialog, in order
+  std::function<WPARAM()> overwrite = [] { return static_cast<WPARAM>(IDYES); };
+  std::vector<HWND> known, answered;
+
+  static Answerer*& Current() {
+    static Answerer* current = nullptr;
+    return current;
+  }
+  Answerer() {
+    Current() = this;
+    timer_ = ::SetTimer(nullptr, 0, 15, &Tick);
+  }
+  ~Answerer() {
+    ::KillTimer(nullptr, timer_);
+    Current() = nullptr;
+  }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Answerer* self = Current();
+    if (!self) return;
+    HWND box = nullptr;
+    while ((box = ::FindWindowExW(nullptr, box, L"#32770", nullptr))) {
+      if (!::IsWindowVisible(box) || ::GetWindowThreadProcessId(box, nullptr) != ::GetCurrentThreadId()) continue;
+      const std::string caption = ui::WindowTextUtf8(box);
+      const bool question = caption == "覆盖";
+      if (std::find(self->known.begin(), self->known.end(), box) == self->known.end()) {
+        self->known.push_back(box);
+        const HWND text = question ? ::GetWindow(::GetWindow(box, GW_CHILD), GW_HWNDFIRST) : ::GetDlgItem(box, 0xFFFF);
+        self->seen.push_back(caption + ": " + ui::WindowTextUtf8(text));
+      }
+      if (std::find(self->answered.begin(), self->answered.end(), box) != self->answered.end()) continue;
+      const WPARAM answer = question ? self->overwrite() : IDOK;
+      if (answer == 0) continue;
+      self->answered.push_back(box);
+      if (answer == IDCANCEL) ::PostMessageW(box, WM_CLOSE, 0, 0);
+      else ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+    }
+  }
+  UINT_PTR timer_ = 0;
+};
+
+class Job : public testing::ScratchFolder {
+ protected:
+  void SetUp() override {
+    ScratchFolder::SetUp();
+    for (const auto& f : {pc_, device_, device_ + "\\mp3"}) ASSERT_TRUE(platform::MakeDirectory(f));
+  }
+  DownloadRow Row(const std::string& name, std::string_view bytes) {
+    const std::string path = platform::JoinPath(pc_, name);
+    Write(path, bytes);
+    return {true, CategoryTable::typeText(0), {true, bytes.size(), name, 1, path}};
+  }
+  std::string OnDevice(const std::string& name) const { return device_ + "\\mp3\\" + name; }
+  RunSettings Settings() {
+    RunSettings s;
+    s.deviceRoot = device_;
+    s.devicePresent = [] { return true; };
+    s.pictureDelay = std::chrono::milliseconds(0);
+    return s;
+  }
+
+  ui::UiDispatcher dispatcher_;
+  const std::string pc_ = Path("电脑");
+  const std::string device_ = Path("设备");
+};
+
+TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
+  struct Case {
+    WPARAM answer;
+    Texts seen;
+    std::string first, second;  // what the two existing targets hold afterwards
+  };
+  const std::string ask = "覆盖: 该文件已存在，是否覆盖？";
+  const std::vector<Case> cases = {
+      {IDC_OVERWRITE_YES_TO_ALL, {ask, "提示: 下载完毕"}, "new", "new"},
+      {IDC_OVERWRITE_NO_TO_ALL, {ask, "提示: 下载完毕"}, "old", "old"},
+      {IDC_OVERWRITE_NO, {ask, ask, "提示: 下载完毕"}, "old", "old"},
+      // The close box answers nothing: the Yes in force at the start stays.
+      {IDCANCEL, {ask, ask, "提示: 下载完毕"}, "new", "new"},
+  };
+  for (const auto& c : cases) {
+    Write(OnDevice("1.mp3"), "old");
+    Write(OnDevice("2.mp3"), "old");
+    platform::RemoveFile(OnDevice("3.mp3"));
+    Answerer answerer;
+    answerer.overwrite = [&] { return c.answer; };
+    std::atomic<std::int32_t> running{0};
+    auto settings = Settings();
+    settings.runningFlag = &running;
+    DownloadJob job(dispatcher_.Poster(), nullptr);
+    ASSERT_TRUE(job.Start({Row("1.mp3", "new"), Row("2.mp3", "new"), Row("3.mp3", "new")}, settings));
+    EXPECT_FALSE(job.Start({}, settings)) << "one run per job";
+    job.Join();
+    EXPECT_EQ(job.Result(), RunEnd::Completed);
+    EXPECT_EQ(answerer.seen, c.seen) << c.answer;
+    EXPECT_EQ(Read(OnDevice("1.mp3")), c.first);
+    EXPECT_EQ(Read(OnDevice("2.mp3")), c.second);
+    EXPECT_EQ(Read(OnDevice("3.mp3")), "new");
+    EXPECT_EQ(job.Progress().Status(), "下载完毕");
+    EXPECT_EQ(running, 0);
+  }
+}
+
+TEST_F(Job, AStopReleasesAWorkerWaitingForTheOverwriteQuestion) {
+  Write(OnDevice("1.mp3"), "old");
+  Answerer answerer;
+  std::unique_ptr<DownloadJob> job;
+  // The question stays open until the stopped run has ended and said so.
+  answerer.overwrite = [&] {
+    job->RequestStop();
+    return job->Finished() ? static_cast<WPARAM>(IDC_OVERWRITE_YES_TO_ALL) : 0;
+  };
+  job = std::make_unique<DownloadJob>(dispatcher_.Poster(), nullptr);
+  ASSERT_TRUE(job->Start({Row("1.mp3", "new"), Row("2.mp3", "new")}, Settings()));
+  job->Join();
+  EXPECT_EQ(job->Result(), RunEnd::Stopped);
+  ASSERT_TRUE(dockline::testing::PumpUntil([] { return !::FindWindowW(L"#32770", L"覆盖"); }));
+  EXPECT_EQ(answerer.seen, (Texts{"覆盖: 该文件已存在，是否覆盖？", "提示: 下载已终止"}));
+  EXPECT_EQ(Read(OnDevice("1.mp3")), "old") << "an answer given after the stop is not acted on";
+  EXPECT_FALSE(platform::FileExists(OnDevice("2.mp3")));
+}
+
+TEST_F(Job, AClosingWindowReleasesTheWorkerAndLeavesTheDispatcherRunning) {
+  Answerer answerer;
+  {
+    DownloadJob job(dispatcher_.Poster(), nullptr);
+    // The first row's message is waiting for the UI thread when the page goes.
+    ASSERT_TRUE(job.Start({Row("无.mp3", ""), Row("1.mp3", "new")}, Settings()));
+    platform::RemoveFile(platform::JoinPath(pc_, "无.mp3"));
+  }
+  EXPECT_TRUE(answerer.seen.empty()) << answerer.seen.front();
+  EXPECT_TRUE(dispatcher_.Poster().IsAccepting());
+  int ran = 0;
+  EXPECT_TRUE(dispatcher_.Poster().Call([&] { ++ran; }));
+  EXPECT_EQ(ran, 1);
+}
+
+}  // namespace
+}  // namespace dockline::download
