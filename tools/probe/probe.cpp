@@ -132,13 +132,6 @@ BOOL CALLBACK CollectSameId(HWND w, LPARAM p) {
   return TRUE;
 }
 
-std::string WindowText(HWND w) {
-  wchar_t buf[512] = {};
-  DWORD_PTR len = 0;
-  if (!SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &len))
-    return "<hung>";
-  return Narrow(std::wstring_view(buf, len));
-}
 
 HWND FindOwnedBox(HWND owner, const wchar_t* caption) {
   BoxSearch s{0, caption, nullptr};
@@ -450,7 +443,7 @@ int wmain(int argc, wchar_t** argv) {
     TopLevels t{0, {}};
     GetWindowThreadProcessId(main, &t.pid);
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&t));
-    for (HWND w : t.found) Print(WindowText(w));
+    for (HWND w : t.found) Print(Narrow(WindowText(w)));
     return 0;
   }
   if (cmd == "answer" && a.size() == 4) {
@@ -461,7 +454,7 @@ int wmain(int argc, wchar_t** argv) {
       Print("no box captioned " + a[1]);
       return 1;
     }
-    Print(WindowText(GetDlgItem(box, 0xFFFF)));  // the message box's text
+    Print(Narrow(WindowText(GetDlgItem(box, 0xFFFF))));  // the message box's text
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     return 0;
   }
@@ -474,7 +467,7 @@ int wmain(int argc, wchar_t** argv) {
       GetWindowRect(y, &ry);
       return rx.top < ry.top;
     });
-    for (HWND w : s.found) Print(WindowText(w));
+    for (HWND w : s.found) Print(Narrow(WindowText(w)));
     return 0;
   }
   if (cmd == "placement" && a.size() == 1) {
