@@ -3,6 +3,7 @@
 #include <windowsx.h>
 #include <shellapi.h>
 
+#include "device/device_locator.h"
 #include "download/category_selection.h"
 #include "download/category_table.h"
 #include "download/settings_location.h"
@@ -77,6 +78,8 @@ const ui::Handler<MainDialog> MainDialog::kMessages[] = {
     {WM_CTLCOLORBTN, &MainDialog::OnControlColour},
     {WM_COMMAND, STN_CLICKED, IDC_LOGO, &MainDialog::OnWebSite},
     {WM_COMMAND, BN_CLICKED, IDC_ABOUT, &MainDialog::OnAbout},
+    {WM_COMMAND, BN_CLICKED, IDC_OPEN_DISK, &MainDialog::OnOpenDisk},
+    {WM_COMMAND, BN_CLICKED, IDC_CLOSE_DISK, &MainDialog::OnCloseDisk},
     {WM_KEYDOWN, &MainDialog::OnIgnore},
     {WM_KEYUP, &MainDialog::OnIgnore},
     {WM_CHAR, &MainDialog::OnIgnore},
@@ -219,7 +222,13 @@ void MainDialog::SetDevicePresent(bool present) {
 // ---- pages and the sidebar ----
 
 void MainDialog::CreatePages() {
-  if (downloadPage_.Create(Handle())) pages_.SetPage(kDownloadPageSlot, downloadPage_);
+  if (downloadPage_.Create(Handle())) {
+    pages_.SetPage(kDownloadPageSlot, downloadPage_);
+    SharedState& state = app_.State();
+    downloads_ = std::make_unique<download::DownloadController>(
+        downloadPage_, download::DownloadContext{app_.Ui(), Handle(), &state.DriveLetter, &state.DownloadRunning,
+                                                 &state.CurrentCategory});
+  }
   if (organizerPage_.Create(Handle())) pages_.SetPage(kOrganizerPageSlot, organizerPage_);
   pages_.Show(kDownloadPageSlot);
 }
@@ -409,6 +418,29 @@ LRESULT MainDialog::OnTestSetDownloadRunning(const ui::Message& m) {
   return 1;
 }
 
+// ---- the drive commands ----
+
+LRESULT MainDialog::OnOpenDisk(const ui::Message&) {
+  const char letter = app_.State().DriveLetter.load();
+  if (letter == 0) {
+    ui::WindowMessageBox(Handle(), kNotConnectedText, ui::ApplicationName(), MB_OK);
+    return 0;
+  }
+  const std::wstring root = platform::Wide(std::string(1, letter) + ":\\");
+  ::ShellExecuteW(Handle(), L"open", L"explorer.exe", root.c_str(), nullptr, SW_SHOW);
+  return 0;
+}
+
+LRESULT MainDialog::OnCloseDisk(const ui::Message&) {
+  if (app_.State().DriveLetter.load() == 0) {
+    ui::WindowMessageBox(Handle(), kNotConnectedText, ui::ApplicationName(), MB_OK);
+    return 0;
+  }
+  // The bridge is only looked up: nothing in the program ejects the device.
+  if (ui::WindowMessageBox(Handle(), "要关闭U盘吗?", "提示", MB_YESNO) == IDYES) device::FindUsbBridge();
+  return 0;
+}
+
 // ---- closing ----
 
 LRESULT MainDialog::OnClose(const ui::Message&) {
@@ -417,18 +449,21 @@ LRESULT MainDialog::OnClose(const ui::Message&) {
 }
 
 void MainDialog::CloseApplication() {
-  if (app_.State().DownloadRunning == 1) {
+  if (app_.State().DownloadRunning == 1 || (downloads_ && downloads_->Busy())) {
     // The download goes on while the box is open: the worker is told nothing.
     ui::AppMessageBox("关闭下载软件前，请先停止下载。");
     return;
   }
   if (ui::WindowMessageBox(Handle(), "你确定要关闭下载软件吗？", "提示", MB_YESNO) != IDYES) return;
+  if (downloads_) downloads_->Shutdown();
   downloadPage_.ReleaseRecords();
   app_.StopMonitor();
   EndDialog(IDOK);
 }
 
 LRESULT MainDialog::OnDestroy(const ui::Message& m) {
+  // The worker is released and joined before the page it reports to goes.
+  downloads_.reset();
   app_.StopMonitor();
   DestroyGroupButtons();
   RemoveMessageFilter(&pages_);

@@ -18,6 +18,7 @@
 #include "controls/link_label.h"
 #include "controls/skin_button.h"
 #include "controls/title_strip.h"
+#include "download/gui/download_controller.h"
 #include "download/gui/download_page.h"
 #include "organizer/gui/organizer_page.h"
 #include "ui/dialog.h"
@@ -32,6 +33,7 @@ inline constexpr char kWindowText[] = "言途6170 下载软件";
 // The state lamp's window text: never drawn, but read by screen readers and tests.
 inline constexpr char kLampPresentText[] = "U盘已连接";
 inline constexpr char kLampAbsentText[] = "U盘未连接";
+inline constexpr char kNotConnectedText[] = "U盘还没有连接上,请连接";
 
 // Commands no control carries: the title strip's spots send them, and so may
 // anyone who wants the window minimised or closed.
@@ -102,6 +104,8 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   LRESULT OnClose(const ui::Message& m);
   LRESULT OnMinimiseCommand(const ui::Message& m);
   LRESULT OnAbout(const ui::Message& m);
+  LRESULT OnOpenDisk(const ui::Message& m);
+  LRESULT OnCloseDisk(const ui::Message& m);
   LRESULT OnHelp(const ui::Message& m);
   LRESULT OnMove(const ui::Message& m);
   LRESULT OnTestSetDownloadRunning(const ui::Message& m);
@@ -139,6 +143,8 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   ui::PageHost pages_;
   download::DownloadPage downloadPage_;
   organizer::OrganizerPage organizerPage_;
+  // Goes before the pages: its worker reports to the download page.
+  std::unique_ptr<download::DownloadController> downloads_;
   controls::TitleStrip titleStrip_;
   controls::BitmapButton stateLamp_;
   controls::FlatButton openButton_;

@@ -117,6 +117,7 @@ const ui::Handler<DownloadPage> DownloadPage::kMessages[] = {
     {WM_CTLCOLORSTATIC, &DownloadPage::OnControlColour},
     {WM_CTLCOLORBTN, &DownloadPage::OnControlColour},
     {WM_HELP, &DownloadPage::OnHelp},
+    {WM_TIMER, &DownloadPage::OnTimer},
     {WM_KEYDOWN, &DownloadPage::OnIgnore},
     {WM_KEYUP, &DownloadPage::OnIgnore},
     {WM_CHAR, &DownloadPage::OnIgnore},
@@ -320,6 +321,11 @@ LRESULT DownloadPage::OnDelete(const ui::Message&) {
 
 LRESULT DownloadPage::OnStop(const ui::Message&) {
   if (commands_.stop) commands_.stop();
+  return 0;
+}
+
+LRESULT DownloadPage::OnTimer(const ui::Message& m) {
+  if (commands_.timer) commands_.timer(static_cast<UINT_PTR>(m.wParam));
   return 0;
 }
 

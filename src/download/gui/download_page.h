@@ -46,6 +46,7 @@ class DownloadPage : public ui::Dialog {
     std::function<void()> deleteChecked;      // 删除
     std::function<void()> stop;               // 停止下载
     std::function<void(int)> deviceCategory;  // type combo: category chosen
+    std::function<void(UINT_PTR)> timer;      // a timer of the page's window fired
   };
 
   DownloadPage();
@@ -120,6 +121,7 @@ class DownloadPage : public ui::Dialog {
   LRESULT OnDisplayInfo(const ui::Message& m);
   LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnHelp(const ui::Message& m);
+  LRESULT OnTimer(const ui::Message& m);
   LRESULT OnIgnore(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
   static const ui::Handler<DownloadPage> kMessages[];

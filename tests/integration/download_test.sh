@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The whole journey through DOCKLINE.exe, driven from outside as a user
+# would: choose files for three categories in the open-file dialog (a song
+# with its lyrics, an empty file, a UTF-8 web page, a bitmap), download them
+# to the simulated device, answer the overwrite question each way, look at
+# the device's files and delete one with its companion.
+# Runs inside tools/with-wine (WINEPREFIX and DISPLAY set, device on G:).
+set -euo pipefail
+exe=$1 probe=$2 corpus=$3
+: "${WINEPREFIX:?run under tools/with-wine}"
+export WINEDEBUG=-all
+fail() { echo "FAIL: $*"; exit 1; }
+p() { wine "$probe" "$@" | tr -d '\r'; }
+device=$WINEPREFIX/dockline-devices/device
+src=$WINEPREFIX/drive_c/资料
+PC_LIST=1022 DEVICE_LIST=1027 STATUS=1059 DOWNLOAD=1023 DEVICE_TAB=1029 DELETE=1028
+YES=6 NO=1060 YES_TO_ALL=1061 NO_TO_ALL=1062
+
+rm -rf "$src" && mkdir -p "$src"
+head -c 150000 /dev/urandom > "$src/a.mp3"
+printf '[00:01]歌词\r\n' > "$src/a.lrc"
+head -c 70000 /dev/urandom > "$src/b.wma"
+: > "$src/empty.mp3"
+printf '<html><head><meta charset="utf-8"></head><body><p>你好，世界</p></body></html>' > "$src/网页.html"
+cp "$corpus/pal-4x2-8.bmp" "$src/图.bmp"
+
+wine "$exe" & pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+p wait-window 60000 >/dev/null || fail "the main window did not appear"
+p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not found"
+
+choose() {  # sidebar entry, then the names typed into the file dialog
+  p select-entry "$1"
+  p file-dialog 20000 'C:\资料' "$2" >/dev/null || fail "no file dialog for entry $1"
+  sleep 1
+}
+choose 0 '"a.mp3" "b.wma" "empty.mp3"'
+rows=$(p rows $PC_LIST | tail -n +2 | cut -f1-5 | tr '\t' '|')
+expected="1| |a.mp3|1.数 码MP3|150000
+1| |a.lrc|1.数 码MP3|$(stat -c %s "$src/a.lrc")
+1| |b.wma|1.数 码MP3|70000
+1| |empty.mp3|1.数 码MP3|0"
+[ "$rows" = "$expected" ] || fail "rows after choosing songs: $rows"
+[ "$(p item-text $STATUS)" = "已选文件：4/4，共214(KB)" ] || fail "status line: $(p item-text $STATUS)"
+p tick $PC_LIST 2 0
+[ "$(p item-text $STATUS)" = "已选文件：3/4，共146(KB)" ] || fail "status after unticking: $(p item-text $STATUS)"
+p tick $PC_LIST 2 1
+choose 2 '"网页.html"'
+choose 8 '"图.bmp"'
+[ "$(p rows $PC_LIST | head -1)" = 6 ] || fail "rows of three categories: $(p rows $PC_LIST)"
+
+# First run: everything new on the device; the empty file is refused.
+p click $DOWNLOAD
+[ "$(p answer DOCKLINE 1 30000)" = "为了您的系统良好，请不要复制空文件。" ] || fail "no empty-file box"
+[ "$(p answer 提示 1 60000)" = "下载完毕" ] || fail "the first run did not finish"
+for f in a.mp3 a.lrc b.wma; do cmp -s "$src/$f" "$device/mp3/$f" || fail "$f differs on the device"; done
+[ ! -e "$device/mp3/empty.mp3" ] || fail "the empty file was copied"
+[ "$(iconv -f GBK -t UTF-8 "$device/系统/电子图书/网页.txt" | tr -d '\r\n')" = "你好，世界" ] ||
+  fail "the page did not arrive as GBK text"
+[ "$(head -c 11 "$device/系统/图片/图.ych")" = YCP6170V1.0 ] || fail "the bitmap did not arrive as a device picture"
+ls -A "$device" "$device/mp3" "$device/系统"/* | grep -q 'part~' && fail "a temporary file was left behind"
+
+# Overwrite answers: 全否 keeps every file; 是 replaces one, 否 keeps the next;
+# 全是 asks no more.
+p click $DOWNLOAD
+p answer 覆盖 $NO_TO_ALL 30000 >/dev/null || fail "no overwrite question"
+p answer DOCKLINE 1 30000 >/dev/null  # the empty file again
+[ "$(p answer 提示 1 60000)" = "下载完毕" ] || fail "the 全否 run did not finish"
+echo changed > "$device/mp3/a.mp3"
+echo changed > "$device/mp3/b.wma"
+p click $DOWNLOAD
+p answer 覆盖 $YES 30000 >/dev/null || fail "no question for a.mp3"
+p answer 覆盖 $NO 30000 >/dev/null || fail "no question for a.lrc"
+p answer 覆盖 $NO 30000 >/dev/null || fail "no question for b.wma"
+p answer DOCKLINE 1 30000 >/dev/null
+p answer 覆盖 $YES_TO_ALL 30000 >/dev/null || fail "no question for the page"
+[ "$(p answer 提示 1 60000)" = "下载完毕" ] || fail "the mixed run did not finish"
+cmp -s "$src/a.mp3" "$device/mp3/a.mp3" || fail "是 did not replace a.mp3"
+[ "$(cat "$device/mp3/b.wma")" = changed ] || fail "否 replaced b.wma"
+
+# The device list of the e-books, and a deletion that takes the companion.
+printf 'cfg' > "$device/系统/电子图书/网页.cfg"
+p select-entry 2
+p file-dialog-cancel 20000 >/dev/null || fail "no file dialog to cancel"
+sleep 1
+p click $DEVICE_TAB
+sleep 1
+[ "$(p rows $DEVICE_LIST | tail -n +2 | cut -f3-5 | tr '\t' '|')" = "网页.txt|3.电子图书|$(stat -c %s "$device/系统/电子图书/网页.txt")" ] ||
+  fail "device list: $(p rows $DEVICE_LIST)"
+p click $DELETE
+[ "$(p answer DOCKLINE 6 10000)" = "确定从U盘删除选定文件?" ] || fail "no deletion question"
+sleep 1
+[ ! -e "$device/系统/电子图书/网页.txt" ] && [ ! -e "$device/系统/电子图书/网页.cfg" ] ||
+  fail "the page or its companion is still on the device"
+[ "$(p rows $DEVICE_LIST | head -1)" = 0 ] || fail "the deleted row stayed"
+
+p close 10000 || fail "closing did not end the window"
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && fail "the process did not end after closing"
+trap - EXIT
+echo "PASS"
