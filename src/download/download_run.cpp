@@ -119,8 +119,14 @@ bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size
     notifier.ShowMessage(kNotOnlineText);
     return false;
   }
-  for (const auto& folder : CategoryTable::allDeviceFolders('A'))
-    platform::MakeDirectory(DeviceFilePath(deviceRoot, folder));
+  for (const auto& folder : CategoryTable::allDeviceFolders('A')) {
+    const std::string path = DeviceFilePath(deviceRoot, folder);
+    platform::MakeDirectory(path);
+    // What a copy cut short by a pulled cable left under its temporary name:
+    // only our own names end so, and none of them is a finished file.
+    for (const auto& found : platform::FindFiles(platform::JoinPath(path, std::string("*") + platform::kPartialSuffix)))
+      if (!found.directory) platform::RemoveFile(platform::JoinPath(path, found.name));
+  }
   if (rowCount == 0) {
     notifier.ShowMessage("没有可下载的文件");
     return false;

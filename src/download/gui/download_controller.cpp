@@ -7,6 +7,7 @@
 #include "download/category_table.h"
 #include "download/device_files.h"
 #include "download/gui/wait_popup.h"
+#include "platform/file_system.h"
 #include "resource.h"
 #include "ui/message_box.h"
 
@@ -92,7 +93,11 @@ void DownloadController::Download() {
     RunSettings settings;
     settings.deviceRoot = root;
     std::atomic<char>* letter = context_.driveLetter;
-    settings.devicePresent = [letter, expected = root.front()] { return letter && letter->load() == expected; };
+    // The monitor learns of a pulled cable only at its next poll; a failed
+    // write asks at once whether the device's root still answers.
+    settings.devicePresent = [letter, expected = root.front(), rootFolder = DeviceRootFolder(root)] {
+      return letter && letter->load() == expected && platform::IsDirectory(rootFolder);
+    };
     settings.runningFlag = context_.downloadRunning;
     job_ = std::make_unique<DownloadJob>(context_.ui, page_.Handle());
     viewEntered_ = false;
