@@ -25,8 +25,8 @@ inline constexpr int kPictureMaxWidth = 320;
 inline constexpr int kPictureMaxHeight = 240;
 inline constexpr int kBitmapMaxWidth = 2048;
 
-// Result codes of a conversion; 1..5 have the user's messages of old, 6 is
-// ours: the picture could not be written where it was to go.
+// Result codes of a conversion, each with its message to the user; 6: the
+// picture could not be written where it was to go.
 enum PictureCode : int {
   kPictureOk = 0,
   kPictureSourceMissing = 1,

@@ -32,7 +32,7 @@
 
 namespace dockline::download {
 
-// The answers of the overwrite question; the values are those of old.
+// The answers of the overwrite question, numbered as its buttons store them.
 enum class OverwriteChoice : std::int32_t { Yes = 1, YesToAll = 2, NoToAll = 3, No = 4 };
 
 // One row of the PC list as it stood when the download started.
