@@ -175,53 +175,27 @@ TEST(Headers, EachFaultGetsItsCodeInTheOrderChecked) {
   }
 }
 
-TEST(Decoder, RoundTripsThroughTheFileAndThePreviewAndRefusesDamagedFiles) {
-  std::mt19937 rng(3);
-  DevicePicture back;
-  for (auto [w, h] : {std::pair{13, 4}, {320, 240}, {1, 1}, {0, 2}, {3, 0}}) {
-    DevicePicture p;
-    p.width = w, p.height = h;
-    for (int k = 0; k < w * h; ++k) p.levels.push_back(static_cast<std::uint8_t>(rng() % 4));
-    const Bytes file = EncodePicture(p);
-    ASSERT_EQ(DecodePicture(file, back), PictureDefect::None);
-    EXPECT_EQ(std::tie(back.width, back.height, back.levels), std::tie(p.width, p.height, p.levels));
-    // The preview's greys are the four levels exactly, so converting it gives the same file.
-    EXPECT_EQ(Picture(EncodePreviewBitmap(p)), file);
-  }
-  // Files the decoder refuses.
-  const Bytes good = Ych(5, 2, {0x1B, 0x3F, 0xFF, 0xFF});
-  Bytes wrongMagic = good, longer = good;
-  wrongMagic[3] = '7';
-  longer.push_back(0);  // bytes after the last row are ignored
-  using enum PictureDefect;
-  for (const auto& [bytes, defect] : std::vector<std::pair<Bytes, PictureDefect>>{
-           {wrongMagic, NotAPicture}, {Bytes(good.begin(), good.begin() + 10), NotAPicture},
-           {Bytes(good.begin(), good.begin() + 13), Truncated}, {Bytes(good.begin(), good.end() - 1), Truncated},
-           {Ych(321, 1, {}), BadSize}, {Ych(1, 241, {}), BadSize}, {longer, None}})
-    EXPECT_EQ(DecodePicture(bytes, back), defect) << bytes.size() << " bytes";
-}
-
 using ConvertFiles = ScratchTest;
 
 TEST_F(ConvertFiles, WritesThePictureOrSaysWhyNotAndLeavesTheDestinationAsItWas) {
   Bytes damaged = SmallBitmap(), compressed = SmallBitmap();
   damaged.pop_back();
   PutLe(compressed, 30, 1);
-  ASSERT_TRUE(platform::WriteWholeFile(File("风景 照片.bmp"), SmallBitmap()));
-  ASSERT_TRUE(platform::WriteWholeFile(File("坏.bmp"), damaged));
-  ASSERT_TRUE(platform::WriteWholeFile(File("rle.bmp"), compressed));
-  const std::string dst = File("风景 照片.ych"), nowhere = platform::JoinPath(File("不存在"), "a.ych");
+  ASSERT_TRUE(platform::WriteWholeFile(Path("风景 照片.bmp"), SmallBitmap()));
+  ASSERT_TRUE(platform::WriteWholeFile(Path("坏.bmp"), damaged));
+  ASSERT_TRUE(platform::WriteWholeFile(Path("rle.bmp"), compressed));
+  const std::string dst = Path("风景 照片.ych"), nowhere = platform::JoinPath(Path("不存在"), "a.ych");
   const Bytes picture = Picture(SmallBitmap());
-  ASSERT_TRUE(ConvertBitmap(File("风景 照片.bmp"), dst, notifier));
-  EXPECT_EQ(ReadText(dst), std::string(picture.begin(), picture.end()));
+  ASSERT_TRUE(ConvertBitmap(Path("风景 照片.bmp"), dst, notifier));
+  EXPECT_EQ(Read(dst), std::string(picture.begin(), picture.end()));
   EXPECT_TRUE(notifier.messages.empty());
 
-  for (const char* source : {"无.bmp", "坏.bmp", "rle.bmp"}) EXPECT_FALSE(ConvertBitmap(File(source), dst, notifier));
-  EXPECT_FALSE(ConvertBitmap(File("风景 照片.bmp"), nowhere, notifier));
-  EXPECT_EQ(notifier.messages, (std::vector<std::string>{File("无.bmp") + "图片不存在！", File("坏.bmp") + "文件损坏！",
-                                                         File("rle.bmp") + "文件格式不支持！", "保存图片" + nowhere + "失败！"}));
-  EXPECT_EQ(ReadText(dst), std::string(picture.begin(), picture.end()));
-  EXPECT_EQ(platform::FindFiles(File("*")).size(), 4u);  // the three bitmaps and one picture
+  for (const char* source : {"无.bmp", "坏.bmp", "rle.bmp"}) EXPECT_FALSE(ConvertBitmap(Path(source), dst, notifier));
+  EXPECT_FALSE(ConvertBitmap(Path("风景 照片.bmp"), nowhere, notifier));
+  EXPECT_EQ(notifier.messages, (std::vector<std::string>{Path("无.bmp") + "图片不存在！", Path("坏.bmp") + "文件损坏！",
+                                                         Path("rle.bmp") + "文件格式不支持！", "保存图片" + nowhere + "失败！"}));
+  EXPECT_EQ(Read(dst), std::string(picture.begin(), picture.end()));
+  EXPECT_EQ(platform::FindFiles(Path("*")).size(), 4u);  // the three bitmaps and one picture
 }
 
 }  // namespace

@@ -103,26 +103,5 @@ TEST(PageEncoding, WhatGbkLacksAndWhatIsIllFormedBecomesOneQuestionMarkEach) {
   for (const auto& [page, text] : cases) EXPECT_EQ(Text(page), text) << page;
 }
 
-TEST(PageEncoding, OtherPagesKeepTheirBytes) {
-  // Bytes that are not UTF-8 at all: under a UTF-8 reading they would all become '?'.
-  const std::string gbk = "<p>\xC4\xE3\xBA\xC3\xFF\xFE\x80</p>";
-  const std::string late = std::string(1024, ' ') + "<meta charset=\"utf-8\">";
-  for (const std::string& page : {"<meta charset=\"GB2312\">" + gbk, "<meta charset=gb18030>" + gbk, gbk, late + gbk}) {
-    std::string raw = page;
-    auto* p = reinterpret_cast<std::uint8_t*>(raw.data());
-    raw.resize(ScanHtml(p, raw.size(), p));
-    EXPECT_EQ(Text(page), raw) << page;
-  }
-}
-
-using ConvertUnicodePage = ScratchTest;
-
-TEST_F(ConvertUnicodePage, TheTextFileIsGbk) {
-  ASSERT_TRUE(WriteText(File("网页.html"), "\xEF\xBB\xBF<p>你好</p>"));
-  std::string source = File("网页.html"), device = "G:\\网页.html";
-  ASSERT_TRUE(HtmlToText(notifier, dir).Convert(source, device, "网页.html"));
-  EXPECT_EQ(ReadText(source), "\xC4\xE3\xBA\xC3");
-}
-
 }  // namespace
 }  // namespace dockline::convert
