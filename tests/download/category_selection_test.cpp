@@ -70,28 +70,6 @@ TEST_F(CategorySelectionTest, SongsBringTheirLyricsAsTickedRecordsOfTheirOwn) {
   EXPECT_EQ(0x90000000ull, view.rows[2].size);
 }
 
-TEST_F(CategorySelectionTest, TheRememberedFolderOpensTheNextDialog) {
-  files = {{"E:\\a.txt", 1}, {"D:\\书\\b.txt", 2}};
-  struct Step {
-    int category;
-    const char* chosen;
-    const char* dialogFolder;  // what the dialog was opened in
-  };
-  const Step steps[] = {
-      {2, "E:\\a.txt", ""},          // nothing remembered yet
-      {2, "D:\\书\\b.txt", "E:\\"},  // a drive alone gets its backslash back
-      {2, "D:\\书\\b.txt", "D:\\书"},
-      {3, "E:\\a.txt", ""},  // each category keeps its own folder
-  };
-  for (const Step& s : steps) {
-    view.log.clear();
-    ASSERT_TRUE(Select(s.category, {s.chosen}));
-    EXPECT_EQ("dialog:" + std::to_string(s.category) + ":" + s.dialogFolder, view.log[1]);
-  }
-  EXPECT_EQ("D:\\书", Remembered(2));
-  EXPECT_EQ("E:", Remembered(3));
-}
-
 TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
   files = {{"C:\\d\\b.edt", 10}};
   ASSERT_TRUE(Select(3, {"C:\\d\\a.edt", "C:\\d\\b.edt", "C:\\e\\c.edt"}));

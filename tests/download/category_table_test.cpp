@@ -12,23 +12,6 @@ namespace {
 using T = CategoryTable;
 using Texts = std::vector<std::string>;
 
-TEST(CategoryTable, ListingPassesCoverEachDeviceFileTypeOnce) {
-  auto wildcards = [](int category) {
-    Texts out;
-    for (const int p : T::listingPasses(category)) out.emplace_back(T::ListingPass(p).wildcard);
-    return out;
-  };
-  EXPECT_EQ(wildcards(0), (Texts{"*.mp3", "*.blm", "*.wma", "*.wav", "*.mid"}));
-  EXPECT_EQ(wildcards(1), (Texts{"*.mp3", "*.blm"}));
-  EXPECT_EQ(wildcards(6), (Texts{"*.poi", "*.sub"}));
-  // Web pages arrive as text and bitmaps as device pictures: only those are listed.
-  EXPECT_EQ(wildcards(2), Texts{"*.txt"});
-  EXPECT_EQ(wildcards(8), Texts{"*.ych"});
-  for (int c = 0; c < kCategoryCount; ++c)
-    for (const int p : T::listingPasses(c))
-      EXPECT_TRUE(T::ListingPass(p).category == c && T::ListingPass(p).folder == T::deviceFolder(c)) << p;
-}
-
 TEST(CategoryTable, TypeTextRoundTripsAndShortTextsNameNoCategory) {
   EXPECT_EQ(T::typeText(0), "1.数 码MP3");  // the blank is part of the label
   for (int i = 0; i < kCategoryCount; ++i) EXPECT_EQ(T::categoryFromTypeText(T::typeText(i)), i);

@@ -60,14 +60,6 @@ TEST_F(DeviceFiles, EachPassPutsItsRowsFirstAndSkipsDotNamesAndFolders) {
   EXPECT_EQ(notifier.messages, Texts{"言途6170没有联机!"});
 }
 
-TEST(DeviceFilePaths, CompanionsBelongToRepeatReadingAndBooks) {
-  EXPECT_EQ(CompanionPath("G:\\系统\\电子图书\\book.txt", 3), "G:\\系统\\电子图书\\book.cfg");
-  EXPECT_EQ(CompanionPath("G:\\mp3\\song.mp3", 1), "");
-  EXPECT_EQ(CategoryNumberOfDevicePath("G:\\系统\\电子图书\\book.txt"), 3);
-  EXPECT_EQ(CategoryNumberOfDevicePath("/media/d/系统/可视复读/a.mp3"), 2);
-  EXPECT_EQ(CategoryNumberOfDevicePath("/media/d/other/a.mp3"), 0);
-}
-
 // A list of rows as the page holds them.
 class ListView : public DeletionView {
  public:

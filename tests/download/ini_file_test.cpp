@@ -84,23 +84,5 @@ TEST(IniFile, SettingReadsBackOrRefusesAndChangesNothing) {
   }
 }
 
-TEST(IniFile, FilesSavedAsUnicodeStayUnicode) {
-  IniFile u8 = IniFile::Parse("\xEF\xBB\xBF[DOWNPATH]\r\n数 码MP3=C:\\音乐\r\n");
-  ASSERT_TRUE(u8.Set("DOWNPATH", "电子图书", "D:\\김"));  // fine here, unlike in GBK
-  EXPECT_EQ(u8.Serialize(), "\xEF\xBB\xBF[DOWNPATH]\r\n数 码MP3=C:\\音乐\r\n电子图书=D:\\김\r\n");
-  for (const bool le : {true, false}) {
-    IniFile f = IniFile::Parse(Utf16(u"\uFEFF[DOWNPATH]\r\n电子图书=D:\\书\n", le));
-    EXPECT_EQ(f.Get("DOWNPATH", "电子图书"), "D:\\书");
-    ASSERT_TRUE(f.Set("DOWNPATH", "下载图片", "E:\\图"));
-    EXPECT_EQ(f.Serialize(), Utf16(u"\uFEFF[DOWNPATH]\r\n电子图书=D:\\书\n下载图片=E:\\图\r\n", le));
-  }
-  // A stray byte would shift every line after it: such a file is read, never written.
-  const std::string odd = Utf16(u"\uFEFF[s]\r\nk=v\r\n", true) + "x";
-  IniFile f = IniFile::Parse(odd);
-  EXPECT_EQ(f.Get("s", "k"), "v");
-  EXPECT_FALSE(f.Set("s", "k", "w"));
-  EXPECT_EQ(f.Serialize(), odd);
-}
-
 }  // namespace
 }  // namespace dockline::download
