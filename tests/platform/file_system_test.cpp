@@ -32,17 +32,6 @@ TEST_F(ScratchFolder, WholeFilesRoundTripUnderUnicodeNames) {
   EXPECT_EQ(FileSize(p), 0u);
 }
 
-TEST_F(ScratchFolder, FailuresCarryTheSystemError) {
-  Bytes out;
-  EXPECT_FALSE(ReadWholeFile(Path("缺少.bin"), out));
-  EXPECT_NE(LastError(), 0u);
-  EXPECT_FALSE(ErrorText(LastError()).empty());
-  EXPECT_FALSE(FileSize(Path("缺少.bin")).has_value());
-  EXPECT_FALSE(MakeDirectory(dir_));  // exists already
-  EXPECT_FALSE(WriteWholeFile(Path("无此目录/x.txt"), "x", 1));
-  EXPECT_FALSE(RemoveFile(Path("缺少.bin")));
-}
-
 TEST_F(ScratchFolder, AtomicReplaceLeavesNoTemporaryBehind) {
   const std::string p = Path("dict.ini");
   ASSERT_TRUE(WriteWholeFile(p, "old", 3));
@@ -67,23 +56,6 @@ TEST_F(ScratchFolder, FindFilesMatchesWildcardsWithoutRegardToCase) {
   EXPECT_EQ(names, (std::vector<std::string>{"B.MP3", "a.mp3", "sub.mp3", "歌曲.mp3"}));
   for (const auto& f : found) EXPECT_EQ(f.directory, f.name == "sub.mp3") << f.name;
   EXPECT_TRUE(FindFiles(Path("*.txt")).empty());
-}
-
-TEST(Paths, SplitOnEitherSeparator) {
-  EXPECT_EQ(FileNamePart("G:\\系统\\图片\\a.ych"), "a.ych");
-  EXPECT_EQ(FolderPart("G:\\系统\\图片\\a.ych"), "G:\\系统\\图片");
-  EXPECT_EQ(FileNamePart("/tmp/x/y.txt"), "y.txt");
-  EXPECT_EQ(FolderPart("name"), "");
-  EXPECT_EQ(JoinPath("G:\\mp3\\", "a.mp3"), "G:\\mp3\\a.mp3");
-  EXPECT_EQ(JoinPath("G:\\mp3", "a.mp3"), "G:\\mp3\\a.mp3");
-}
-
-TEST(Folders, TempAndProgramFoldersEndWithASeparator) {
-  for (const std::string& f : {TempFolder(), ProgramFolder()}) {
-    ASSERT_FALSE(f.empty());
-    EXPECT_TRUE(f.back() == '\\' || f.back() == '/') << f;
-    EXPECT_TRUE(IsDirectory(f)) << f;
-  }
 }
 
 #ifndef _WIN32
