@@ -82,34 +82,6 @@ TEST(Greys, ThresholdsAndErrorDiffusion) {
   }
 }
 
-TEST(Greys, GreyFormulaPerDepth) {
-  // 24 and 32 bits (0xRRGGBB): weights 3735 blue, 19235 green, 9798 red over 32768; 43 is dark grey.
-  // 16 bits: blue bits 0-4, green 5-9, red 10-14, over 3984; bit 15 ignored.
-  for (const auto& [bits, pixel, level] : std::vector<std::tuple<int, std::uint32_t, int>>{
-           {24, 73u << 8, 0}, {24, 74u << 8, 1}, {24, 143u << 16, 0}, {24, 144u << 16, 1},
-           {24, 23u << 8 | 255, 0}, {24, 24u << 8 | 255, 1}, {32, 74u << 8, 1}, {32, 23u << 8 | 255, 0}, {32, 0xD5D5D5, 3}, {16, 8u << 5, 0}, {16, 9u << 5, 1}, {16, 17u << 10, 0}, {16, 18u << 10, 1},
-           {16, 31u | 2u << 5, 0}, {16, 31u | 3u << 5, 1}, {16, 0x8000u, 0}, {16, 0x7FFFu, 3}})
-    EXPECT_EQ(Decoded(BuildBitmap(BitmapSpec(bits), [v = pixel](int, int) { return v; })).levels, Levels{std::uint8_t(level)})
-        << bits << " bits, pixel " << std::hex << pixel;
-}
-
-TEST(Palettes, EachDepthIndexesItsPaletteIgnoringTheFourthByte) {
-  for (int bits : {1, 4, 8}) {
-    BitmapSpec s(bits, 13, 3);  // rows that do not end on a byte
-    const int entries = 1 << bits;
-    for (int k = 0; k < entries; ++k)
-      s.palette.push_back(GreyEntry(static_cast<std::uint8_t>(85 * (k * 7 % 4)), static_cast<std::uint8_t>(k * 31)));
-    auto index = [&](int x, int y) { return static_cast<std::uint32_t>((x * 5 + y * 3) % entries); };
-    const Levels levels = Decoded(BuildBitmap(s, index)).levels;
-    for (int y = 0; y < 3; ++y)
-      for (int x = 0; x < 13; ++x) EXPECT_EQ(levels[y * 13 + x], index(x, y) * 7 % 4) << bits << " bits " << x << "," << y;
-  }
-  // An index beyond the entries the header declares shows black.
-  Bytes b = SmallBitmap();
-  b[54 + 16 + 3] = 200;  // bottom row, last pixel
-  EXPECT_EQ(Decoded(b).levels, (Levels{0, 1, 2, 3, 0, 1, 2, 0}));
-}
-
 TEST(Layout, HeaderSizeGapsAndOrientationDoNotChangeThePicture) {
   std::mt19937 rng(7);
   auto pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 0x9E3779B1u + y * 0x85EBCA77u); };
@@ -128,18 +100,6 @@ TEST(Layout, HeaderSizeGapsAndOrientationDoNotChangeThePicture) {
           << bits << " bits, header " << header << ", gap " << gap << ", trailing " << trailing << ", top-down " << topDown;
     }
   }
-}
-
-TEST(Layout, LargeImagesAreCroppedToTheirTopLeft) {
-  auto level = [](int x, int y) { return (x < 320 && y < 240) ? (x / 3 + y) % 4 : (x + 2 * y) % 4; };
-  for (auto [w, h] : {std::pair{640, 480}, {640, -480}, {2048, 2}}) {
-    const DevicePicture p = Decoded(FourGreys(w, h, level));
-    ASSERT_EQ(p.width, 320);
-    ASSERT_EQ(p.height, std::min(std::abs(h), 240));
-    for (int y = 0; y < p.height; ++y)
-      for (int x = 0; x < 320; ++x) ASSERT_EQ(p.levels[y * 320 + x], level(x, y)) << x << "," << y << " of " << w << "x" << h;
-  }
-  EXPECT_EQ(Picture(FourGreys(640, 480, level)).size(), 19215u);
 }
 
 TEST(Headers, EachFaultGetsItsCodeInTheOrderChecked) {
