@@ -70,6 +70,12 @@ TEST_F(CategorySelectionTest, SongsBringTheirLyricsAsTickedRecordsOfTheirOwn) {
   EXPECT_EQ(0x90000000ull, view.rows[2].size);
 }
 
+TEST_F(CategorySelectionTest, RefusedWhileADownloadRuns) {
+  files = {{"C:\\a.mp3", 1}};
+  EXPECT_FALSE(Select(0, {"C:\\a.mp3"}, /*running=*/true));
+  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻"}), view.log);
+}
+
 TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
   files = {{"C:\\d\\b.edt", 10}};
   ASSERT_TRUE(Select(3, {"C:\\d\\a.edt", "C:\\d\\b.edt", "C:\\e\\c.edt"}));
@@ -77,30 +83,6 @@ TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
                                       "box:请确定文件 C:\\e\\c.edt 是否存在。", "end", "refresh"}),
             view.log);
   EXPECT_EQ("C:\\e", Remembered(3));  // the last one handled, found or not
-}
-
-TEST_F(CategorySelectionTest, RefusedWhileDownloadingCancelledOrTooMany) {
-  settings.WriteValue(kDownPathSection, CategoryTable::label(0), "C:\\旧");
-  files = {{"C:\\a.mp3", 1}};
-  EXPECT_FALSE(Select(0, {"C:\\a.mp3"}, /*running=*/true));
-  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻"}), view.log);
-
-  struct Case {
-    FileChoice::Outcome outcome;
-    std::vector<std::string> log;
-  };
-  const Case cases[] = {
-      {FileChoice::Outcome::Cancelled, {"page", "dialog:0:C:\\旧", "refresh"}},
-      {FileChoice::Outcome::TooMany, {"page", "dialog:0:C:\\旧", "box:一次选择的文件太多，请分几次选择。", "refresh"}},
-  };
-  for (const Case& c : cases) {
-    view.log.clear();
-    view.choice = {c.outcome, {}};
-    EXPECT_TRUE(SelectCategory(0, false, settings, view, sizes));
-    EXPECT_EQ(c.log, view.log);
-  }
-  EXPECT_TRUE(view.rows.empty());
-  EXPECT_EQ("C:\\旧", Remembered(0));
 }
 
 }  // namespace

@@ -47,12 +47,6 @@ TEST_F(DeviceFiles, EachPassPutsItsRowsFirstAndSkipsDotNamesAndFolders) {
   EXPECT_EQ(rows[2].size, 3u);
   EXPECT_EQ(rows[2].path, OnDevice(0, "a.mp3"));
   EXPECT_TRUE(rows[2].marked && rows[2].categoryNumber == 1);
-  // Within one pass the file system's order stays.
-  std::vector<FileEntry> one = {FileEntry{}};
-  Write(OnDevice(2, "x.txt"), "x");
-  EXPECT_TRUE(ListDeviceFiles(device_, 2, one));
-  EXPECT_FALSE(ListDeviceFiles(device_, 3, one));
-  EXPECT_EQ(Names(one), (Texts{"x.txt", ""}));
   EXPECT_TRUE(notifier.messages.empty());
   // A device gone before the second pass is told once, and ends the listing.
   int asked = 0;

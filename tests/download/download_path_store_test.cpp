@@ -67,18 +67,5 @@ TEST_F(PathStore, AFileThatCannotBeMadeIsReportedAndTheProgramGoesOn) {
   EXPECT_TRUE(platform::IsDirectory(ini));
 }
 
-TEST_F(PathStore, LongValuesComeBackCutTo259BytesBetweenCharacters) {
-  std::string books, kor;  // 150 characters each, 300 bytes in GBK
-  for (int i = 0; i < 150; ++i) books += "书", kor += "김";
-  Write(ini, G("[DOWNPATH]\r\na=" + std::string(300, 'x') + "\r\nb=x" + books + "\r\nc=" + books + "\r\n"));
-  DownloadPathStore store = Store("C:\\docs");
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "a"), std::string(259, 'x'));
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "b"), "x" + books.substr(0, 129 * 3));  // 1 + 129 × 2 bytes
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "c"), books.substr(0, 129 * 3));        // 258: no half character
-  // In a file saved as UTF-8, characters GBK lacks count two bytes as well.
-  Write(ini, "\xEF\xBB\xBF[DOWNPATH]\r\ne=x" + kor + "\r\n");
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "e"), "x" + kor.substr(0, 129 * 3));
-}
-
 }  // namespace
 }  // namespace dockline::download
