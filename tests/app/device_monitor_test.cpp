@@ -51,8 +51,6 @@ TEST(DeviceMonitor, PollsReportOnlyChangesAndSendThePageBackOnlyWhenNoDownloadRu
        {"pulled", 0, 0, false, {"text 剩余空间：0(KB)", "lamp off", "local list"}}},
       {{"present", 'G', 8192, false, {"text 剩余空间：8(KB)", "lamp on"}},
        {"pulled during a download: the page is left alone", 0, 0, true, {"text 剩余空间：0(KB)", "lamp off"}}},
-      {{"present", 'G', 0, false, {"text 剩余空间：0(KB)", "lamp on"}},
-       {"another letter straight away: a change but not a pull", 'H', 0, false, {"lamp on"}}},
   };
   for (const auto& run : runs) {
     SharedState state;
