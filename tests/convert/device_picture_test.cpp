@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -82,22 +81,20 @@ TEST(Greys, ThresholdsAndErrorDiffusion) {
   }
 }
 
+// Larger headers, gaps before the pixels, trailing bytes and top-down rows
+// are all common in real files; none may change the picture.
 TEST(Layout, HeaderSizeGapsAndOrientationDoNotChangeThePicture) {
-  std::mt19937 rng(7);
   auto pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 0x9E3779B1u + y * 0x85EBCA77u); };
-  for (int bits : {1, 4, 8, 16, 24, 32}) {
+  for (int bits : {4, 16, 32}) {
     BitmapSpec plain(bits, 11, 6);
-    for (int k = 0; bits <= 8 && k < (1 << bits); ++k)
-      plain.palette.push_back({std::uint8_t(rng()), std::uint8_t(rng()), std::uint8_t(rng()), 0});
+    for (int k = 0; bits == 4 && k < 16; ++k) plain.palette.push_back(GreyEntry(static_cast<std::uint8_t>(k * 17)));
     const Bytes reference = Picture(BuildBitmap(plain, pixel));
     ASSERT_FALSE(reference.empty());
     for (auto [header, gap, trailing, topDown] : std::vector<std::tuple<std::uint32_t, int, int, bool>>{
-             {40, 0, 0, true}, {108, 0, 0, false}, {124, 0, 0, true}, {40, 10, 0, false},
-             {40, 0, 7, false}, {124, 3, 5, false}, {108, 6, 2, true}}) {
+             {40, 0, 0, true}, {108, 6, 2, true}, {124, 3, 5, false}}) {
       BitmapSpec s = plain;
       s.headerSize = header, s.gapBeforePixels = gap, s.trailing = trailing, s.height = topDown ? -6 : 6;
-      EXPECT_EQ(Picture(BuildBitmap(s, pixel)), reference)
-          << bits << " bits, header " << header << ", gap " << gap << ", trailing " << trailing << ", top-down " << topDown;
+      EXPECT_EQ(Picture(BuildBitmap(s, pixel)), reference) << bits << " bits, header " << header;
     }
   }
 }
