@@ -4,8 +4,6 @@
 #define IDD_TEST_POPUP 9001
 #define IDD_TEST_PAGE 9002
 #define IDC_TEST_LIST 601
-#define IDC_TEST_COMBO 602
-#define IDC_TEST_CHECK 603
 
 #ifndef RC_INVOKED
 #include <windows.h>
