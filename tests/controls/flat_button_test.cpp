@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/handles.h"
 #include "ui/ui_test_support.h"
 
 namespace dockline::controls {

@@ -17,7 +17,6 @@
 #include <utility>
 #include <vector>
 
-#include "ui/handles.h"
 #include "ui/window.h"
 
 namespace dockline::testing {
@@ -109,7 +108,6 @@ class TestHost : public ui::Window {
  public:
   std::vector<std::pair<int, int>> commands;  // (id, code)
   std::vector<std::pair<WPARAM, LPARAM>> categorySelections;
-  std::vector<std::pair<WPARAM, LPARAM>> groupSwitches;
 
   bool Open(int width = 400, int height = 300) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
@@ -120,7 +118,6 @@ class TestHost : public ui::Window {
                 nullptr)) {
       return false;
     }
-    font_.Reset(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体"));
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     ::UpdateWindow(Handle());
     return true;
@@ -128,28 +125,12 @@ class TestHost : public ui::Window {
 
  protected:
   bool OnMessage(const ui::Message& m, LRESULT& result) override {
-    switch (m.message) {
-      case WM_COMMAND:
-        commands.emplace_back(LOWORD(m.wParam), HIWORD(m.wParam));
-        break;
-      case WM_USER + 1:
-        groupSwitches.emplace_back(m.wParam, m.lParam);
-        break;
-      case WM_USER + 2:
-        categorySelections.emplace_back(m.wParam, m.lParam);
-        break;
-      case WM_GETFONT:
-        result = reinterpret_cast<LRESULT>(font_.Get());
-        return true;
-      default:
-        return false;
-    }
+    if (m.message == WM_COMMAND) commands.emplace_back(LOWORD(m.wParam), HIWORD(m.wParam));
+    else if (m.message == WM_USER + 2) categorySelections.emplace_back(m.wParam, m.lParam);  // a sidebar button's
+    else return false;
     result = 0;
     return true;
   }
-
- private:
-  ui::Font font_;
 };
 
 }  // namespace dockline::testing
