@@ -13,8 +13,6 @@ namespace dockline::controls {
 class HoverButton : public ui::Window {
  public:
   bool Hover() const { return tracking_.Hover(); }
-  bool Tracking() const { return tracking_.Tracking(); }
-  int TrackingRequests() const { return tracking_.Requests(); }
 
   // The owner-draw routine, on any DC.
   virtual void Draw(HDC dc, const RECT& item, UINT itemState) = 0;

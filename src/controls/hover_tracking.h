@@ -18,14 +18,10 @@ class HoverTracking {
     tracking_ = false;
   }
   bool Hover() const { return hover_; }
-  bool Tracking() const { return tracking_; }
-  // How many requests have been made so far.
-  int Requests() const { return requests_; }
 
  private:
   bool hover_ = false;
   bool tracking_ = false;
-  int requests_ = 0;
 };
 
 inline bool HoverTracking::OnMouseMove(HWND hwnd) {
@@ -35,7 +31,6 @@ inline bool HoverTracking::OnMouseMove(HWND hwnd) {
   tme.dwFlags = TME_HOVER | TME_LEAVE;
   tme.hwndTrack = hwnd;
   tme.dwHoverTime = 1;
-  ++requests_;
   tracking_ = ::TrackMouseEvent(&tme) != FALSE;
   return true;
 }

@@ -17,8 +17,6 @@ class MemoryDC {
   MemoryDC& operator=(const MemoryDC&) = delete;
 
   HDC Get() const { return offScreen_ ? memory_.Get() : target_; }
-  bool IsOffScreen() const { return offScreen_; }
-  const RECT& Area() const { return area_; }
 
  private:
   HDC target_;

@@ -89,7 +89,6 @@ bool HeaderButton::OnMessage(const ui::Message& m, LRESULT& result) {
 }
 
 LRESULT HeaderButton::OnClicked(const ui::Message&) {
-  clicked_ = true;
   if (HWND parent = ::GetParent(Handle())) ::SendMessageW(parent, kGroupSwitchMessage, 0, groupIndex_);
   return 0;
 }

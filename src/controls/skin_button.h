@@ -87,7 +87,6 @@ class HeaderButton : public BitmapButton {
  public:
   void SetGroupIndex(int index) { groupIndex_ = index; }
   int GroupIndex() const { return groupIndex_; }
-  bool Clicked() const { return clicked_; }
 
  protected:
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
@@ -97,7 +96,6 @@ class HeaderButton : public BitmapButton {
   static const ui::Handler<HeaderButton> kMessages[];
 
   int groupIndex_ = 0;
-  bool clicked_ = false;
 };
 
 }  // namespace dockline::controls

@@ -65,7 +65,6 @@ int TextProgressBar::SetPos(int position) {
   if (lastBarWidth_.exchange(width) != width) {
     // Only a whole pixel of change asks for a repaint. InvalidateRect does not
     // wait for the window's thread: the paint follows when that thread pumps.
-    ++repaintRequests_;
     ::InvalidateRect(hwnd, nullptr, TRUE);
   }
   return previous;

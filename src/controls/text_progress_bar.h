@@ -37,7 +37,6 @@ class TextProgressBar : public ui::Window {
   int Step() const { return step_.load(); }
   void SetShowCaption(bool show) { showCaption_ = show; }
   // How many repaints SetPos has asked for.
-  int RepaintRequests() const { return repaintRequests_.load(); }
   const std::string& Caption() const { return caption_; }
 
   COLORREF BarColour() const { return barColour_; }
@@ -74,7 +73,6 @@ class TextProgressBar : public ui::Window {
   std::atomic<int> lastBarWidth_{-1};
   std::atomic<int> clientWidth_{0};
   std::atomic<HWND> window_{nullptr};  // the handle as the worker may read it
-  std::atomic<int> repaintRequests_{0};
   const COLORREF barColour_;
   const COLORREF backgroundColour_;
   const COLORREF captionOverBackground_;

@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "control_test_support.h"
 #include "resource.h"
-#include "ui/drawing.h"
-#include "ui/resources.h"
+#include "ui/ui_test_support.h"
 
 namespace dockline::controls {
 namespace {
-
-using testing::Canvas;
 
 constexpr int kCloseCommand = 1009;
 constexpr TitleSpot kSpots[] = {
@@ -18,37 +14,20 @@ constexpr TitleSpot kSpots[] = {
     {{586, 4, 600, 20}, IDB_TITLE_CLOSE_HOVER, kCloseCommand},
 };
 
-// The colour at (x, y) of a bitmap resource.
-COLORREF PixelOf(int bitmap, int x, int y) {
-  Canvas canvas(x + 1, y + 1);
-  ui::DrawBitmap(canvas.Dc(), 0, 0, ui::LoadBitmapResource(bitmap).Get());
-  return canvas.At(x, y);
-}
-
-TEST(TitleStrip, TheSpotUnderTheMouseLightsUntilTheMouseLeavesAndAPressSendsItsCommandThenDrags) {
+TEST(TitleStrip, TheSpotUnderTheMouseIsHoveredUntilTheMouseLeavesAndAPressSendsItsCommandThenDrags) {
   testing::TestHost host;
   ASSERT_TRUE(host.Open(609, 100));
   TitleStrip strip;
   ASSERT_TRUE(strip.Create(host.Handle(), RECT{0, 0, 609, 23}, IDB_TITLE_STRIP, kSpots));
-  const COLORREF lit = PixelOf(IDB_TITLE_CLOSE_HOVER, 1, 5), plain = PixelOf(IDB_TITLE_STRIP, 587, 9);
-  ASSERT_NE(lit, plain);
-  auto spotPixel = [&] {
-    Canvas canvas(609, 23);
-    canvas.Print(strip.Handle());
-    return canvas.At(587, 9);
-  };
   auto move = [&](int x, int y) { ::SendMessageW(strip.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); };
 
-  EXPECT_EQ(plain, spotPixel());
   move(593, 12);
   EXPECT_EQ(1, strip.Hovered());
-  EXPECT_EQ(lit, spotPixel());
   move(586, 12);  // on the spot's edge: off it
   EXPECT_EQ(-1, strip.Hovered());
   move(593, 12);
   ::SendMessageW(strip.Handle(), WM_MOUSELEAVE, 0, 0);
   EXPECT_EQ(-1, strip.Hovered());
-  EXPECT_EQ(plain, spotPixel());
 
   for (POINT p : {POINT{15, 10}, POINT{300, 10}, POINT{593, 12}}) {
     ::SendMessageW(strip.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -82,64 +81,22 @@ TEST(Greys, ThresholdsAndErrorDiffusion) {
   }
 }
 
-TEST(Greys, GreyFormulaPerDepth) {
-  // 24 and 32 bits (0xRRGGBB): weights 3735 blue, 19235 green, 9798 red over 32768; 43 is dark grey.
-  // 16 bits: blue bits 0-4, green 5-9, red 10-14, over 3984; bit 15 ignored.
-  for (const auto& [bits, pixel, level] : std::vector<std::tuple<int, std::uint32_t, int>>{
-           {24, 73u << 8, 0}, {24, 74u << 8, 1}, {24, 143u << 16, 0}, {24, 144u << 16, 1},
-           {24, 23u << 8 | 255, 0}, {24, 24u << 8 | 255, 1}, {32, 74u << 8, 1}, {32, 23u << 8 | 255, 0}, {32, 0xD5D5D5, 3}, {16, 8u << 5, 0}, {16, 9u << 5, 1}, {16, 17u << 10, 0}, {16, 18u << 10, 1},
-           {16, 31u | 2u << 5, 0}, {16, 31u | 3u << 5, 1}, {16, 0x8000u, 0}, {16, 0x7FFFu, 3}})
-    EXPECT_EQ(Decoded(BuildBitmap(BitmapSpec(bits), [v = pixel](int, int) { return v; })).levels, Levels{std::uint8_t(level)})
-        << bits << " bits, pixel " << std::hex << pixel;
-}
-
-TEST(Palettes, EachDepthIndexesItsPaletteIgnoringTheFourthByte) {
-  for (int bits : {1, 4, 8}) {
-    BitmapSpec s(bits, 13, 3);  // rows that do not end on a byte
-    const int entries = 1 << bits;
-    for (int k = 0; k < entries; ++k)
-      s.palette.push_back(GreyEntry(static_cast<std::uint8_t>(85 * (k * 7 % 4)), static_cast<std::uint8_t>(k * 31)));
-    auto index = [&](int x, int y) { return static_cast<std::uint32_t>((x * 5 + y * 3) % entries); };
-    const Levels levels = Decoded(BuildBitmap(s, index)).levels;
-    for (int y = 0; y < 3; ++y)
-      for (int x = 0; x < 13; ++x) EXPECT_EQ(levels[y * 13 + x], index(x, y) * 7 % 4) << bits << " bits " << x << "," << y;
-  }
-  // An index beyond the entries the header declares shows black.
-  Bytes b = SmallBitmap();
-  b[54 + 16 + 3] = 200;  // bottom row, last pixel
-  EXPECT_EQ(Decoded(b).levels, (Levels{0, 1, 2, 3, 0, 1, 2, 0}));
-}
-
+// Larger headers, gaps before the pixels, trailing bytes and top-down rows
+// are all common in real files; none may change the picture.
 TEST(Layout, HeaderSizeGapsAndOrientationDoNotChangeThePicture) {
-  std::mt19937 rng(7);
   auto pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 0x9E3779B1u + y * 0x85EBCA77u); };
-  for (int bits : {1, 4, 8, 16, 24, 32}) {
+  for (int bits : {4, 16, 32}) {
     BitmapSpec plain(bits, 11, 6);
-    for (int k = 0; bits <= 8 && k < (1 << bits); ++k)
-      plain.palette.push_back({std::uint8_t(rng()), std::uint8_t(rng()), std::uint8_t(rng()), 0});
+    for (int k = 0; bits == 4 && k < 16; ++k) plain.palette.push_back(GreyEntry(static_cast<std::uint8_t>(k * 17)));
     const Bytes reference = Picture(BuildBitmap(plain, pixel));
     ASSERT_FALSE(reference.empty());
     for (auto [header, gap, trailing, topDown] : std::vector<std::tuple<std::uint32_t, int, int, bool>>{
-             {40, 0, 0, true}, {108, 0, 0, false}, {124, 0, 0, true}, {40, 10, 0, false},
-             {40, 0, 7, false}, {124, 3, 5, false}, {108, 6, 2, true}}) {
+             {40, 0, 0, true}, {108, 6, 2, true}, {124, 3, 5, false}}) {
       BitmapSpec s = plain;
       s.headerSize = header, s.gapBeforePixels = gap, s.trailing = trailing, s.height = topDown ? -6 : 6;
-      EXPECT_EQ(Picture(BuildBitmap(s, pixel)), reference)
-          << bits << " bits, header " << header << ", gap " << gap << ", trailing " << trailing << ", top-down " << topDown;
+      EXPECT_EQ(Picture(BuildBitmap(s, pixel)), reference) << bits << " bits, header " << header;
     }
   }
-}
-
-TEST(Layout, LargeImagesAreCroppedToTheirTopLeft) {
-  auto level = [](int x, int y) { return (x < 320 && y < 240) ? (x / 3 + y) % 4 : (x + 2 * y) % 4; };
-  for (auto [w, h] : {std::pair{640, 480}, {640, -480}, {2048, 2}}) {
-    const DevicePicture p = Decoded(FourGreys(w, h, level));
-    ASSERT_EQ(p.width, 320);
-    ASSERT_EQ(p.height, std::min(std::abs(h), 240));
-    for (int y = 0; y < p.height; ++y)
-      for (int x = 0; x < 320; ++x) ASSERT_EQ(p.levels[y * 320 + x], level(x, y)) << x << "," << y << " of " << w << "x" << h;
-  }
-  EXPECT_EQ(Picture(FourGreys(640, 480, level)).size(), 19215u);
 }
 
 TEST(Headers, EachFaultGetsItsCodeInTheOrderChecked) {
@@ -175,53 +132,27 @@ TEST(Headers, EachFaultGetsItsCodeInTheOrderChecked) {
   }
 }
 
-TEST(Decoder, RoundTripsThroughTheFileAndThePreviewAndRefusesDamagedFiles) {
-  std::mt19937 rng(3);
-  DevicePicture back;
-  for (auto [w, h] : {std::pair{13, 4}, {320, 240}, {1, 1}, {0, 2}, {3, 0}}) {
-    DevicePicture p;
-    p.width = w, p.height = h;
-    for (int k = 0; k < w * h; ++k) p.levels.push_back(static_cast<std::uint8_t>(rng() % 4));
-    const Bytes file = EncodePicture(p);
-    ASSERT_EQ(DecodePicture(file, back), PictureDefect::None);
-    EXPECT_EQ(std::tie(back.width, back.height, back.levels), std::tie(p.width, p.height, p.levels));
-    // The preview's greys are the four levels exactly, so converting it gives the same file.
-    EXPECT_EQ(Picture(EncodePreviewBitmap(p)), file);
-  }
-  // Files the decoder refuses.
-  const Bytes good = Ych(5, 2, {0x1B, 0x3F, 0xFF, 0xFF});
-  Bytes wrongMagic = good, longer = good;
-  wrongMagic[3] = '7';
-  longer.push_back(0);  // bytes after the last row are ignored
-  using enum PictureDefect;
-  for (const auto& [bytes, defect] : std::vector<std::pair<Bytes, PictureDefect>>{
-           {wrongMagic, NotAPicture}, {Bytes(good.begin(), good.begin() + 10), NotAPicture},
-           {Bytes(good.begin(), good.begin() + 13), Truncated}, {Bytes(good.begin(), good.end() - 1), Truncated},
-           {Ych(321, 1, {}), BadSize}, {Ych(1, 241, {}), BadSize}, {longer, None}})
-    EXPECT_EQ(DecodePicture(bytes, back), defect) << bytes.size() << " bytes";
-}
-
 using ConvertFiles = ScratchTest;
 
 TEST_F(ConvertFiles, WritesThePictureOrSaysWhyNotAndLeavesTheDestinationAsItWas) {
   Bytes damaged = SmallBitmap(), compressed = SmallBitmap();
   damaged.pop_back();
   PutLe(compressed, 30, 1);
-  ASSERT_TRUE(platform::WriteWholeFile(File("风景 照片.bmp"), SmallBitmap()));
-  ASSERT_TRUE(platform::WriteWholeFile(File("坏.bmp"), damaged));
-  ASSERT_TRUE(platform::WriteWholeFile(File("rle.bmp"), compressed));
-  const std::string dst = File("风景 照片.ych"), nowhere = platform::JoinPath(File("不存在"), "a.ych");
+  ASSERT_TRUE(platform::WriteWholeFile(Path("风景 照片.bmp"), SmallBitmap()));
+  ASSERT_TRUE(platform::WriteWholeFile(Path("坏.bmp"), damaged));
+  ASSERT_TRUE(platform::WriteWholeFile(Path("rle.bmp"), compressed));
+  const std::string dst = Path("风景 照片.ych"), nowhere = platform::JoinPath(Path("不存在"), "a.ych");
   const Bytes picture = Picture(SmallBitmap());
-  ASSERT_TRUE(ConvertBitmap(File("风景 照片.bmp"), dst, notifier));
-  EXPECT_EQ(ReadText(dst), std::string(picture.begin(), picture.end()));
+  ASSERT_TRUE(ConvertBitmap(Path("风景 照片.bmp"), dst, notifier));
+  EXPECT_EQ(Read(dst), std::string(picture.begin(), picture.end()));
   EXPECT_TRUE(notifier.messages.empty());
 
-  for (const char* source : {"无.bmp", "坏.bmp", "rle.bmp"}) EXPECT_FALSE(ConvertBitmap(File(source), dst, notifier));
-  EXPECT_FALSE(ConvertBitmap(File("风景 照片.bmp"), nowhere, notifier));
-  EXPECT_EQ(notifier.messages, (std::vector<std::string>{File("无.bmp") + "图片不存在！", File("坏.bmp") + "文件损坏！",
-                                                         File("rle.bmp") + "文件格式不支持！", "保存图片" + nowhere + "失败！"}));
-  EXPECT_EQ(ReadText(dst), std::string(picture.begin(), picture.end()));
-  EXPECT_EQ(platform::FindFiles(File("*")).size(), 4u);  // the three bitmaps and one picture
+  for (const char* source : {"无.bmp", "坏.bmp", "rle.bmp"}) EXPECT_FALSE(ConvertBitmap(Path(source), dst, notifier));
+  EXPECT_FALSE(ConvertBitmap(Path("风景 照片.bmp"), nowhere, notifier));
+  EXPECT_EQ(notifier.messages, (std::vector<std::string>{Path("无.bmp") + "图片不存在！", Path("坏.bmp") + "文件损坏！",
+                                                         Path("rle.bmp") + "文件格式不支持！", "保存图片" + nowhere + "失败！"}));
+  EXPECT_EQ(Read(dst), std::string(picture.begin(), picture.end()));
+  EXPECT_EQ(platform::FindFiles(Path("*")).size(), 4u);  // the three bitmaps and one picture
 }
 
 }  // namespace

@@ -1,21 +1,17 @@
 #pragma once
 // Helpers of the conversion tests: bitmaps built in code, a scratch folder
-// and a Notifier that records what the user would have been shown.
+// with a Notifier that records what the user would have been shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <tuple>
 #include <vector>
 
-#include "platform/file_system.h"
-#include "platform/notifier.h"
 #include "support/scratch_folder.h"
 
 namespace dockline::convert::testutil {
@@ -75,16 +71,7 @@ using dockline::testing::RecordingNotifier;
 // A fresh folder per test with a Chinese name (see support/scratch_folder.h).
 class ScratchTest : public dockline::testing::ScratchFolder {
  protected:
-  std::string File(std::string_view name) const { return Path(name); }
-  const std::string& dir = dir_;
-  RecordingNotifier notifier;
+  dockline::testing::RecordingNotifier notifier;
 };
-
-inline bool WriteText(const std::string& path, std::string_view b) { return platform::WriteWholeFile(path, b.data(), b.size()); }
-
-inline std::string ReadText(const std::string& path) {
-  platform::Bytes b;
-  return platform::ReadWholeFile(path, b) ? std::string(b.begin(), b.end()) : "<unreadable>";
-}
 
 }  // namespace dockline::convert::testutil

@@ -70,26 +70,10 @@ TEST_F(CategorySelectionTest, SongsBringTheirLyricsAsTickedRecordsOfTheirOwn) {
   EXPECT_EQ(0x90000000ull, view.rows[2].size);
 }
 
-TEST_F(CategorySelectionTest, TheRememberedFolderOpensTheNextDialog) {
-  files = {{"E:\\a.txt", 1}, {"D:\\书\\b.txt", 2}};
-  struct Step {
-    int category;
-    const char* chosen;
-    const char* dialogFolder;  // what the dialog was opened in
-  };
-  const Step steps[] = {
-      {2, "E:\\a.txt", ""},          // nothing remembered yet
-      {2, "D:\\书\\b.txt", "E:\\"},  // a drive alone gets its backslash back
-      {2, "D:\\书\\b.txt", "D:\\书"},
-      {3, "E:\\a.txt", ""},  // each category keeps its own folder
-  };
-  for (const Step& s : steps) {
-    view.log.clear();
-    ASSERT_TRUE(Select(s.category, {s.chosen}));
-    EXPECT_EQ("dialog:" + std::to_string(s.category) + ":" + s.dialogFolder, view.log[1]);
-  }
-  EXPECT_EQ("D:\\书", Remembered(2));
-  EXPECT_EQ("E:", Remembered(3));
+TEST_F(CategorySelectionTest, RefusedWhileADownloadRuns) {
+  files = {{"C:\\a.mp3", 1}};
+  EXPECT_FALSE(Select(0, {"C:\\a.mp3"}, /*running=*/true));
+  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻"}), view.log);
 }
 
 TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
@@ -99,30 +83,6 @@ TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
                                       "box:请确定文件 C:\\e\\c.edt 是否存在。", "end", "refresh"}),
             view.log);
   EXPECT_EQ("C:\\e", Remembered(3));  // the last one handled, found or not
-}
-
-TEST_F(CategorySelectionTest, RefusedWhileDownloadingCancelledOrTooMany) {
-  settings.WriteValue(kDownPathSection, CategoryTable::label(0), "C:\\旧");
-  files = {{"C:\\a.mp3", 1}};
-  EXPECT_FALSE(Select(0, {"C:\\a.mp3"}, /*running=*/true));
-  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻"}), view.log);
-
-  struct Case {
-    FileChoice::Outcome outcome;
-    std::vector<std::string> log;
-  };
-  const Case cases[] = {
-      {FileChoice::Outcome::Cancelled, {"page", "dialog:0:C:\\旧", "refresh"}},
-      {FileChoice::Outcome::TooMany, {"page", "dialog:0:C:\\旧", "box:一次选择的文件太多，请分几次选择。", "refresh"}},
-  };
-  for (const Case& c : cases) {
-    view.log.clear();
-    view.choice = {c.outcome, {}};
-    EXPECT_TRUE(SelectCategory(0, false, settings, view, sizes));
-    EXPECT_EQ(c.log, view.log);
-  }
-  EXPECT_TRUE(view.rows.empty());
-  EXPECT_EQ("C:\\旧", Remembered(0));
 }
 
 }  // namespace

@@ -12,23 +12,6 @@ namespace {
 using T = CategoryTable;
 using Texts = std::vector<std::string>;
 
-TEST(CategoryTable, ListingPassesCoverEachDeviceFileTypeOnce) {
-  auto wildcards = [](int category) {
-    Texts out;
-    for (const int p : T::listingPasses(category)) out.emplace_back(T::ListingPass(p).wildcard);
-    return out;
-  };
-  EXPECT_EQ(wildcards(0), (Texts{"*.mp3", "*.blm", "*.wma", "*.wav", "*.mid"}));
-  EXPECT_EQ(wildcards(1), (Texts{"*.mp3", "*.blm"}));
-  EXPECT_EQ(wildcards(6), (Texts{"*.poi", "*.sub"}));
-  // Web pages arrive as text and bitmaps as device pictures: only those are listed.
-  EXPECT_EQ(wildcards(2), Texts{"*.txt"});
-  EXPECT_EQ(wildcards(8), Texts{"*.ych"});
-  for (int c = 0; c < kCategoryCount; ++c)
-    for (const int p : T::listingPasses(c))
-      EXPECT_TRUE(T::ListingPass(p).category == c && T::ListingPass(p).folder == T::deviceFolder(c)) << p;
-}
-
 TEST(CategoryTable, TypeTextRoundTripsAndShortTextsNameNoCategory) {
   EXPECT_EQ(T::typeText(0), "1.数 码MP3");  // the blank is part of the label
   for (int i = 0; i < kCategoryCount; ++i) EXPECT_EQ(T::categoryFromTypeText(T::typeText(i)), i);
@@ -53,12 +36,6 @@ TEST(CategoryTable, DevicePathsAndFoldersAndNothingOutsideTheTable) {
   EXPECT_EQ(T::devicePath('H', 0, "英语百科.aBc"), "H:\\系统\\数据\\英语百科.abc");
   EXPECT_EQ(T::devicePath('G', 7, "英语百科2.abc"), "G:\\系统\\学习数据\\英语百科2.abc");
   EXPECT_EQ(T::devicePath('G', 7, "英语百科.abcd"), "G:\\系统\\学习数据\\英语百科.abcd");
-  // The parent first, then each category's folder in table order.
-  const Texts f = T::allDeviceFolders('F');
-  ASSERT_EQ(f.size(), 10u);
-  EXPECT_EQ(f.front(), "F:\\系统\\");
-  for (int c = 0; c < kCategoryCount; ++c) EXPECT_EQ(f[c + 1], "F" + std::string(T::deviceFolder(c))) << c;
-  EXPECT_EQ(f.back(), "F:\\系统\\图片\\");
   for (const int bad : {-1, 9}) {
     EXPECT_TRUE(T::label(bad).empty() && T::fileFilter(bad).empty() && T::deviceFolder(bad).empty()) << bad;
     EXPECT_TRUE(T::listingPasses(bad).empty() && T::typeText(bad).empty() && T::devicePath('G', bad, "a").empty());

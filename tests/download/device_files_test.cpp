@@ -47,25 +47,11 @@ TEST_F(DeviceFiles, EachPassPutsItsRowsFirstAndSkipsDotNamesAndFolders) {
   EXPECT_EQ(rows[2].size, 3u);
   EXPECT_EQ(rows[2].path, OnDevice(0, "a.mp3"));
   EXPECT_TRUE(rows[2].marked && rows[2].categoryNumber == 1);
-  // Within one pass the file system's order stays.
-  std::vector<FileEntry> one = {FileEntry{}};
-  Write(OnDevice(2, "x.txt"), "x");
-  EXPECT_TRUE(ListDeviceFiles(device_, 2, one));
-  EXPECT_FALSE(ListDeviceFiles(device_, 3, one));
-  EXPECT_EQ(Names(one), (Texts{"x.txt", ""}));
   EXPECT_TRUE(notifier.messages.empty());
   // A device gone before the second pass is told once, and ends the listing.
   int asked = 0;
   EXPECT_EQ(Names(ListCategoryFiles(device_, 0, [&] { return ++asked < 2; }, notifier)), Texts{"a.mp3"});
   EXPECT_EQ(notifier.messages, Texts{"言途6170没有联机!"});
-}
-
-TEST(DeviceFilePaths, CompanionsBelongToRepeatReadingAndBooks) {
-  EXPECT_EQ(CompanionPath("G:\\系统\\电子图书\\book.txt", 3), "G:\\系统\\电子图书\\book.cfg");
-  EXPECT_EQ(CompanionPath("G:\\mp3\\song.mp3", 1), "");
-  EXPECT_EQ(CategoryNumberOfDevicePath("G:\\系统\\电子图书\\book.txt"), 3);
-  EXPECT_EQ(CategoryNumberOfDevicePath("/media/d/系统/可视复读/a.mp3"), 2);
-  EXPECT_EQ(CategoryNumberOfDevicePath("/media/d/other/a.mp3"), 0);
 }
 
 // A list of rows as the page holds them.

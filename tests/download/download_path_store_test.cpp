@@ -50,16 +50,6 @@ TEST_F(PathStore, FirstStartCreatesEveryCategoryKeyWithTheDocumentsFolder) {
   }
 }
 
-TEST_F(PathStore, AnExistingFileEvenAnEmptyOneIsLeftExactlyAsItIs) {
-  for (const std::string& content : {std::string(), std::string("[DOWNPATH]\r\n"), std::string("junk\xFF\n")}) {
-    Write(ini, content);
-    DownloadPathStore store = Store("C:\\docs");
-    EXPECT_TRUE(Ensure(store));
-    EXPECT_EQ(Read(ini), content);
-  }
-  EXPECT_TRUE(notifier.messages.empty());
-}
-
 TEST_F(PathStore, AFileThatCannotBeMadeIsReportedAndTheProgramGoesOn) {
   DownloadPathStore store = Store("C:\\docs");
   store.SetFile(platform::JoinPath(Path("missing"), "dict.ini"));
@@ -75,35 +65,6 @@ TEST_F(PathStore, AFileThatCannotBeMadeIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(notifier.messages.size(), 2u);
   EXPECT_FALSE(store.WriteValue("DOWNPATH", "电子图书", "C:\\x"));
   EXPECT_TRUE(platform::IsDirectory(ini));
-}
-
-TEST_F(PathStore, WritesReadBackAndMissingFileSectionOrKeyReadsEmpty) {
-  DownloadPathStore store = Store("C:\\docs");
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "电子图书"), "");
-  ASSERT_TRUE(store.WriteValue("DOWNPATH", "数 码MP3", "C:\\音乐 收藏"));  // makes the file
-  ASSERT_TRUE(store.WriteValue("DOWNPATH", "学习数据", " 前后有空格 "));
-  EXPECT_EQ(Read(ini), "[DOWNPATH]\r\n\xCA\xFD \xC2\xEBMP3=" + G("C:\\音乐 收藏\r\n学习数据=\" 前后有空格 \"\r\n"));
-  EXPECT_EQ(store.ReadValue("downpath", "数 码mp3"), "C:\\音乐 收藏");
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "学习数据"), " 前后有空格 ");
-  EXPECT_EQ(FileCount(), 1u);
-
-  Write(ini, G("[Other]\r\n电子图书=x\r\n[DOWNPATH]\r\n; only a comment\r\n"));
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "电子图书"), "");  // only in another section
-  EXPECT_EQ(store.ReadValue("nowhere", "电子图书"), "");
-  EXPECT_FALSE(store.HasSection("DOWNPATH"));
-}
-
-TEST_F(PathStore, LongValuesComeBackCutTo259BytesBetweenCharacters) {
-  std::string books, kor;  // 150 characters each, 300 bytes in GBK
-  for (int i = 0; i < 150; ++i) books += "书", kor += "김";
-  Write(ini, G("[DOWNPATH]\r\na=" + std::string(300, 'x') + "\r\nb=x" + books + "\r\nc=" + books + "\r\n"));
-  DownloadPathStore store = Store("C:\\docs");
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "a"), std::string(259, 'x'));
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "b"), "x" + books.substr(0, 129 * 3));  // 1 + 129 × 2 bytes
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "c"), books.substr(0, 129 * 3));        // 258: no half character
-  // In a file saved as UTF-8, characters GBK lacks count two bytes as well.
-  Write(ini, "\xEF\xBB\xBF[DOWNPATH]\r\ne=x" + kor + "\r\n");
-  EXPECT_EQ(store.ReadValue("DOWNPATH", "e"), "x" + kor.substr(0, 129 * 3));
 }
 
 }  // namespace

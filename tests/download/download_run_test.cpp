@@ -253,14 +253,5 @@ TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
   }
 }
 
-TEST(DownloadPaths, DeviceRootsAndWebPages) {
-  EXPECT_EQ(DeviceFilePath("G:", "A:\\mp3\\a.mp3"), "G:\\mp3\\a.mp3");
-  EXPECT_EQ(DeviceFilePath("G:\\", "A:\\mp3\\a.mp3"), "G:\\mp3\\a.mp3");
-  EXPECT_EQ(DeviceFilePath("/media/6170/", "A:\\系统\\图片\\a.ych"), "/media/6170/系统/图片/a.ych");
-  EXPECT_EQ(DeviceRootFolder("G:"), "G:\\");
-  for (const char* page : {"a.htm", "a.HTML", "x.y.Htm"}) EXPECT_TRUE(IsWebPage(page)) << page;
-  for (const char* other : {"a.txt", "a.hpp", "html", "a.shtml.txt"}) EXPECT_FALSE(IsWebPage(other)) << other;
-}
-
 }  // namespace
 }  // namespace dockline::download

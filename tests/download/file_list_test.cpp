@@ -31,47 +31,6 @@ TEST(FileListTextTest, StatusLineCountsTickedBytesInWholeKilobytes) {
   EXPECT_EQ("2147483648", SizeText(0x80000000ull));
 }
 
-TEST(FileListTextTest, DialogPathsCutToTheirDriveThenSplit) {
-  struct Case {
-    const char* returned;
-    const char* cut;
-    const char* name;
-    const char* folder;
-  };
-  const Case cases[] = {
-      {"C:\\音乐\\a.mp3", "C:\\音乐\\a.mp3", "a.mp3", "C:\\音乐"},
-      {"\\\\?\\D:\\songs\\b.wma", "D:\\songs\\b.wma", "b.wma", "D:\\songs"},
-      {"E:\\a.mp3", "E:\\a.mp3", "a.mp3", "E:"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.returned);
-    const std::string cut = CutToDrive(c.returned);
-    EXPECT_EQ(c.cut, cut);
-    EXPECT_EQ(c.name, platform::FileNamePart(cut));
-    EXPECT_EQ(c.folder, platform::FolderPart(cut));
-  }
-  EXPECT_EQ("E:\\", DialogFolder("E:"));
-  EXPECT_EQ("", DialogFolder(""));
-}
-
-TEST(FileListTextTest, LyricCompanionOnlyForSongsOfTheTwoAudioCategories) {
-  struct Case {
-    int category;
-    const char* path;
-    const char* lyric;
-  };
-  const Case cases[] = {
-      {0, "D:\\songs\\a.mp3", "D:\\songs\\a.lrc"},
-      {1, "D:\\歌\\课文.mp3", "D:\\歌\\课文.lrc"},
-      {2, "D:\\songs\\a.mp3", ""},
-      {0, "D:\\songs\\A.MP3", ""},
-      {0, "D:\\x.mp3\\b.blm", ""},
-      {0, "D:\\x.mp3\\c.mp3", "D:\\x.mp3\\c.lrc"},
-      {0, "D:\\songs\\.mp3", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.lyric, LyricCompanion(c.category, c.path)) << c.path;
-}
-
 TEST(FileRecordsTest, AKeyIsNeverReusedSoAStaleRowReachesNoRecord) {
   FileRecords records;
   const RecordKey a = records.Add({true, 1, "a", 1, "C:\\a"});

@@ -16,50 +16,19 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Answers the dialogs this thread shows, from a thread timer that runs inside
-// whichever modal loop is up. Message boxes get OK; the overwrite question
-// gets whatever `overwrite` answers (0: leave it open for now).
+// Notes "caption: text" of each dialog this thread shows; message boxes get
+// OK, the overwrite question whatever `overwrite` answers (0: not yet).
 struct Answerer {
-  Texts seen;  // "caption: text" of each dialog, in order
+  Texts seen;
   std::function<WPARAM()> overwrite = [] { return static_cast<WPARAM>(IDYES); };
-  std::vector<HWND> known, answered;
-
-  static Answerer*& Current() {
-    static Answerer* current = nullptr;
-    return current;
-  }
-  Answerer() {
-    Current() = this;
-    timer_ = ::SetTimer(nullptr, 0, 15, &Tick);
-  }
-  ~Answerer() {
-    ::KillTimer(nullptr, timer_);
-    Current() = nullptr;
-  }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Answerer* self = Current();
-    if (!self) return;
-    HWND box = nullptr;
-    while ((box = ::FindWindowExW(nullptr, box, L"#32770", nullptr))) {
-      if (!::IsWindowVisible(box) || ::GetWindowThreadProcessId(box, nullptr) != ::GetCurrentThreadId()) continue;
-      const std::string caption = ui::WindowTextUtf8(box);
-      const bool question = caption == "覆盖";
-      if (std::find(self->known.begin(), self->known.end(), box) == self->known.end()) {
-        self->known.push_back(box);
+  dockline::testing::DialogAnswerer answerer{
+      100,
+      [this](HWND box) {
+        const bool question = ui::WindowTextUtf8(box) == "覆盖";
         const HWND text = question ? ::GetWindow(::GetWindow(box, GW_CHILD), GW_HWNDFIRST) : ::GetDlgItem(box, 0xFFFF);
-        self->seen.push_back(caption + ": " + ui::WindowTextUtf8(text));
-      }
-      if (std::find(self->answered.begin(), self->answered.end(), box) != self->answered.end()) continue;
-      const WPARAM answer = question ? self->overwrite() : IDOK;
-      if (answer == 0) continue;
-      self->answered.push_back(box);
-      if (answer == IDCANCEL) ::PostMessageW(box, WM_CLOSE, 0, 0);
-      else ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-    }
-  }
-  UINT_PTR timer_ = 0;
+        seen.push_back(ui::WindowTextUtf8(box) + ": " + ui::WindowTextUtf8(text));
+      },
+      [this](HWND box) { return ui::WindowTextUtf8(box) == "覆盖" ? overwrite() : static_cast<WPARAM>(IDOK); }};
 };
 
 class Job : public testing::ScratchFolder {

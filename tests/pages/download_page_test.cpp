@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "download/category_table.h"
-#include "page_test_support.h"
 #include "resource.h"
 #include "support/scratch_folder.h"
+#include "ui/ui_test_support.h"
 
 namespace dockline::download {
 namespace {
@@ -19,21 +19,21 @@ FileEntry File(const char* name, std::uint64_t size, int categoryNumber = 1) {
   return {true, size, name, categoryNumber, std::string("C:\\歌\\") + name};
 }
 
+std::vector<std::string> Column(FileListView& list, int column) {
+  std::vector<std::string> texts;
+  for (int row = 0; row < list.Count(); ++row) texts.push_back(list.List().ItemText(row, column));
+  return texts;
+}
+
 class DownloadPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(host.Open());
+    ASSERT_TRUE(host.Open(609, 530));
     DownloadPage::RegisterWindowClasses();
     ASSERT_TRUE(page.Create(host.Handle()));
     page.Show();
   }
   std::string Status() const { return page.ItemText(IDC_SELECTION_STATUS); }
-  bool Visible(int id) const { return ::IsWindowVisible(page.Item(id)) != FALSE; }
-  std::vector<std::string> Column(FileListView& list, int column) const {
-    std::vector<std::string> texts;
-    for (int row = 0; row < list.Count(); ++row) texts.push_back(list.List().ItemText(row, column));
-    return texts;
-  }
   void ClickHeading(int column) {
     NMLISTVIEW click{};
     click.hdr = {page.Item(IDC_PC_LIST), IDC_PC_LIST, LVN_COLUMNCLICK};
@@ -47,26 +47,9 @@ class DownloadPageTest : public ::testing::Test {
     page.UpdateSelectionStatus();
   }
 
-  testing::PageHost host;
+  testing::TestHost host;
   DownloadPage page;
 };
-
-TEST_F(DownloadPageTest, StartsOnTheEmptyPcListWithTheRunControlsHidden) {
-  EXPECT_EQ("已选文件：0/0，共0(KB)", Status());
-  EXPECT_TRUE(Visible(IDC_PC_LIST));
-  for (int id : {IDC_DEVICE_LIST, IDC_RUN_TEXT, IDC_OVERALL_BAR, IDC_FILE_BAR, IDC_STOP, IDC_TYPE_COMBO,
-                 IDC_DOWNLOAD_PICTURE, IDC_RUN_COUNTER}) {
-    EXPECT_FALSE(Visible(id)) << id;
-  }
-  EXPECT_TRUE(testing::SameRect(page.Item(IDC_PC_LIST), page.Item(IDC_DEVICE_LIST)));
-  const std::pair<std::string, int> columns[] = {
-      {"选", 20}, {"文件名", 200}, {"文件类型", 80}, {"文件大小", 75}, {"路径", 1000}};
-  for (int id : {IDC_PC_LIST, IDC_DEVICE_LIST}) {
-    EXPECT_EQ(5, testing::ColumnCount(page.Item(id)));
-    for (int c = 0; c < 5; ++c) EXPECT_EQ(columns[c], testing::Column(page.Item(id), c));
-  }
-  EXPECT_EQ("下载图片", ui::ComboBoxRef(page.Item(IDC_TYPE_COMBO)).ItemText(8));
-}
 
 TEST_F(DownloadPageTest, RowsShowTheirRecordsAndTicksDriveTheStatusLine) {
   Add({File("a.mp3", 1000), File("a.lrc", 1500), File("大.wma", 0x80000000ull), File("b.txt", 5000000000ull, 3)});
@@ -89,18 +72,6 @@ TEST_F(DownloadPageTest, RowsShowTheirRecordsAndTicksDriveTheStatusLine) {
     s.act();
     EXPECT_EQ(s.status, Status());
   }
-}
-
-TEST_F(DownloadPageTest, SelectAllAndInvertInTheDeviceViewLeaveThePcListAlone) {
-  Add({File("a.mp3", 2048)});
-  page.PcList().List().SetChecked(0, false);
-  page.DeviceList().AddRow(File("on.mp3", 10), false);
-  page.ShowDeviceView(0);
-  page.Invert();
-  EXPECT_TRUE(page.DeviceList().Checked(0));
-  page.SelectAll();
-  EXPECT_FALSE(page.PcList().Checked(0));
-  EXPECT_EQ("已选文件：0/1，共0(KB)", Status());
 }
 
 TEST_F(DownloadPageTest, HeadingClicksSortByTheRecordsTicksAndTextsMovingAlong) {
@@ -132,24 +103,17 @@ TEST_F(DownloadPageTest, NoRecordOutlivesItsRow) {
   EXPECT_EQ(0u, page.DeviceList().RecordCount());
 }
 
-TEST_F(DownloadPageTest, HelpGoesToTheParent) {
-  HELPINFO info{};
-  info.cbSize = sizeof info;
-  ::SendMessageW(page.Handle(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-  EXPECT_EQ(1, host.helpRequests);
-}
-
 // ---- the whole selection, with the real file dialog and message box ----
 
 class SelectionTest : public dockline::testing::ScratchFolder {
  protected:
   void SetUp() override {
     ScratchFolder::SetUp();
-    ASSERT_TRUE(host.Open());
+    ASSERT_TRUE(host.Open(609, 530));
     ASSERT_TRUE(page.Create(host.Handle()));
     settings.SetFile(Path("dict.ini"));
   }
-  testing::PageHost host;
+  testing::TestHost host;
   DownloadPage page;
   DownloadPathStore settings;
   std::atomic<std::int32_t> running{0};
@@ -161,28 +125,18 @@ TEST_F(SelectionTest, ChosenSongsArriveTickedWithTheirLyricsAndTheFolderIsRememb
   Write(Path("b.wma"), std::string(10, 'b'));
   settings.WriteValue(kDownPathSection, CategoryTable::label(0), dir_);
   // Names alone: the dialog must have opened in the remembered folder.
-  testing::AnswerModal driver({0x47C, 0x480}, L"\"a.mp3\" \"b.wma\"", IDOK);
+  testing::DialogAnswerer driver(1, [](HWND dialog) {
+    HWND name = ::GetDlgItem(dialog, 0x47C);  // the file name box, a combo or an edit by dialog style
+    ::SetWindowTextW(name ? name : ::GetDlgItem(dialog, 0x480), L"\"a.mp3\" \"b.wma\"");
+  });
   ASSERT_TRUE(page.SelectCategory(0, settings, running, host.Handle()));
-  ASSERT_TRUE(driver.Done());
+  ASSERT_EQ(1, driver.Answered());
   FileListView& list = page.PcList();
-  EXPECT_EQ((std::vector<std::string>{"a.mp3", "a.lrc", "b.wma"}), [&] {
-    std::vector<std::string> names;
-    for (int row = 0; row < list.Count(); ++row) names.push_back(list.List().ItemText(row, kNameColumn));
-    return names;
-  }());
+  EXPECT_EQ((std::vector<std::string>{"a.mp3", "a.lrc", "b.wma"}), Column(list, kNameColumn));
   EXPECT_EQ(Path("a.lrc"), list.List().ItemText(1, kPathColumn));
   EXPECT_EQ("已选文件：3/3，共2(KB)", page.ItemText(IDC_SELECTION_STATUS));
   EXPECT_EQ(dir_, settings.ReadValue(kDownPathSection, CategoryTable::label(0)));
-  EXPECT_EQ(nullptr, testing::FindThreadDialog());  // the wait popup is gone
-}
-
-TEST_F(SelectionTest, RefusedWhileADownloadRuns) {
-  running = 1;
-  std::string box;
-  testing::AnswerModal driver({}, L"", IDOK, [&box](HWND b) { box = ui::WindowTextUtf8(::GetDlgItem(b, 0xFFFF)); });
-  EXPECT_FALSE(page.SelectCategory(0, settings, running, host.Handle()));
-  EXPECT_EQ("正在下载,请稍等片刻", box);
-  EXPECT_EQ(0, page.PcList().Count());
+  EXPECT_TRUE(testing::ThreadDialogs().empty());  // the wait popup is gone
 }
 
 }  // namespace

@@ -24,14 +24,6 @@ TEST_F(WritableProbe, AnswersForRealAndLeavesTheFolderAsItWas) {
   EXPECT_FALSE(IsFolderWritable(Path("dict.ini")));  // a file is no folder
 }
 
-#ifdef _WIN32
-TEST(AppDataFolder, IsAnExistingFolderWithoutTrailingSeparator) {
-  const std::string f = LocalAppDataFolder();
-  ASSERT_FALSE(f.empty());
-  EXPECT_TRUE(IsDirectory(f)) << f;
-  EXPECT_NE(f.back(), '\\');
-}
-#endif
 
 }  // namespace
 }  // namespace dockline::platform

@@ -12,51 +12,6 @@ namespace {
 
 using dockline::testing::ScratchFolder;
 
-TEST_F(ScratchFolder, WholeFilesRoundTripUnderUnicodeNames) {
-  const std::string p = Path("电子图书.txt");
-  const Bytes data = {0xB5, 0xE7, 0x00, 0x0D, 0x0A, 0xFF};
-  ASSERT_TRUE(WriteWholeFile(p, data));
-  Bytes back;
-  ASSERT_TRUE(ReadWholeFile(p, back));
-  EXPECT_EQ(back, data);
-  EXPECT_EQ(FileSize(p), 6u);
-  EXPECT_TRUE(FileExists(p));
-  EXPECT_FALSE(IsDirectory(p));
-  EXPECT_TRUE(IsDirectory(dir_));
-  EXPECT_FALSE(FileExists(dir_));  // a folder is not a file
-
-  ASSERT_TRUE(WriteWholeFile(p, "x", 1));  // truncates
-  ASSERT_TRUE(ReadWholeFile(p, back));
-  EXPECT_EQ(back.size(), 1u);
-  ASSERT_TRUE(WriteWholeFile(p, nullptr, 0));
-  EXPECT_EQ(FileSize(p), 0u);
-}
-
-TEST_F(ScratchFolder, FailuresCarryTheSystemError) {
-  Bytes out;
-  EXPECT_FALSE(ReadWholeFile(Path("缺少.bin"), out));
-  EXPECT_NE(LastError(), 0u);
-  EXPECT_FALSE(ErrorText(LastError()).empty());
-  EXPECT_FALSE(FileSize(Path("缺少.bin")).has_value());
-  EXPECT_FALSE(MakeDirectory(dir_));  // exists already
-  EXPECT_FALSE(WriteWholeFile(Path("无此目录/x.txt"), "x", 1));
-  EXPECT_FALSE(RemoveFile(Path("缺少.bin")));
-}
-
-TEST_F(ScratchFolder, AtomicReplaceLeavesNoTemporaryBehind) {
-  const std::string p = Path("dict.ini");
-  ASSERT_TRUE(WriteWholeFile(p, "old", 3));
-  ASSERT_TRUE(ReplaceFileAtomically(p, "new text", 8));
-  Bytes back;
-  ASSERT_TRUE(ReadWholeFile(p, back));
-  EXPECT_EQ(std::string(back.begin(), back.end()), "new text");
-  const auto files = FindFiles(Path("*"));
-  ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(files[0].name, "dict.ini");
-  // A target in a missing folder fails and leaves nothing.
-  EXPECT_FALSE(ReplaceFileAtomically(Path("无/dict.ini"), "x", 1));
-}
-
 TEST_F(ScratchFolder, FindFilesMatchesWildcardsWithoutRegardToCase) {
   for (const char* n : {"a.mp3", "B.MP3", "c.wma", "歌曲.mp3"}) ASSERT_TRUE(WriteWholeFile(Path(n), "12", 2));
   ASSERT_TRUE(MakeDirectory(Path("sub.mp3")));
@@ -67,23 +22,6 @@ TEST_F(ScratchFolder, FindFilesMatchesWildcardsWithoutRegardToCase) {
   EXPECT_EQ(names, (std::vector<std::string>{"B.MP3", "a.mp3", "sub.mp3", "歌曲.mp3"}));
   for (const auto& f : found) EXPECT_EQ(f.directory, f.name == "sub.mp3") << f.name;
   EXPECT_TRUE(FindFiles(Path("*.txt")).empty());
-}
-
-TEST(Paths, SplitOnEitherSeparator) {
-  EXPECT_EQ(FileNamePart("G:\\系统\\图片\\a.ych"), "a.ych");
-  EXPECT_EQ(FolderPart("G:\\系统\\图片\\a.ych"), "G:\\系统\\图片");
-  EXPECT_EQ(FileNamePart("/tmp/x/y.txt"), "y.txt");
-  EXPECT_EQ(FolderPart("name"), "");
-  EXPECT_EQ(JoinPath("G:\\mp3\\", "a.mp3"), "G:\\mp3\\a.mp3");
-  EXPECT_EQ(JoinPath("G:\\mp3", "a.mp3"), "G:\\mp3\\a.mp3");
-}
-
-TEST(Folders, TempAndProgramFoldersEndWithASeparator) {
-  for (const std::string& f : {TempFolder(), ProgramFolder()}) {
-    ASSERT_FALSE(f.empty());
-    EXPECT_TRUE(f.back() == '\\' || f.back() == '/') << f;
-    EXPECT_TRUE(IsDirectory(f)) << f;
-  }
 }
 
 #ifndef _WIN32

@@ -52,11 +52,5 @@ TEST(Gbk, OrdersNamesByTheirGbkBytes) {
   EXPECT_EQ(CompareByGbk("同名", "同名"), 0);
 }
 
-TEST(AsciiCase, MatchesSuffixesWithoutRegardToCase) {
-  EXPECT_TRUE(EndsWithIgnoreAsciiCase("a.HTML", "html"));
-  EXPECT_FALSE(EndsWithIgnoreAsciiCase("ml", "html"));
-  EXPECT_TRUE(EqualsIgnoreAsciiCase("英语百科.ABC", "英语百科.abc"));
-}
-
 }  // namespace
 }  // namespace dockline::text

@@ -113,14 +113,5 @@ TEST(UiShutdown, ATaskAlreadyRunningIsWaitedForSinceItMayUseTheCallersData) {
   EXPECT_TRUE(called);
 }
 
-TEST(UiDispatcherProcess, TheFirstLiveDispatcherIsTheProcesses) {
-  EXPECT_FALSE(UiDispatcher::Process().IsAccepting());
-  {
-    UiDispatcher first;
-    EXPECT_TRUE(UiDispatcher::Process().IsOnUiThread());
-  }
-  EXPECT_FALSE(UiDispatcher::Process().IsAccepting());
-}
-
 }  // namespace
 }  // namespace dockline::ui

@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -51,12 +49,6 @@ const Handler<Probe> Probe::kMessages[] = {
     {WM_NOTIFY, static_cast<UINT>(NM_CLICK), 103, &Probe::Entry<4>},
     {WM_COMMAND, BN_CLICKED, kAny, &Probe::Entry<5>},
     {kThrow, &Probe::Throw},
-    // What a parent reflects to the child it concerns.
-    {Reflected(WM_COMMAND), BN_CLICKED, kAny, &Probe::Entry<6>},
-    {Reflected(WM_NOTIFY), static_cast<UINT>(NM_CLICK), kAny, &Probe::Entry<7>},
-    {Reflected(WM_DRAWITEM), &Probe::Entry<8>},
-    {Reflected(WM_CTLCOLORBTN), &Probe::Entry<9>},
-    {BM_GETSTATE, &Probe::Entry<10>},
 };
 
 bool Probe::OnMessage(const Message& m, LRESULT& result) {
@@ -144,48 +136,6 @@ TEST(WindowLookup, OwnedWindowGoesWithItsObjectAttachedOneIsGivenBack) {
   EXPECT_EQ(originalProc, ::GetWindowLongPtrW(attached, GWLP_WNDPROC));
   EXPECT_EQ(nullptr, Window::FromHandle(attached));
 }
-
-TEST(WindowReflection, ChildTakesItsCommandNotifyDrawAndColourAndTheParentNeverSeesThem) {
-  Probe child;
-  Window plain;  // bound, but its table takes nothing
-  {
-    Probe parent;
-    ASSERT_TRUE(parent.Open());
-    ::ShowWindow(parent.Handle(), SW_SHOWNOACTIVATE);
-    // Id 103: the parent's own entry for a click notification of 103 must not run.
-    ASSERT_TRUE(child.CreateControl(L"BUTTON", "按钮", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, Rect(5, 5, 80, 24),
-                                    parent.Handle(), 103));
-    ASSERT_TRUE(plain.CreateControl(L"BUTTON", "p", WS_CHILD | WS_VISIBLE, Rect(5, 40, 80, 24), parent.Handle(), 302));
-    ::SendMessageW(child.Handle(), BM_CLICK, 0, 0);
-    ::SendMessageW(plain.Handle(), BM_CLICK, 0, 0);  // the parent's any-id entry takes this one
-    EXPECT_EQ(7, Notify(parent.Handle(), child.Handle(), 103, static_cast<UINT>(NM_CLICK)));
-    ::InvalidateRect(child.Handle(), nullptr, TRUE);
-    ::UpdateWindow(child.Handle());
-    HDC dc = ::GetDC(child.Handle());
-    EXPECT_EQ(9, ::SendMessageW(parent.Handle(), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
-                                reinterpret_cast<LPARAM>(child.Handle())));
-    ::ReleaseDC(child.Handle(), dc);
-    // Owner drawing may also happen while the click changes the button's state.
-    EXPECT_EQ((std::set<int>{6, 7, 8, 9}), std::set<int>(child.entries.begin(), child.entries.end()));
-    EXPECT_EQ(1, std::count(child.entries.begin(), child.entries.end(), 6));
-    EXPECT_EQ(std::vector<int>{5}, parent.entries);
-
-    // What the table leaves, the subclassed control still does itself.
-    EXPECT_EQ(10, ::SendMessageW(child.Handle(), BM_GETSTATE, 0, 0));
-    wchar_t text[16] = {};
-    ::SendMessageW(child.Handle(), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(L"按钮", text);
-  }
-  // The parent destroyed its children: the objects are unbound, not dangling.
-  EXPECT_EQ(nullptr, child.Handle());
-  EXPECT_EQ(nullptr, plain.Handle());
-}
-
-}  // namespace
-}  // namespace dockline::ui
-
-namespace dockline::ui {
-namespace {
 
 // A parent whose child control is one of its members; it notes each message
 // its table sees after its own destructor has begun.
