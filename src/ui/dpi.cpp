@@ -121,6 +121,12 @@ int RemapDialogLength(int pixels, int fromBase, int toBase, int unitsPerBase) {
   return ::MulDiv(dialogUnits, toBase, unitsPerBase);
 }
 
+Font LayoutStockFont(int stockFont) {
+  const int dpi = ScreenDpi();
+  if (dpi <= 0 || dpi == kLayoutDpi) return Font();
+  return LayoutFont(static_cast<HFONT>(::GetStockObject(stockFont)), dpi);
+}
+
 Font LayOutAtLayoutDpi(HWND dialog) {
   const int dpi = ScreenDpi();
   if (!dialog || dpi <= 0 || dpi == kLayoutDpi) return Font();

@@ -28,6 +28,11 @@ SIZE DialogBaseUnits(HFONT font);
 // dialog manager would have made with `toBase` itself.
 int RemapDialogLength(int pixels, int fromBase, int toBase, int unitsPerBase);
 
+// A stock font (SYSTEM_FONT, a DC's default) at its 96-dpi pixel height, when
+// the screen is not at the layout resolution; otherwise empty: the stock font
+// itself is right.
+Font LayoutStockFont(int stockFont);
+
 // When the screen is not at the layout resolution, lays the freshly created
 // `dialog` out as at 96 dpi: its own size and every control's rectangle, and
 // a font of the template font's 96-dpi pixel height for it and its controls.
