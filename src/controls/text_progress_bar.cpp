@@ -5,6 +5,7 @@
 
 #include "controls/memory_dc.h"
 #include "platform/win32/wide.h"
+#include "ui/dpi.h"
 #include "ui/drawing.h"
 #include "ui/handles.h"
 
@@ -32,6 +33,7 @@ TextProgressBar::TextProgressBar()
       captionOverBar_(::GetSysColor(COLOR_WINDOW)) {}
 
 void TextProgressBar::OnAttached() {
+  captionFont_ = ui::LayoutStockFont(SYSTEM_FONT);
   StoreClientWidth();
   window_.store(Handle());
 }
@@ -99,6 +101,7 @@ void TextProgressBar::Paint(HDC target) {
   // The same text twice, each time clipped to one side of the bar's end, in
   // the colour that contrasts with that side.
   ::SetBkMode(dc, TRANSPARENT);
+  ui::SelectGuard fontSel(dc, captionFont_.Get());
   const struct {
     const RECT& clip;
     COLORREF colour;

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <string>
 
+#include "ui/handles.h"
 #include "ui/window.h"
 
 namespace dockline::controls {
@@ -69,6 +70,7 @@ class TextProgressBar : public ui::Window {
   std::atomic<int> upper_{100};
   std::atomic<int> lower_{0};
   std::string caption_;  // UTF-8; UI thread only
+  ui::Font captionFont_;  // empty where the DC's own font has its 96-dpi size
   bool showCaption_ = true;
   std::atomic<int> lastBarWidth_{-1};
   std::atomic<int> clientWidth_{0};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/dpi.h"
 #include "ui/failure.h"
 #include "ui/message_box.h"
 
@@ -144,6 +145,7 @@ bool Dialog::FilterMessage(MSG& msg) {
 }
 
 bool Dialog::InitialiseOrGiveUp() {
+  layoutFont_ = LayOutAtLayoutDpi(Handle());
   try {
     return OnInitDialog();
   } catch (...) {
@@ -171,6 +173,12 @@ bool Dialog::OnMessage(const Message& m, LRESULT& result) {
   switch (m.message) {
     case WM_INITDIALOG:
       result = InitialiseOrGiveUp() ? TRUE : FALSE;
+      return true;
+    case WM_GETFONT:
+      // The dialog manager answers with the template font it made for the
+      // screen; controls made later must match the ones laid out at 96 dpi.
+      if (!layoutFont_) return false;
+      result = reinterpret_cast<LRESULT>(layoutFont_.Get());
       return true;
     case WM_COMMAND:
       if (HIWORD(m.wParam) == BN_CLICKED || m.lParam == 0) {

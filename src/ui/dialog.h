@@ -14,12 +14,17 @@
 // dialog see each message first: a page takes its own keys there, while the
 // dialog around it keeps its own rules for the rest.
 //
+// Where the screen is not at 96 dpi, the dialog is laid out again as at 96 dpi
+// before OnInitDialog (ui/dpi.h): the skin's pictures keep their pixel size,
+// so the controls and the font must as well.
+//
 // An initialisation that throws does not leave a half-built window behind:
 // the user is told, and the dialog ends (-1) or its window is destroyed.
 #include <windows.h>
 
 #include <vector>
 
+#include "ui/handles.h"
 #include "ui/window.h"
 
 namespace dockline::ui {
@@ -88,6 +93,7 @@ class Dialog : public Window, public MessageFilter {
   bool endRequested_ = false;
   INT_PTR result_ = -1;
   std::vector<MessageFilter*> filters_;
+  Font layoutFont_;  // the template font at 96 dpi, where the screen is not; its controls use it
 };
 
 }  // namespace dockline::ui

@@ -4,18 +4,16 @@
 #include <string>
 
 #include "platform/win32/wide.h"
+#include "ui/dpi.h"
 #include "ui/resources.h"
 
 namespace dockline::ui {
 
 Font CreatePointFont(int tenthsOfPoint, const wchar_t* face, HDC dc) {
-  int dpi = 96;
-  if (dc) {
-    dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-  } else {
-    ClientDC screen(nullptr);
-    if (screen.Get()) dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
-  }
+  // On screen the skin's fonts keep their 96-dpi pixel height, like its
+  // pictures, whatever resolution the system reports.
+  int dpi = kLayoutDpi;
+  if (dc && ::GetDeviceCaps(dc, TECHNOLOGY) == DT_RASPRINTER) dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
   LOGFONTW lf{};
   lf.lfHeight = -(tenthsOfPoint * dpi / 720);
   lf.lfWeight = FW_NORMAL;

@@ -8,8 +8,8 @@
 
 namespace dockline::ui {
 
-// A font of `tenthsOfPoint` tenths of a point in `dc`'s resolution (96 tenths
-// on a 96-dpi screen: a character height of 12 pixels).
+// A font of `tenthsOfPoint` tenths of a point at the skin's 96 dpi (96 tenths:
+// a character height of 12 pixels), or at a printer's own resolution.
 Font CreatePointFont(int tenthsOfPoint, const wchar_t* face, HDC dc = nullptr);
 
 void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour);
