@@ -372,7 +372,12 @@ int wmain(int argc, wchar_t** argv) {
   if (a.empty()) return 2;
   const std::string& cmd = a[0];
   if (cmd == "wait-window" && a.size() == 2) {
-    return WaitFor(std::atol(a[1].c_str()), [] { return MainWindow() != nullptr; }) ? 0 : 1;
+    // Shown, not merely made: the window takes its title halfway through its
+    // set-up, before the sidebar and the pages exist.
+    return WaitFor(std::atol(a[1].c_str()), [] {
+      HWND w = MainWindow();
+      return w != nullptr && IsWindowVisible(w);
+    }) ? 0 : 1;
   }
   HWND main = MainWindow();
   if (!main) {
