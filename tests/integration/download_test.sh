@@ -4,14 +4,7 @@
 # with its lyrics, an empty file, a UTF-8 web page, a bitmap), download them
 # to the simulated device, answer the overwrite question each way, look at
 # the device's files and delete one with its companion.
-# Runs inside tools/with-wine (WINEPREFIX and DISPLAY set, device on G:).
-set -euo pipefail
-exe=$1 probe=$2 corpus=$3
-: "${WINEPREFIX:?run under tools/with-wine}"
-export WINEDEBUG=-all
-fail() { echo "FAIL: $*"; exit 1; }
-p() { wine "$probe" "$@" | tr -d '\r'; }
-device=$WINEPREFIX/dockline-devices/device
+source "$(dirname "$0")/common.sh"
 src=$WINEPREFIX/drive_c/资料
 PC_LIST=1022 DEVICE_LIST=1027 STATUS=1059 DOWNLOAD=1023 DEVICE_TAB=1029 DELETE=1028
 YES=6 NO=1060 YES_TO_ALL=1061 NO_TO_ALL=1062
@@ -24,9 +17,7 @@ head -c 70000 /dev/urandom > "$src/b.wma"
 printf '<html><head><meta charset="utf-8"></head><body><p>你好，世界</p></body></html>' > "$src/网页.html"
 cp "$corpus/pal-4x2-8.bmp" "$src/图.bmp"
 
-wine "$exe" & pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-p wait-window 60000 >/dev/null || fail "the main window did not appear"
+start
 p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not found"
 
 choose() {  # sidebar entry, then the names typed into the file dialog
@@ -94,8 +85,4 @@ sleep 1
   fail "the page or its companion is still on the device"
 [ "$(p rows $DEVICE_LIST | head -1)" = 0 ] || fail "the deleted row stayed"
 
-p close 10000 || fail "closing did not end the window"
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && fail "the process did not end after closing"
-trap - EXIT
-echo "PASS"
+finish

@@ -2,26 +2,17 @@
 # A download of a large file cut short through DOCKLINE.exe, as a user would
 # cut it: by the stop button, and by pulling the device out. Either way the
 # device keeps its old file whole and no half-written file is left on it.
-# Runs inside tools/with-wine (WINEPREFIX and DISPLAY set, device on G:).
-set -euo pipefail
-exe=$1 probe=$2
-: "${WINEPREFIX:?run under tools/with-wine}"
-export WINEDEBUG=-all
-fail() { echo "FAIL: $*"; exit 1; }
-p() { wine "$probe" "$@" | tr -d '\r'; }
-device=$WINEPREFIX/dockline-devices/device
+source "$(dirname "$0")/common.sh"
 src=$WINEPREFIX/drive_c/大文件
-tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 PC_LIST=1022 DOWNLOAD=1023 STOP=1032 YES=6
 size=$((2 * 1024 * 1024 * 1024 + 1))  # past 2 GiB: sizes must not wrap
 
 rm -rf "$src" && mkdir -p "$src"
 truncate -s $size "$src/big.mp3"  # sparse: quick to make, slow enough to copy
-trap 'kill $pid 2>/dev/null || true; rm -rf "$src" "$device/mp3/big.mp3"*' EXIT
+trap 'cleanup; rm -rf "$src" "$device/mp3/big.mp3"*' EXIT
 printf 'old song' > "$device/mp3/big.mp3"
 
-wine "$exe" & pid=$!
-p wait-window 60000 >/dev/null || fail "the main window did not appear"
+start
 p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not found"
 p select-entry 0
 p file-dialog 20000 'C:\大文件' '"big.mp3"' >/dev/null || fail "no file dialog"
@@ -57,6 +48,4 @@ p click $DOWNLOAD
 p answer 提示 1 30000 >/dev/null || fail "no answer to a download with nothing ticked"
 intact "unplugged"
 
-p close 10000 || fail "closing did not end the window"
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-echo "PASS"
+finish

@@ -3,19 +3,11 @@
 # sidebar headers switch groups, a second start hands over to the first,
 # Enter and Esc close nothing, closing is refused while a download runs (the
 # test route stands in for the download) and ends the program once confirmed.
-# Runs inside tools/with-wine (WINEPREFIX and DISPLAY set).
-set -euo pipefail
-exe=$1 probe=$2
-: "${WINEPREFIX:?run under tools/with-wine}"
-export WINEDEBUG=-all
-fail() { echo "FAIL: $*"; exit 1; }
-p() { wine "$probe" "$@" | tr -d '\r'; }
+source "$(dirname "$0")/common.sh"
 title="言途6170 下载软件"
 WM_CLOSE=16 WM_SYSCOMMAND=274 SC_MINIMIZE=61472 VK_RETURN=13 VK_ESCAPE=27 IDC_ABOUT=1021 SET_DOWNLOAD_RUNNING=$((0x8000 + 0x100))
 
-DOCKLINE_TEST_HOOKS=1 wine "$exe" & pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-p wait-window 60000 >/dev/null || fail "the main window did not appear"
+start DOCKLINE_TEST_HOOKS=1
 
 downloads="数 码MP3 可视复读 电子图书 下载词典 背诵词库 听力测试 黄冈宝典 学习数据 下载图片"
 organizer="名    片 行    程 任    务 记    事 全部备份"
@@ -61,8 +53,4 @@ p post $WM_CLOSE 0 0
 sleep 0.5
 [ "$(p windows)" = "$title" ] || fail "No closed the window"
 
-p close 10000 || fail "closing did not end the window"
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && fail "the process did not end after closing"
-trap - EXIT
-echo "PASS"
+finish
