@@ -5,13 +5,10 @@
 #   convert_test.sh CLI            (native)
 #   convert_test.sh --wine CLI.exe (under tools/with-wine)
 set -euo pipefail
-wine_mode=0
-if [ "$1" = "--wine" ]; then wine_mode=1; shift; fi
-cli=$1
+. "$(dirname "$0")/common.sh"
 work=$(mktemp -d)/转换测试
 mkdir -p "$work"
 trap 'rm -rf "$(dirname "$work")"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
 
 run() {  # run CMD [OPTION] SRC DST: the cli with paths as the platform spells them
   local args=("${@:1:$#-2}") src=${*: -2:1} dst=${*: -1}
@@ -34,18 +31,11 @@ cmp "$work/页.txt" "$work/新页.txt" || fail "html2txt did not turn a UTF-8 pa
 run html2txt --raw "$work/新页.html" "$work/原样.txt" || fail "html2txt --raw failed"
 cmp <(printf '\xE4\xBD\xA0\xE5\xA5\xBD&\r\nx') "$work/原样.txt" || fail "html2txt --raw changed the bytes"
 
-# A 1 x 1 white 24-bit bitmap: 14 + 40 header bytes, one padded row.
-bmp() {  # file, size field low byte, pixel
-  printf "BM$2\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00" > "$1"
-  printf '\x28\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x18\x00' >> "$1"
-  printf '\x00\x00\x00\x00\x04\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >> "$1"
-  printf "$3\x00" >> "$1"
-}
-bmp "$work/白.bmp" '\x3A' '\xFF\xFF\xFF'
+white_bmp "$work/白.bmp"
 run bmp2ych "$work/白.bmp" "$work/白.ych" || fail "bmp2ych failed on a good bitmap"
-cmp <(printf 'YCP6170V1.0\x01\x00\x01\x00\xFF') "$work/白.ych" || fail "bmp2ych wrote other bytes"
+cmp <(white_ych) "$work/白.ych" || fail "bmp2ych wrote other bytes"
 
-bmp "$work/坏.bmp" '\x3B' '\xFF\xFF\xFF'   # file-size field one byte off: damaged
+white_bmp "$work/坏.bmp" '\x3B'  # file-size field one byte off: damaged
 set +e
 err=$(run bmp2ych "$work/坏.bmp" "$work/坏.ych" 2>&1 >/dev/null); rc=$?
 set -e

@@ -6,12 +6,9 @@
 #   device_test.sh CLI            (native: a folder stands in for the device)
 #   device_test.sh --wine CLI.exe (under tools/with-wine: the simulated G:)
 set -euo pipefail
-wine_mode=0
-if [ "$1" = "--wine" ]; then wine_mode=1; shift; fi
-cli=$1
+. "$(dirname "$0")/common.sh"
 work=$(mktemp -d)/下载测试
 mkdir -p "$work/pc"
-fail() { echo "FAIL: $*"; exit 1; }
 
 if [ $wine_mode -eq 1 ]; then
   : "${WINEPREFIX:?run under tools/with-wine}"
@@ -36,9 +33,7 @@ status() { set +e; "$@" >"$work/out" 2>"$work/err"; rc=$?; set -e; tr -d '\r' <"
 
 printf 'music bytes' > "$work/pc/$tag歌.mp3"
 printf '<p>\xC4\xE3\xBA\xC3</p>' > "$work/pc/$tag书.HTML"
-# A 1 x 1 white 24-bit bitmap.
-{ printf 'BM\x3A\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x18\x00'
-  printf '\x00\x00\x00\x00\x04\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xFF\xFF\xFF\x00'; } > "$work/pc/$tag画.bmp"
+white_bmp "$work/pc/$tag画.bmp"
 : > "$work/pc/$tag空.mp3"
 
 status run push "${devopt[@]}" 1 "$(host "$work/pc/$tag歌.mp3")"
@@ -52,7 +47,7 @@ cmp -s <(printf '\xC4\xE3\xBA\xC3') "$dev/系统/电子图书/$tag书.txt" || fa
 
 status run push "${devopt[@]}" 下载图片 "$(host "$work/pc/$tag画.bmp")"
 [ $rc -eq 0 ] || fail "push picture: exit $rc"
-cmp -s <(printf 'YCP6170V1.0\x01\x00\x01\x00\xFF') "$dev/系统/图片/$tag画.ych" || fail "the bitmap did not arrive as a device picture"
+cmp -s <(white_ych) "$dev/系统/图片/$tag画.ych" || fail "the bitmap did not arrive as a device picture"
 
 # An existing file: kept without a terminal or with "no", replaced with "yes".
 printf 'newer' > "$work/pc/$tag歌.mp3"

@@ -61,13 +61,15 @@ class CategorySelectionTest : public ScratchFolder {
 
 TEST_F(CategorySelectionTest, SongsBringTheirLyricsAsTickedRecordsOfTheirOwn) {
   files = {{"C:\\歌\\a.mp3", 3000}, {"C:\\歌\\a.lrc", 120}, {"C:\\歌\\b.wma", 0x90000000ull}, {"C:\\歌\\b.lrc", 7}};
+  settings.WriteValue(kDownPathSection, CategoryTable::label(0), "C:\\旧");
   ASSERT_TRUE(Select(0, {"C:\\歌\\a.mp3", "C:\\歌\\b.wma"}));
-  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:", "begin", "row:a.mp3", "row:a.lrc", "row:b.wma", "end",
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:C:\\旧", "begin", "row:a.mp3", "row:a.lrc", "row:b.wma", "end",
                                       "refresh"}),
             view.log);
   EXPECT_EQ(120u, view.rows[1].size);
   EXPECT_EQ(1, view.rows[1].categoryNumber);
   EXPECT_EQ(0x90000000ull, view.rows[2].size);
+  EXPECT_EQ("C:\\歌", Remembered(0));
 }
 
 TEST_F(CategorySelectionTest, RefusedWhileADownloadRuns) {

@@ -32,9 +32,7 @@ TEST_F(SettingsLocation, PicksTheProgramFolderWhileItTakesFilesElseTheUsersFolde
     std::string expectedOwnBytes;  // when expectOwn: "" = no file yet
   } const cases[] = {
       {"writable folder, as always", true, true, false, Known, false, ""},
-      {"writable folder, no file yet", true, false, false, Known, false, ""},
       {"read-only, nothing shipped", false, false, false, Known, true, ""},
-      {"read-only with a shipped file: copied", false, true, false, Known, true, shipped},
       {"read-only, user's copy already there: kept", false, true, true, Known, true, "[DOWNPATH]\r\n"},
       {"read-only and no user folder known", false, true, false, Unknown, false, ""},
       {"read-only and the user folder cannot be made", false, true, false, Blocked, false, ""},

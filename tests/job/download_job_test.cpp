@@ -64,7 +64,6 @@ TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
   };
   const std::string ask = "覆盖: 该文件已存在，是否覆盖？";
   const std::vector<Case> cases = {
-      {IDC_OVERWRITE_YES_TO_ALL, {ask, "提示: 下载完毕"}, "new", "new"},
       {IDC_OVERWRITE_NO_TO_ALL, {ask, "提示: 下载完毕"}, "old", "old"},
       {IDC_OVERWRITE_NO, {ask, ask, "提示: 下载完毕"}, "old", "old"},
       // The close box answers nothing: the Yes in force at the start stays.

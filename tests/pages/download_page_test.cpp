@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "download/category_table.h"
 #include "resource.h"
-#include "support/scratch_folder.h"
 #include "ui/ui_test_support.h"
 
 namespace dockline::download {
@@ -101,42 +99,6 @@ TEST_F(DownloadPageTest, NoRecordOutlivesItsRow) {
   page.Destroy();
   EXPECT_EQ(0u, page.PcList().RecordCount());
   EXPECT_EQ(0u, page.DeviceList().RecordCount());
-}
-
-// ---- the whole selection, with the real file dialog and message box ----
-
-class SelectionTest : public dockline::testing::ScratchFolder {
- protected:
-  void SetUp() override {
-    ScratchFolder::SetUp();
-    ASSERT_TRUE(host.Open(609, 530));
-    ASSERT_TRUE(page.Create(host.Handle()));
-    settings.SetFile(Path("dict.ini"));
-  }
-  testing::TestHost host;
-  DownloadPage page;
-  DownloadPathStore settings;
-  std::atomic<std::int32_t> running{0};
-};
-
-TEST_F(SelectionTest, ChosenSongsArriveTickedWithTheirLyricsAndTheFolderIsRemembered) {
-  Write(Path("a.mp3"), std::string(3000, 'a'));
-  Write(Path("a.lrc"), "[00:01]");
-  Write(Path("b.wma"), std::string(10, 'b'));
-  settings.WriteValue(kDownPathSection, CategoryTable::label(0), dir_);
-  // Names alone: the dialog must have opened in the remembered folder.
-  testing::DialogAnswerer driver(1, [](HWND dialog) {
-    HWND name = ::GetDlgItem(dialog, 0x47C);  // the file name box, a combo or an edit by dialog style
-    ::SetWindowTextW(name ? name : ::GetDlgItem(dialog, 0x480), L"\"a.mp3\" \"b.wma\"");
-  });
-  ASSERT_TRUE(page.SelectCategory(0, settings, running, host.Handle()));
-  ASSERT_EQ(1, driver.Answered());
-  FileListView& list = page.PcList();
-  EXPECT_EQ((std::vector<std::string>{"a.mp3", "a.lrc", "b.wma"}), Column(list, kNameColumn));
-  EXPECT_EQ(Path("a.lrc"), list.List().ItemText(1, kPathColumn));
-  EXPECT_EQ("已选文件：3/3，共2(KB)", page.ItemText(IDC_SELECTION_STATUS));
-  EXPECT_EQ(dir_, settings.ReadValue(kDownPathSection, CategoryTable::label(0)));
-  EXPECT_TRUE(testing::ThreadDialogs().empty());  // the wait popup is gone
 }
 
 }  // namespace
