@@ -20,7 +20,9 @@ std::string WithBackslashes(std::string_view path) {
 bool ListDeviceFiles(const std::string& deviceRoot, int pass, std::vector<FileEntry>& rows) {
   const ListingPassEntry entry = CategoryTable::ListingPass(pass);
   if (entry.category == kNoCategory) return false;
-  const std::string folder = DeviceFilePath(deviceRoot, std::string("A") + std::string(entry.folder));
+  std::string tablePath(1, 'A');  // the table's folders follow a drive letter
+  tablePath.append(entry.folder);
+  const std::string folder = DeviceFilePath(deviceRoot, tablePath);
   std::vector<FileEntry> found;
   for (const auto& file : platform::FindFiles(folder + std::string(entry.wildcard))) {
     if (file.directory || file.name.empty() || file.name.front() == '.') continue;

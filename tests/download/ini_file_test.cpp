@@ -14,13 +14,6 @@ namespace {
 using namespace std::string_literals;
 using testing::G;
 
-std::string Utf16(std::u16string_view s, bool littleEndian) {
-  std::string out;
-  for (const char16_t u : s)
-    out += {static_cast<char>(littleEndian ? u : u >> 8), static_cast<char>(littleEndian ? u >> 8 : u)};
-  return out;
-}
-
 TEST(IniFile, ReadsByTheProfileRules) {
   const IniFile f = IniFile::Parse(G(
       "stray=before any section\r\n"

@@ -14,12 +14,18 @@ std::string Utf8ToGbk(std::string_view utf8, bool* lossless) {
   // Code page 936 has nothing beyond the BMP; one '?' per character, not per
   // surrogate, the same as the POSIX build gives.
   bool astral = false;
-  for (std::size_t i = 0; i + 1 < wide.size(); ++i) {
-    if (wide[i] >= 0xD800 && wide[i] <= 0xDBFF && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) {
-      wide.replace(i, 2, u"?");
+  std::size_t kept = 0;  // pairs shrink to one '?' in place
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    if (i + 1 < wide.size() && wide[i] >= 0xD800 && wide[i] <= 0xDBFF && wide[i + 1] >= 0xDC00 &&
+        wide[i + 1] <= 0xDFFF) {
+      wide[kept++] = u'?';
+      ++i;
       astral = true;
+    } else {
+      wide[kept++] = wide[i];
     }
   }
+  wide.resize(kept);
   if (wide.empty()) {
     if (lossless) *lossless = true;
     return {};
