@@ -7,21 +7,12 @@
 #include "convert/html_to_text.h"
 #include "download/category_table.h"
 #include "platform/file_system.h"
+#include "text/encoding.h"
 
 namespace dockline::download {
 namespace {
 
 constexpr int kSteps = 7;  // a file's share of the overall bar, and its per-file bar
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-bool EndsNoCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
-}
 
 bool IsDriveRoot(const std::string& root) {
   return (root.size() == 2 || (root.size() == 3 && (root[2] == '\\' || root[2] == '/'))) && root[1] == ':';
@@ -111,7 +102,9 @@ std::string DeviceRootFolder(const std::string& deviceRoot) {
   return deviceRoot;
 }
 
-bool IsWebPage(std::string_view path) { return EndsNoCase(path, ".htm") || EndsNoCase(path, ".html"); }
+bool IsWebPage(std::string_view path) {
+  return text::EndsWithIgnoreAsciiCase(path, ".htm") || text::EndsWithIgnoreAsciiCase(path, ".html");
+}
 
 bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
                      platform::Notifier& notifier) {
@@ -253,11 +246,11 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
 
 bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, int ticked) {
   progress_.overallRange = static_cast<std::int64_t>(kSteps) * ticked;
-  if (EqualNoCase(source, target)) {
+  if (text::EqualsIgnoreAsciiCase(source, target)) {
     FinishFile();
     return true;
   }
-  const bool picture = EndsNoCase(source, "bmp");
+  const bool picture = text::EndsWithIgnoreAsciiCase(source, "bmp");
   if (picture) target.replace(target.size() - 3, 3, "ych");
 
   std::uint32_t error = 0;

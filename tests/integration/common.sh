@@ -8,6 +8,8 @@ export WINEDEBUG=-all
 device=$WINEPREFIX/dockline-devices/device
 fail() { echo "FAIL: $*"; exit 1; }
 p() { wine "$probe" "$@" | tr -d '\r'; }
+# The program answers at its own pace: a condition gets five seconds to hold.
+eventually() { for _ in $(seq 1 50); do "$@" && return 0; sleep 0.1; done; return 1; }
 cleanup() { kill "${pid:-0}" 2>/dev/null || true; "$tools/sim-device" plug "$WINEPREFIX"; }
 trap cleanup EXIT
 

@@ -80,9 +80,9 @@ sleep 1
   fail "device list: $(p rows $DEVICE_LIST)"
 p click $DELETE
 [ "$(p answer DOCKLINE 6 10000)" = "确定从U盘删除选定文件?" ] || fail "no deletion question"
-sleep 1
-[ ! -e "$device/系统/电子图书/网页.txt" ] && [ ! -e "$device/系统/电子图书/网页.cfg" ] ||
-  fail "the page or its companion is still on the device"
-[ "$(p rows $DEVICE_LIST | head -1)" = 0 ] || fail "the deleted row stayed"
+gone() { [ ! -e "$device/系统/电子图书/网页.txt" ] && [ ! -e "$device/系统/电子图书/网页.cfg" ]; }
+eventually gone || fail "the page or its companion is still on the device"
+no_rows() { [ "$(p rows $DEVICE_LIST | head -1)" = 0 ]; }
+eventually no_rows || fail "the deleted row stayed: $(p rows $DEVICE_LIST)"
 
 finish

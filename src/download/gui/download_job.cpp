@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "download/gui/overwrite_dialog.h"
+#include "ui/failure.h"
 #include "ui/message_box.h"
 
 namespace dockline::download {
@@ -100,11 +101,13 @@ bool DownloadJob::Start(std::vector<DownloadRow> rows, RunSettings settings) {
       end = run.Run(rows, stop_.get_token());
     } catch (const std::exception& e) {
       // Nothing may vanish without a trace: the user hears of it, the run ends as stopped.
+      ui::RecordFailureText("download worker", e.what());
       try {
         prompts_->ShowMessage(std::string("下载出错：") + e.what());
       } catch (...) {
       }
     } catch (...) {
+      ui::RecordFailure("download worker");
     }
     progress_.active = false;
     progress_.finished = true;
