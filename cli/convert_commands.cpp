@@ -2,25 +2,21 @@
 //
 // Exit status: 0 success; bmp2ych answers the picture result code (1 source
 // unreadable, 2 out of memory, 3 damaged, 4 unsupported, 5 too big, 6 the
-// destination could not be written); html2txt and ych2bmp use 1, 3 and 6 in
-// the same sense; 64 for wrong arguments.
+// destination could not be written, 7 not a picture any decoder takes, 8
+// more than 400 million pixels); html2txt and ych2bmp use 1, 3 and 6 in the
+// same sense; 64 for wrong arguments.
 #include <string>
 
 #include "cli/commands.h"
 #include "convert/device_picture.h"
 #include "convert/html_to_text.h"
+#include "convert/picture_file.h"
 #include "platform/file_system.h"
-#include "platform/notifier.h"
 
 namespace dockline::cli {
 namespace {
 
 constexpr int kUsageError = 64;
-
-class StderrNotifier : public platform::Notifier {
- public:
-  void ShowMessage(std::string_view utf8) override { Err(std::string(utf8) + "\n"); }
-};
 
 std::string Reason() { return "（" + platform::ErrorText(platform::LastError()) + "）"; }
 
@@ -51,11 +47,8 @@ int HtmlToTextCommand(const Args& given) {
 
 int BitmapToPictureCommand(const Args& args) {
   if (WrongArgs(args, "bmp2ych SRC DST")) return kUsageError;
-  const int code = convert::ConvertBitmapFile(args[0], args[1]);
-  if (code != convert::kPictureOk) {
-    StderrNotifier notifier;
-    convert::ReportPictureError(code, args[0], notifier, args[1]);
-  }
+  const int code = convert::ConvertPictureFile(args[0], args[1]);
+  if (code != convert::kPictureOk) Err(convert::PictureFileErrorText(code, args[0], args[1]) + "\n");
   return code;
 }
 
@@ -82,7 +75,8 @@ int PictureToBitmapCommand(const Args& args) {
 const Registrar kHtml({"html2txt",
                        "html2txt [--raw] SRC DST   web page to device text (GBK); --raw: take the page's bytes as GBK",
                        HtmlToTextCommand});
-const Registrar kBmp({"bmp2ych", "bmp2ych SRC DST    Windows bitmap to device picture (exit status: result code)",
+const Registrar kBmp({"bmp2ych", "bmp2ych SRC DST    picture (JPEG, PNG, GIF, TIFF, BMP) to device picture, fitted to\n"
+                      "                   320x240; bitmaps the device takes are cropped as always (exit: result code)",
                       BitmapToPictureCommand});
 const Registrar kYch({"ych2bmp", "ych2bmp SRC DST    device picture to a 24-bit bitmap of its four greys",
                       PictureToBitmapCommand});

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/picture_decoder.h"
 #include "platform/file_system.h"
 #include "platform/notifier.h"
 
@@ -26,7 +27,8 @@ inline constexpr int kPictureMaxHeight = 240;
 inline constexpr int kBitmapMaxWidth = 2048;
 
 // Result codes of a conversion, each with its message to the user; 6: the
-// picture could not be written where it was to go.
+// picture could not be written where it was to go; 7 and 8 only come from
+// the conversion of other pictures (picture_file.h).
 enum PictureCode : int {
   kPictureOk = 0,
   kPictureSourceMissing = 1,
@@ -35,12 +37,26 @@ enum PictureCode : int {
   kPictureUnsupported = 4,
   kPictureTooBig = 5,
   kPictureNotWritten = 6,
+  kPictureNotConvertible = 7,  // no decoder takes the file
+  kPictureTooManyPixels = 8,   // beyond kMaxPicturePixels; refused before decoding
 };
 
 // The conversion itself: a whole bitmap file in, the picture file out.
 // Answers kPictureOk, kPictureNoMemory, kPictureDamaged or kPictureUnsupported;
 // `picture` is only filled on success. Never reads outside `bitmap`.
 int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& picture);
+
+// The device's grey of an 8-bit colour: luma weights in units of 1/32768.
+constexpr int DeviceGrey(int blue, int green, int red) { return (3735 * blue + 19235 * green + 9798 * red) >> 15; }
+
+// Greys (width × height, row-major, top first) dithered to four levels and
+// written as a picture file, exactly as a bitmap's are. `greys` is used up.
+platform::Bytes GreysToPicture(std::vector<std::int16_t>& greys, int width, int height);
+
+// An uncompressed bitmap of any width, row by row into `sink`, for bitmaps
+// too wide for BitmapToPicture. NotAPicture for what that refuses other
+// than by width, Damaged for a layout that does not fit the file.
+DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink);
 
 // Reads `sourcePath`, converts it and writes `destinationPath` whole or not
 // at all (an existing file stays as it was on failure). No message is shown.

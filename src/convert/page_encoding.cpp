@@ -189,11 +189,12 @@ std::optional<std::string> DeclaredCharset(std::string_view s) {
 using GbkTable = std::array<std::uint16_t, 0x10000>;
 
 // Writes the GBK bytes of `c` at out[o]; '?' for what GBK lacks, U+FFFD
-// (which stands for an ill-formed sequence) included.
-inline void PutGbk(const GbkTable& gbk, char32_t c, std::uint8_t* out, std::size_t& o) {
+// (which stands for an ill-formed sequence) included, counted in `replaced`.
+inline void PutGbk(const GbkTable& gbk, char32_t c, std::uint8_t* out, std::size_t& o, std::size_t& replaced) {
   const std::uint16_t code = c < 0x10000 ? gbk[c] : text::kNotInGbk;
   if (code == text::kNotInGbk) {
     out[o++] = '?';
+    ++replaced;
   } else if (code < 0x100) {
     out[o++] = static_cast<std::uint8_t>(code);
   } else {
@@ -205,7 +206,7 @@ inline void PutGbk(const GbkTable& gbk, char32_t c, std::uint8_t* out, std::size
 // Every character is read before its GBK bytes are written, and none takes
 // more bytes in GBK than in UTF-8 or UTF-16, so both loops can run in place.
 
-std::size_t Utf8ToGbk(const std::uint8_t* in, std::size_t size, std::uint8_t* out) {
+std::size_t Utf8ToGbk(const std::uint8_t* in, std::size_t size, std::uint8_t* out, std::size_t& replaced) {
   const GbkTable& gbk = text::UnicodeToGbkTable();
   const std::string_view page(reinterpret_cast<const char*>(in), size);
   std::size_t i = 0;
@@ -235,13 +236,14 @@ std::size_t Utf8ToGbk(const std::uint8_t* in, std::size_t size, std::uint8_t* ou
       } else {
         c = text::DecodeUtf8(page, i);
       }
-      PutGbk(gbk, c, out, o);
+      PutGbk(gbk, c, out, o, replaced);
     }
   }
   return o;
 }
 
-std::size_t Utf16ToGbk(const std::uint8_t* in, std::size_t size, bool bigEndian, std::uint8_t* out) {
+std::size_t Utf16ToGbk(const std::uint8_t* in, std::size_t size, bool bigEndian, std::uint8_t* out,
+                       std::size_t& replaced) {
   const GbkTable& gbk = text::UnicodeToGbkTable();
   const auto unitAt = [&](std::size_t k) -> char16_t {
     return static_cast<char16_t>(bigEndian ? in[k] << 8 | in[k + 1] : in[k + 1] << 8 | in[k]);
@@ -255,13 +257,17 @@ std::size_t Utf16ToGbk(const std::uint8_t* in, std::size_t size, bool bigEndian,
       // A pair stands for a character beyond GBK; a lone half is ill-formed. Either is one '?'.
       if (unit <= 0xDBFF && i + 1 < size && unitAt(i) >= 0xDC00 && unitAt(i) <= 0xDFFF) i += 2;
       out[o++] = '?';
+      ++replaced;
     } else if (unit < 0x80) {
       out[o++] = static_cast<std::uint8_t>(unit);
     } else {
-      PutGbk(gbk, unit, out, o);
+      PutGbk(gbk, unit, out, o, replaced);
     }
   }
-  if (i < size) out[o++] = '?';  // half a code unit at the end
+  if (i < size) {  // half a code unit at the end
+    out[o++] = '?';
+    ++replaced;
+  }
   return o;
 }
 
@@ -276,14 +282,17 @@ PageSniff SniffPageEncoding(std::string_view page) {
   return {};
 }
 
-std::size_t PageToGbk(const std::uint8_t* in, std::size_t size, PageSniff sniff, std::uint8_t* out) {
+std::size_t PageToGbk(const std::uint8_t* in, std::size_t size, PageSniff sniff, std::uint8_t* out,
+                      std::size_t* replaced) {
   const std::size_t skip = std::min(sniff.markLength, size);
   in += skip;
   size -= skip;
+  std::size_t ignored = 0;
+  std::size_t& count = replaced ? *replaced : ignored;
   switch (sniff.encoding) {
-    case PageEncoding::Utf8: return Utf8ToGbk(in, size, out);
-    case PageEncoding::Utf16Le: return Utf16ToGbk(in, size, false, out);
-    case PageEncoding::Utf16Be: return Utf16ToGbk(in, size, true, out);
+    case PageEncoding::Utf8: return Utf8ToGbk(in, size, out, count);
+    case PageEncoding::Utf16Le: return Utf16ToGbk(in, size, false, out, count);
+    case PageEncoding::Utf16Be: return Utf16ToGbk(in, size, true, out, count);
     case PageEncoding::Gbk: break;
   }
   if (out != in) std::memmove(out, in, size);

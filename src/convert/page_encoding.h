@@ -33,6 +33,8 @@ PageSniff SniffPageEncoding(std::string_view page);
 // length written, which is never more than `size`: characters GBK lacks
 // become '?', and so does each ill-formed sequence. `out` may equal `in`;
 // otherwise the two must not overlap. A Gbk sniff copies the bytes as they are.
-std::size_t PageToGbk(const std::uint8_t* in, std::size_t size, PageSniff sniff, std::uint8_t* out);
+// `replaced`, when given, grows by the number of '?' put in.
+std::size_t PageToGbk(const std::uint8_t* in, std::size_t size, PageSniff sniff, std::uint8_t* out,
+                      std::size_t* replaced = nullptr);
 
 }  // namespace dockline::convert

@@ -1,0 +1,48 @@
+#pragma once
+// The platform's picture decoders (WIC on Windows; libjpeg-turbo, libpng and
+// giflib elsewhere) behind one small interface. A decoder reads the header,
+// tells the sink the stored size and orientation, may scale down on its own
+// as far as the sink allows (WIC's scaler, libjpeg's DCT scaling), and hands
+// over the pixels row by row, so that a picture of any size passes through
+// a few rows of memory.
+
+#include <cstdint>
+#include <string>
+
+namespace dockline::convert {
+
+enum class PixelOrder { Rgb, Rgba, Bgra };  // 8 bits a channel; alpha not premultiplied
+
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+};
+
+class PictureSink {
+ public:
+  virtual ~PictureSink() = default;
+  // The stored size and the EXIF orientation (1..8). False refuses the
+  // picture: the decoder stops at once.
+  virtual bool Begin(int width, int height, int orientation) = 0;
+  // The smallest size the decoder may scale to before delivering.
+  virtual PictureSize Smallest() const = 0;
+  // The size the pixels will come at: at least Smallest(), at most the stored size.
+  virtual void Delivering(int width, int height) = 0;
+  // `count` pixels of row y, at columns x0, x0 + step, …; interlaced
+  // pictures come in passes, in any order of rows.
+  virtual void Pixels(int y, int x0, int step, int count, const std::uint8_t* pixels, PixelOrder order) = 0;
+};
+
+enum class DecodeStatus {
+  Ok,
+  Unreadable,    // the file cannot be opened or read
+  NotAPicture,   // no decoder takes it
+  Damaged,       // a decoder took it and then found it broken
+  Refused,       // the sink refused it in Begin
+  NoMemory,
+};
+
+// The backend of this platform.
+DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink);
+
+}  // namespace dockline::convert
