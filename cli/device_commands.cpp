@@ -6,6 +6,7 @@
 // downloaded or deleted (each told on stderr); 3 the download was stopped
 // (out of space, or interrupted); 4 the device went away during the
 // download; 5 no device; 64 wrong arguments.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -183,11 +184,15 @@ class TerminalPrompts : public download::DownloadPrompts {
 
 int Push(const Args& given) {
   Args args = given;
+  // --raw: texts go across as they are, even when they are not GBK.
+  const auto raw = std::find(args.begin(), args.end(), "--raw");
+  const bool rawTexts = raw != args.end();
+  if (rawTexts) args.erase(raw);
   std::string overwrite = "ask";
   const bool overwriteGiven = TakeOption(args, "--overwrite", overwrite);
   const auto device = FindDevice(args);
   if (args.size() < 2 || (overwrite != "yes" && overwrite != "no" && overwrite != "ask")) {
-    Err("usage: dockline-cli push [--device DIR] [--overwrite yes|no|ask] CATEGORY FILE...\n");
+    Err("usage: dockline-cli push [--device DIR] [--overwrite yes|no|ask] [--raw] CATEGORY FILE...\n");
     return kUsageError;
   }
   if (!device) return kNoDevice;
@@ -217,6 +222,7 @@ int Push(const Args& given) {
   download::RunSettings settings;
   settings.deviceRoot = device->root;
   settings.devicePresent = [&] { return device->Present(); };
+  settings.rawTexts = rawTexts;
   download::DownloadRun run(settings, files, prompts, progress, gate);
 
   std::stop_source stop;
@@ -251,7 +257,8 @@ int Push(const Args& given) {
 const Registrar kList({"list", "list [--device DIR] CATEGORY     files on the device (size, path); CATEGORY 1..9 or its name",
                        List});
 const Registrar kPush({"push",
-                       "push [--device DIR] [--overwrite yes|no|ask] CATEGORY FILE...   download to the device\n"
+                       "push [--device DIR] [--overwrite yes|no|ask] [--raw] CATEGORY FILE...   download to the\n"
+                       "                   device, converting as the program does; --raw: texts (.txt, .lrc) as they are\n"
                        "                   (exit: 0 all, 1 some not, 3 stopped, 4 device gone, 5 no device, 64 usage)",
                        Push});
 const Registrar kRm({"rm", "rm PATH...         delete device files, with their .cfg companions (exit 1: some not)", Remove});

@@ -26,7 +26,11 @@ constexpr std::array<Category, kCategoryCount> kCategories{{
     {"听力测试", "听力测试(*.sim)|*.sim||", ":\\系统\\听力测试\\"},
     {"黄冈宝典", "黄冈宝典(*.sub,*.poi)|*.poi;*.sub||", ":\\系统\\黄冈宝典\\"},
     {"学习数据", "学习数据(*.abc)|*.abc||", ":\\系统\\学习数据\\"},
-    {"下载图片", "下载图片(*.bmp)|*.bmp||", ":\\系统\\图片\\"},
+    // Every picture the program converts first; bitmaps alone second.
+    {"下载图片",
+     "下载图片(*.jpg,*.jpeg,*.png,*.gif,*.bmp,*.tif,*.tiff)|*.jpg;*.jpeg;*.jpe;*.png;*.gif;*.bmp;*.tif;*.tiff|"
+     "*.bmp|*.bmp||",
+     ":\\系统\\图片\\"},
 }};
 
 constexpr std::array<std::string_view, kCategoryCount> kLabels{

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <thread>
 
-#include "convert/device_picture.h"
-#include "convert/html_to_text.h"
 #include "download/category_table.h"
 #include "platform/file_system.h"
 #include "text/encoding.h"
@@ -81,9 +79,6 @@ platform::CopyResult DownloadFiles::Copy(const std::string& source, const std::s
                                          const platform::CopyProgress& progress) {
   return platform::CopyFileStreaming(source, target, progress);
 }
-int DownloadFiles::ConvertBitmap(const std::string& source, const std::string& target) {
-  return convert::ConvertBitmapFile(source, target);
-}
 
 std::string DeviceFilePath(const std::string& deviceRoot, std::string_view tablePath) {
   if (tablePath.size() < 2) return {};
@@ -100,10 +95,6 @@ std::string DeviceFilePath(const std::string& deviceRoot, std::string_view table
 std::string DeviceRootFolder(const std::string& deviceRoot) {
   if (IsDriveRoot(deviceRoot)) return deviceRoot.substr(0, 2) + "\\";
   return deviceRoot;
-}
-
-bool IsWebPage(std::string_view path) {
-  return text::EndsWithIgnoreAsciiCase(path, ".htm") || text::EndsWithIgnoreAsciiCase(path, ".html");
 }
 
 bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
@@ -182,7 +173,7 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
   progress_.overallPosition = 0;
   progress_.active = true;
 
-  convert::HtmlToText pages(prompts_, settings_.tempFolder);
+  replacements_.clear();
   int downloaded = 0;
   for (int j = 0; j < total && !StopTest(); ++j) {
     const DownloadRow& row = rows[static_cast<std::size_t>(j)];
@@ -199,28 +190,12 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
         // Without a category there is no folder to put the file in.
         prompts_.ShowMessage(name + "：文件类型无法识别，没有下载。");
       } else {
-        std::string source = row.entry.path;
-        std::string target = DeviceFilePath(settings_.deviceRoot, CategoryTable::devicePath('A', category, name));
-        std::string madeText;
-        bool ready = true;
-        if (category == 2 && IsWebPage(source)) {
-          // Only the name is cut at its first dot: a device folder may hold dots too.
-          std::string deviceName(platform::FileNamePart(target));
-          ready = pages.Convert(source, deviceName, name);
-          if (ready) {
-            madeText = source;
-            target = target.substr(0, target.size() - platform::FileNamePart(target).size()) + deviceName;
-          }
-        }
-        if (ready) {
+        progress_.SetCounter(CounterText(downloaded, ticked));
+        if (DownloadOne(row, category, ticked)) {
+          progress_.downloaded = ++downloaded;
           progress_.SetCounter(CounterText(downloaded, ticked));
-          if (CopyOneFile(source, target, ticked)) {
-            progress_.downloaded = ++downloaded;
-            progress_.SetCounter(CounterText(downloaded, ticked));
-            FinishFile();
-          }
+          FinishFile();
         }
-        if (!madeText.empty()) platform::RemoveFile(madeText);
       }
     }
   }
@@ -229,11 +204,11 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
     case Halt::None:
       progress_.overallPosition = progress_.overallRange.load();
       progress_.fileSevenths = kSteps;
-      prompts_.ShowPageMessage(kCompletedText);
+      prompts_.ShowPageMessage(WithReplacements(kCompletedText, replacements_));
       progress_.SetStatus(std::string(kCompletedText));
       return RunEnd::Completed;
     case Halt::Stop:
-      prompts_.ShowPageMessage(kStoppedText);
+      prompts_.ShowPageMessage(WithReplacements(kStoppedText, replacements_));
       progress_.SetStatus(std::string(kStoppedText));
       return RunEnd::Stopped;
     case Halt::Disconnected:
@@ -244,15 +219,46 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
   return RunEnd::Disconnected;
 }
 
+bool DownloadRun::DownloadOne(const DownloadRow& row, int category, int ticked) {
+  const std::string& name = row.entry.name;
+  std::string target = DeviceFilePath(settings_.deviceRoot, CategoryTable::devicePath('A', category, name));
+  // A file picked from the device itself is already there, whatever it would become.
+  if (text::EqualsIgnoreAsciiCase(row.entry.path, target)) return CopyOneFile(row.entry.path, target, ticked);
+  const ConversionPlan plan = PlanConversion(category, row.entry.path, target, settings_.rawTexts);
+  if (plan.kind == Conversion::Picture || plan.kind == Conversion::BookText) {
+    // The source's own faults come first, in the words a plain copy uses.
+    std::uint32_t error = 0;
+    const auto size = files_.ReadableSize(row.entry.path, error);
+    if (!size) {
+      prompts_.ShowMessage("无法打开源文件");
+      return false;
+    }
+    if (*size == 0) {
+      prompts_.ShowMessage("为了您的系统良好，请不要复制空文件。");
+      return false;
+    }
+  }
+  const PreparedFile made = PrepareForDevice(plan, row.entry.path, name, settings_.tempFolder, prompts_);
+  if (!made.ok) return false;
+  target = plan.target;
+  const bool placed = CopyOneFile(made.path, target, ticked);
+  if (made.temporary) platform::RemoveFile(made.path);
+  if (placed && made.replaced > 0) replacements_ += "\n" + ReplacementLine(name, made.replaced);
+  if (placed && plan.kind == Conversion::Picture) {
+    FinishFile();
+    std::mutex m;
+    std::unique_lock lock(m);
+    std::condition_variable_any().wait_for(lock, stop_, settings_.pictureDelay, [] { return false; });  // a stop cuts it short
+  }
+  return placed;
+}
+
 bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, int ticked) {
   progress_.overallRange = static_cast<std::int64_t>(kSteps) * ticked;
   if (text::EqualsIgnoreAsciiCase(source, target)) {
     FinishFile();
     return true;
   }
-  const bool picture = text::EndsWithIgnoreAsciiCase(source, "bmp");
-  if (picture) target.replace(target.size() - 3, 3, "ych");
-
   std::uint32_t error = 0;
   const auto size = files_.ReadableSize(source, error);
   if (!size) {
@@ -273,18 +279,6 @@ bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, in
     if (choice_ == OverwriteChoice::NoToAll || StopTest()) return false;
     if (const auto answer = prompts_.AskOverwrite(target)) choice_ = *answer;
     if (StopTest() || choice_ == OverwriteChoice::No || choice_ == OverwriteChoice::NoToAll) return false;
-  }
-  if (picture) {
-    const int code = files_.ConvertBitmap(source, target);
-    if (code != convert::kPictureOk) {
-      if (code == convert::kPictureNotWritten) CheckDevice();
-      if (halt_ != Halt::Disconnected) convert::ReportPictureError(code, source, prompts_, target);
-    }
-    FinishFile();
-    std::mutex m;
-    std::unique_lock lock(m);
-    std::condition_variable_any().wait_for(lock, stop_, settings_.pictureDelay, [] { return false; });  // a stop cuts it short
-    return code == convert::kPictureOk;
   }
   // A read-only file on the device must not stop its own replacement.
   files_.ClearAttributes(target);

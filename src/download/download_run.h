@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "download/file_conversion.h"
 #include "download/file_entry.h"
 #include "platform/file_copy.h"
 #include "platform/notifier.h"
@@ -116,8 +117,6 @@ class DownloadFiles {
   virtual void ClearAttributes(const std::string& path);
   virtual platform::CopyResult Copy(const std::string& source, const std::string& target,
                                     const platform::CopyProgress& progress);
-  // The picture result code (convert::PictureCode).
-  virtual int ConvertBitmap(const std::string& source, const std::string& target);
 };
 
 // Where the device is: a drive root ("G:") or a folder the device is mounted
@@ -136,9 +135,10 @@ enum class RunEnd {
 struct RunSettings {
   std::string deviceRoot;               // "" when there is no device
   std::function<bool()> devicePresent;  // asked between rows and after a failure
-  std::string tempFolder;               // for texts made from web pages; "" the system's
+  std::string tempFolder;               // for the files conversions make; "" the system's
   std::chrono::milliseconds pictureDelay{100};  // shows the full bar after a picture
   std::atomic<std::int32_t>* runningFlag = nullptr;  // set from the first ticked row to the end
+  bool rawTexts = false;                // .txt and .lrc go across as they are, whatever their encoding
 };
 
 inline constexpr std::string_view kNotOnlineText = "言途6170没有联机!";
@@ -153,8 +153,8 @@ class DownloadRun {
 
   RunEnd Run(const std::vector<DownloadRow>& rows, std::stop_token stop);
 
-  // One file onto the device: true when it is there (copied, converted, or
-  // already the same file). `target` may change its extension on the way.
+  // One file onto the device: true when it is there (copied, or already the
+  // same file). Conversions have made their file before (file_conversion.h).
   bool CopyOneFile(const std::string& source, std::string& target, int ticked);
 
   OverwriteChoice Choice() const { return choice_; }
@@ -166,6 +166,8 @@ class DownloadRun {
   void FinishFile();
   // After a failure: when the device has gone, the run ends.
   void CheckDevice();
+  // The row's file converted as it must be and placed; true when it is on the device.
+  bool DownloadOne(const DownloadRow& row, int category, int ticked);
   bool PlaceFile(const std::string& source, const std::string& target);
 
   RunSettings settings_;
@@ -176,6 +178,7 @@ class DownloadRun {
   std::stop_token stop_;
   Halt halt_ = Halt::None;
   OverwriteChoice choice_ = OverwriteChoice::Yes;
+  std::string replacements_;  // lines naming the texts whose characters became '?'
 };
 
 // The checks of the Download command before a worker starts: the device is
@@ -184,8 +187,5 @@ class DownloadRun {
 // start. Messages go to `notifier`.
 bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
                      platform::Notifier& notifier);
-
-// Source names of web pages: "*.htm" or "*.html", in any case.
-bool IsWebPage(std::string_view path);
 
 }  // namespace dockline::download

@@ -1,0 +1,54 @@
+#pragma once
+// What a file becomes on its way to the device, decided in one place for
+// the download run, the command line and the preview: a plain copy, a web
+// page made GBK text, a picture made the device's picture file, or a book or
+// lyrics text made GBK. Every conversion leaves its result as a file in the
+// PC's temporary folder, which then goes onto the device exactly as a plain
+// copy does (free-space check, overwrite question, temporary name, flush,
+// move), so the converted bytes get no second, lesser path.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/notifier.h"
+
+namespace dockline::download {
+
+enum class Conversion { Copy, PageToText, Picture, BookText };
+
+struct ConversionPlan {
+  Conversion kind = Conversion::Copy;
+  std::string target;  // the device path, its name changed as the conversion makes it
+};
+
+// `target` is where the category table puts the file. Web pages convert in
+// the e-book category; a source ending in "bmp" converts in any category, as
+// it always has; the other pictures in the picture category; .txt and .lrc
+// texts in any, unless `rawTexts`.
+ConversionPlan PlanConversion(int category, std::string_view sourcePath, std::string_view target, bool rawTexts = false);
+
+// Source names of web pages: "*.htm" or "*.html", in any case.
+bool IsWebPage(std::string_view path);
+// Pictures the picture category takes: .jpg .jpeg .jpe .png .gif .tif .tiff .bmp.
+bool IsPictureName(std::string_view path);
+
+struct PreparedFile {
+  bool ok = false;         // false: the user has been told why, nothing is to go across
+  std::string path;        // the file to place on the device
+  bool temporary = false;  // `path` was made here and is to be removed afterwards
+  std::size_t replaced = 0;  // characters GBK lacks, written as '?'
+};
+
+// Makes the file to place for `plan` from `sourcePath` (a Copy places the
+// source itself; so does a book text already in GBK). `fileName` is the
+// row's name, `tempFolder` "" for the system's. Failures are told to `notifier`.
+PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sourcePath, std::string_view fileName,
+                              const std::string& tempFolder, platform::Notifier& notifier);
+
+// "下载完毕" and the like, followed by the files whose characters were replaced.
+std::string WithReplacements(std::string_view message, const std::string& replacementLines);
+// One line of that list: "书.txt：3个字符".
+std::string ReplacementLine(std::string_view fileName, std::size_t replaced);
+
+}  // namespace dockline::download
