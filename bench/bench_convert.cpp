@@ -1,12 +1,16 @@
-// Throughput of the page conversion and of the picture conversion.
+// Throughput of the page conversion, of the picture conversions and of the
+// book text conversion.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "convert/book_text.h"
 #include "convert/device_picture.h"
 #include "convert/html_to_text.h"
+#include "convert/picture_file.h"
 #include "inputs.h"
 #include "platform/file_system.h"
 #include "text/gbk_table.h"
@@ -93,6 +97,42 @@ void PictureFile(benchmark::State& state) {
   platform::RemoveFile(dst);
 }
 BENCHMARK(PictureFile)->Args({320, 240})->Args({2048, 1536})->Unit(benchmark::kMicrosecond);
+
+// A camera's photograph, whole, to the device's picture: decoding, fitting,
+// dithering; in memory (the file is read from the page cache). The photo is
+// made by tools/run-benchmarks and named in DOCKLINE_BENCH_PHOTO.
+void PhotoToPicture(benchmark::State& state) {
+  const char* photo = std::getenv("DOCKLINE_BENCH_PHOTO");
+  if (!photo) {
+    state.SkipWithError("DOCKLINE_BENCH_PHOTO names no photo");
+    return;
+  }
+  platform::Bytes picture;
+  for (auto _ : state) {
+    if (convert::MakeDevicePicture(photo, picture) != convert::kPictureOk) state.SkipWithError("conversion failed");
+    benchmark::DoNotOptimize(picture.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(PhotoToPicture)->Unit(benchmark::kMillisecond);
+
+// A book in UTF-8 to GBK as the download makes it: the encoding test over
+// the whole text, then the conversion in place; MB/s of the UTF-8 text.
+void BookTextToGbk(benchmark::State& state) {
+  const std::string book = text::GbkToUtf8(bench::MakeBook(10 * 1000 * 1000));
+  text::UnicodeToGbkTable();
+  std::string buffer;
+  for (auto _ : state) {
+    state.PauseTiming();
+    buffer = book;
+    state.ResumeTiming();
+    auto* p = reinterpret_cast<std::uint8_t*>(buffer.data());
+    const auto sniff = convert::SniffBookText({p, buffer.size()});
+    benchmark::DoNotOptimize(convert::PageToGbk(p, buffer.size(), sniff, p));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * book.size()));
+}
+BENCHMARK(BookTextToGbk)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -35,6 +35,24 @@ inline std::string MakePage(std::size_t bytes) {
   return page;
 }
 
+// A novel's text in GBK: Chinese prose in paragraphs, with some ASCII.
+inline std::string MakeBook(std::size_t bytes) {
+  static const char* const kParts[] = {
+      "\xB5\xDA\xD2\xBB\xD5\xC2 \xCC\xEC\xCF\xC2\xB4\xF3\xCA\xC6\xA3\xAC\xB7\xD6\xBE\xC3\xB1\xD8\xBA\xCF\xA3\xAC"
+      "\xBA\xCF\xBE\xC3\xB1\xD8\xB7\xD6\xA1\xA3",
+      "\xD6\xD0\xCE\xC4\xA1\xB0\xCF\xC2\xD2\xBB\xD5\xC2\xA1\xB1",
+      "\r\n\xA1\xA1\xA1\xA1",
+      "Chapter 12, 1998. ",
+  };
+  static const int kWeights[] = {40, 20, 5, 2};
+  std::mt19937 rng(11);
+  std::discrete_distribution<int> pick(std::begin(kWeights), std::end(kWeights));
+  std::string book;
+  while (book.size() < bytes) book += kParts[pick(rng)];
+  book.resize(text::GbkPrefixLength(book, bytes));
+  return book;
+}
+
 // The GBK page of `gbkBytes` written in UTF-8 (about a third longer).
 inline std::string MakeUtf8Page(std::size_t gbkBytes) {
   return "<meta charset=\"utf-8\">" + text::GbkToUtf8(MakePage(gbkBytes));

@@ -2,6 +2,8 @@
 //
 //   peak_memory make-html FILE MEGABYTES   write a page to convert
 //   peak_memory make-bmp FILE WIDTH HEIGHT write a 24-bit bitmap
+//   peak_memory make-png FILE WIDTH HEIGHT write a photograph-like PNG, row by row
+//   peak_memory picture FILE               convert any picture, report
 //   peak_memory html FILE                  convert a page, report
 //   peak_memory bmp FILE                   convert a bitmap, report
 //   peak_memory copy FILE                  download a file to a device folder, report
@@ -10,6 +12,7 @@
 // nothing but the conversion. Two figures: the peak of live heap bytes
 // (counted by the allocation functions below) and the growth of the
 // resident set's high-water mark (getrusage).
+#include <png.h>
 #include <sys/resource.h>
 
 #include <atomic>
@@ -20,6 +23,7 @@
 
 #include "convert/device_picture.h"
 #include "convert/html_to_text.h"
+#include "convert/picture_file.h"
 #include "download/category_table.h"
 #include "download/download_run.h"
 #include "inputs.h"
@@ -91,8 +95,42 @@ bool DownloadOnce(const std::string& file, std::string& made) {
   return ok;
 }
 
+// Written row by row, so that even the largest picture costs this program one row.
+bool MakePng(const std::string& file, int width, int height) {
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  if (!out) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(out);
+    return false;
+  }
+  png_init_io(png, out);
+  png_set_compression_level(png, 1);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<png_byte> row(3 * static_cast<std::size_t>(width));
+  std::uint32_t noise = 1;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      noise = noise * 1664525u + 1013904223u;
+      const int n = static_cast<int>(noise >> 27);
+      row[3 * x] = static_cast<png_byte>((x * 255 / width + n) & 0xFF);
+      row[3 * x + 1] = static_cast<png_byte>((y * 255 / height + n) & 0xFF);
+      row[3 * x + 2] = static_cast<png_byte>(((x + y) * 127 / (width + height) + n) & 0xFF);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(out) == 0;
+}
+
 int Usage() {
-  std::fputs("usage: peak_memory make-html FILE MB | make-bmp FILE W H | html FILE | bmp FILE | copy FILE\n", stderr);
+  std::fputs("usage: peak_memory make-html FILE MB | make-bmp FILE W H | make-png FILE W H | html FILE | bmp FILE |"
+             " picture FILE | copy FILE\n", stderr);
   return 2;
 }
 
@@ -118,7 +156,8 @@ int main(int argc, char** argv) {
     const auto bmp = bench::MakeBitmap(std::atoi(argv[3]), std::atoi(argv[4]));
     return platform::WriteWholeFile(file, bmp) ? 0 : 1;
   }
-  if ((mode != "html" && mode != "bmp" && mode != "copy") || argc != 3) return Usage();
+  if (mode == "make-png" && argc == 5) return MakePng(file, std::atoi(argv[3]), std::atoi(argv[4])) ? 0 : 1;
+  if ((mode != "html" && mode != "bmp" && mode != "picture" && mode != "copy") || argc != 3) return Usage();
 
   const auto size = platform::FileSize(file);
   if (!size || *size == 0) return Usage();
@@ -136,6 +175,11 @@ int main(int argc, char** argv) {
     std::string device = folder + "dockline-peak-device.html";
     ok = converter.Convert(source, device, "dockline-peak.html");
     made = source;
+  } else if (mode == "picture") {
+    made = folder + "dockline-peak.ych";
+    const int code = convert::ConvertPictureFile(file, made);
+    if (code != convert::kPictureOk) notifier.ShowMessage(convert::PictureFileErrorText(code, file));
+    ok = code == convert::kPictureOk;
   } else if (mode == "copy") {
     ok = DownloadOnce(file, made);
   } else {
@@ -147,7 +191,7 @@ int main(int argc, char** argv) {
   const double rss = (rssAfter - rssBefore) * 1024.0;
   if (!made.empty() && made != file) platform::RemoveFile(made);
   if (!ok) return 1;
-  std::printf("%-4s input %10.0f bytes  heap peak %10.0f bytes (%.2fx)  resident growth %10.0f bytes (%.2fx)\n",
+  std::printf("%-7s input %10.0f bytes  heap peak %10.0f bytes (%.2fx)  resident growth %10.0f bytes (%.2fx)\n",
               mode.c_str(), static_cast<double>(*size), heap, heap / *size, rss, rss / *size);
   return 0;
 }

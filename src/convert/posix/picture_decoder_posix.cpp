@@ -76,6 +76,9 @@ bool DecodeJpegSteps(std::FILE* file, PictureSink& sink, JpegWork& w) {
     return false;
   }
   ChooseJpegScale(info, sink.Smallest());
+  // Our own averaging follows, over several pixels each: smoothing the
+  // colour planes on the way up would buy nothing.
+  info.do_fancy_upsampling = FALSE;
   // Printers' CMYK JPEGs are the one kind libjpeg will not turn into RGB.
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
