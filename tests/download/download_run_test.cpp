@@ -124,6 +124,28 @@ TEST_F(Download, ARunCopiesConvertsCountsSkipsAndFillsTheBars) {
   EXPECT_EQ(Read(rows[1].entry.path), page);
 }
 
+// Conversions make their file first; it then goes across as a copy does, and
+// nothing of theirs stays in the temporary folder.
+TEST_F(Download, TextsArriveAsGbkAndPicturesAsDevicePicturesNamingWhatWasLost) {
+  std::string wide = "BM";  // 2100 × 1, 24 bits: wider than the device's own conversion takes
+  const std::size_t size = 54 + 6300;
+  for (std::uint32_t v : {static_cast<std::uint32_t>(size), 0u, 54u, 40u, 2100u, 1u}) wide += std::string(reinterpret_cast<const char*>(&v), 4);
+  wide += std::string("\x01\x00\x18\x00", 4) + std::string(24, '\0') + std::string(6300, '\xFF');
+  std::vector<DownloadRow> rows = {Row("书.txt", 2, "\xEF\xBB\xBF第一章☃"), Row("旧.txt", 2, G("第一章")),
+                                   Row("宽.bmp", 8, wide),                       Row("坏.png", 8, "no picture"),
+                                   Row("空.jpg", 8, ""),                           Row("歌.lrc", 0, "[00:01]歌词")};
+  EXPECT_EQ(Run(rows), RunEnd::Completed);
+  EXPECT_EQ(Read(OnDevice(2, "书.txt")), G("第一章?"));
+  EXPECT_EQ(Read(OnDevice(2, "旧.txt")), G("第一章"));
+  EXPECT_EQ(Read(OnDevice(0, "歌.lrc")), G("[00:01]歌词"));
+  EXPECT_EQ(Read(OnDevice(8, "宽.ych")).substr(0, 15), std::string("YCP6170V1.0\x40\x01\x01\x00", 15));
+  EXPECT_EQ(prompts_.shown, (Texts{rows[3].entry.path + "不是可以转换的图片文件。", "为了您的系统良好，请不要复制空文件。",
+                                   "[页] 下载完毕\n\n这些文件中有GBK没有的字符，已换成“?”：\n书.txt：1个字符"}));
+  EXPECT_EQ(progress_.downloaded, 4);
+  EXPECT_TRUE(platform::FindFiles(platform::JoinPath(temp_, "*")).empty());
+  ExpectNoPartialFiles();
+}
+
 TEST_F(Download, NothingToDoChangesNothing) {
   EXPECT_EQ(Run({Row("a.mp3", 0, "a", false)}), RunEnd::NotStarted);
   EXPECT_FALSE(PrepareDownload(device_, true, 0, prompts_));

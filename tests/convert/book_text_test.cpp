@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "convert/book_text.h"
+#include "test_support.h"
+#include "text/encoding.h"
+
+namespace dockline::convert {
+namespace {
+
+using namespace std::string_literals;
+using namespace testutil;
+
+std::span<const std::uint8_t> AsBytes(const std::string& s) {
+  return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+TEST(BookText, OnlyAMarkOrStrictUtf8WithAMultiByteCharacterCountsAsUnicode) {
+  const std::vector<std::pair<std::string, PageEncoding>> cases = {
+      {"\xEF\xBB\xBFplain", PageEncoding::Utf8},
+      {"\xFF\xFE" "a\0"s, PageEncoding::Utf16Le},
+      {"\xFE\xFF\0a"s, PageEncoding::Utf16Be},
+      {"[00:01]\xE6\xAD\x8C\xE8\xAF\x8D\r\n", PageEncoding::Utf8},  // 歌词
+      {"\xF0\x9F\x98\x80", PageEncoding::Utf8},                     // four bytes
+      {"plain ASCII, nothing to change", PageEncoding::Gbk},
+      {text::Utf8ToGbk("[00:01]歌词，第一章"), PageEncoding::Gbk},
+      {"\xC0\xAF", PageEncoding::Gbk},          // overlong
+      {"\xED\xA0\x80", PageEncoding::Gbk},      // a surrogate
+      {"\xF4\x90\x80\x80", PageEncoding::Gbk},  // above U+10FFFF
+      {"ok \xE6\xAD", PageEncoding::Gbk},       // cut at the end
+      {"\xE6\xAD\x8C and then \x80", PageEncoding::Gbk},
+  };
+  for (const auto& [bytes, encoding] : cases) EXPECT_EQ(SniffBookText(AsBytes(bytes)).encoding, encoding) << bytes;
+}
+
+class BookTexts : public ScratchTest {};
+
+TEST_F(BookTexts, UnicodeBecomesGbkWithMissingCharactersCountedAndGbkIsLeftAlone) {
+  Write(Path("u8.txt"), "\xEF\xBB\xBF第一章 Ж☃😀\r\n");  // Ж is in GBK; the snowman and the face are not
+  Write(Path("gbk.txt"), text::Utf8ToGbk("第一章"));
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : text::Utf8ToUtf16("歌词😀")) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  Write(Path("u16.lrc"), utf16);
+
+  const auto u8 = ConvertBookText(Path("u8.txt"), Path("u8-gbk.txt"));
+  EXPECT_EQ(u8.status, BookTextResult::Converted);
+  EXPECT_EQ(u8.replaced, 2u);
+  EXPECT_EQ(Read(Path("u8-gbk.txt")), text::Utf8ToGbk("第一章 Ж??\r\n"));
+  const auto u16 = ConvertBookText(Path("u16.lrc"), Path("u16-gbk.lrc"));
+  EXPECT_EQ(u16.replaced, 1u);
+  EXPECT_EQ(Read(Path("u16-gbk.lrc")), text::Utf8ToGbk("歌词?"));
+
+  EXPECT_EQ(ConvertBookText(Path("gbk.txt"), Path("made.txt")).status, BookTextResult::Unchanged);
+  EXPECT_FALSE(platform::FileExists(Path("made.txt")));
+  EXPECT_EQ(ConvertBookText(Path("无.txt"), Path("made.txt")).status, BookTextResult::Unreadable);
+  EXPECT_EQ(ConvertBookText(Path("u8.txt"), Path("无/made.txt")).status, BookTextResult::NotWritten);
+}
+
+}  // namespace
+}  // namespace dockline::convert
