@@ -49,6 +49,16 @@ status run push "${devopt[@]}" 下载图片 "$(host "$work/pc/$tag画.bmp")"
 [ $rc -eq 0 ] || fail "push picture: exit $rc"
 cmp -s <(white_ych) "$dev/系统/图片/$tag画.ych" || fail "the bitmap did not arrive as a device picture"
 
+# A UTF-8 book arrives as GBK; --raw keeps its bytes; a GBK book is untouched.
+printf '\xEF\xBB\xBF\xE4\xBD\xA0\xE5\xA5\xBD' > "$work/pc/$tag新.txt"  # 你好 after a mark
+printf '\xC4\xE3\xBA\xC3' > "$work/pc/$tag旧.txt"
+status run push "${devopt[@]}" 3 "$(host "$work/pc/$tag新.txt")" "$(host "$work/pc/$tag旧.txt")"
+[ $rc -eq 0 ] || fail "push texts: exit $rc"
+cmp -s <(printf '\xC4\xE3\xBA\xC3') "$dev/系统/电子图书/$tag新.txt" || fail "a UTF-8 book did not arrive as GBK"
+cmp -s "$work/pc/$tag旧.txt" "$dev/系统/电子图书/$tag旧.txt" || fail "a GBK book was changed"
+status run push "${devopt[@]}" --raw --overwrite yes 3 "$(host "$work/pc/$tag新.txt")"
+[ $rc -eq 0 ] && cmp -s "$work/pc/$tag新.txt" "$dev/系统/电子图书/$tag新.txt" || fail "--raw changed the bytes"
+
 # An existing file: kept without a terminal or with "no", replaced with "yes".
 printf 'newer' > "$work/pc/$tag歌.mp3"
 status run push "${devopt[@]}" 1 "$(host "$work/pc/$tag歌.mp3")" </dev/null
