@@ -7,6 +7,7 @@
 // a few rows of memory.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace dockline::convert {
@@ -44,5 +45,10 @@ enum class DecodeStatus {
 
 // The backend of this platform.
 DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink);
+
+#ifndef _WIN32
+// The same over an open stream (the fuzzers hand in memory through fmemopen).
+DecodeStatus DecodePictureStream(std::FILE* file, PictureSink& sink);
+#endif
 
 }  // namespace dockline::convert

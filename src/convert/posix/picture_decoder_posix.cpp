@@ -23,9 +23,6 @@
 #include "platform/file_system.h"
 
 namespace dockline::convert {
-
-DecodeStatus DecodePictureStream(std::FILE* file, PictureSink& sink);
-
 namespace {
 
 // ---- JPEG ---------------------------------------------------------------
