@@ -9,6 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace dockline::convert;
+  if (size == 0) return 0;
   const std::vector<std::uint8_t> in(data, data + size);
   const PageSniff sniff = SniffBookText(in);
   std::vector<std::uint8_t> copied(size), inPlace(in);

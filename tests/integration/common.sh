@@ -19,6 +19,12 @@ start() {  # [VAR=value...]: the program, waited for until it shows
   p wait-window 60000 >/dev/null || fail "the main window did not appear"
 }
 
+choose() {  # sidebar entry, the folder, the names typed into its file dialog
+  p select-entry "$1"
+  p file-dialog 20000 "$2" "$3" >/dev/null || fail "no file dialog for entry $1"
+  sleep 1
+}
+
 finish() {  # closes through the confirmation; the process must end
   p close 10000 || fail "closing did not end the window"
   for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done

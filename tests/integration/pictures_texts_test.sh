@@ -28,14 +28,9 @@ printf '[00:01]歌词\r\n' > "$src/歌.lrc"
 
 start
 p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not found"
-choose() {  # sidebar entry, then the names typed into the file dialog
-  p select-entry "$1"
-  p file-dialog 20000 'C:\今天' "$2" >/dev/null || fail "no file dialog for entry $1"
-  sleep 1
-}
-choose 8 '"手机.jpg" "大图.png" "调色板.gif"'
-choose 2 '"书.txt"'
-choose 0 '"歌.mp3"'
+choose 8 'C:\今天' '"手机.jpg" "大图.png" "调色板.gif"'
+choose 2 'C:\今天' '"书.txt"'
+choose 0 'C:\今天' '"歌.mp3"'
 [ "$(p rows 1022 | head -1)" = 6 ] || fail "rows queued: $(p rows 1022)"
 
 p click $DOWNLOAD
