@@ -39,7 +39,8 @@ choose 8 'C:\资料' '"图.bmp"'
 p click $DOWNLOAD
 [ "$(p answer DOCKLINE 1 30000)" = "为了您的系统良好，请不要复制空文件。" ] || fail "no empty-file box"
 [ "$(p answer 提示 1 60000)" = "下载完毕" ] || fail "the first run did not finish"
-for f in a.mp3 a.lrc b.wma; do cmp -s "$src/$f" "$device/mp3/$f" || fail "$f differs on the device"; done
+for f in a.mp3 b.wma; do cmp -s "$src/$f" "$device/mp3/$f" || fail "$f differs on the device"; done
+[ "$(iconv -f GBK -t UTF-8 "$device/mp3/a.lrc")" = "$(cat "$src/a.lrc")" ] || fail "the lyrics did not arrive as GBK"
 [ ! -e "$device/mp3/empty.mp3" ] || fail "the empty file was copied"
 [ "$(iconv -f GBK -t UTF-8 "$device/系统/电子图书/网页.txt" | tr -d '\r\n')" = "你好，世界" ] ||
   fail "the page did not arrive as GBK text"
