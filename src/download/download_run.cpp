@@ -243,7 +243,11 @@ bool DownloadRun::DownloadOne(const DownloadRow& row, int category, int ticked) 
   target = plan.target;
   const bool placed = CopyOneFile(made.path, target, ticked);
   if (made.temporary) platform::RemoveFile(made.path);
-  if (placed && made.replaced > 0) replacements_ += "\n" + ReplacementLine(name, made.replaced);
+  if (placed && made.replaced > 0) {
+    // Appended piecewise: "\n" + a temporary trips a false overlap warning of GCC 12.
+    replacements_ += '\n';
+    replacements_ += ReplacementLine(name, made.replaced);
+  }
   if (placed && plan.kind == Conversion::Picture) {
     FinishFile();
     std::mutex m;
