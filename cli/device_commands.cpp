@@ -6,6 +6,7 @@
 // downloaded or deleted (each told on stderr); 3 the download was stopped
 // (out of space, or interrupted); 4 the device went away during the
 // download; 5 no device; 64 wrong arguments.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -53,6 +54,13 @@ bool TakeOption(Args& args, const std::string& name, std::string& value) {
     }
   }
   return false;
+}
+
+bool TakeFlag(Args& args, const std::string& name) {
+  const auto it = std::find(args.begin(), args.end(), name);
+  if (it == args.end()) return false;
+  args.erase(it);
+  return true;
 }
 
 std::optional<Device> FindDevice(Args& args) {
@@ -185,9 +193,10 @@ int Push(const Args& given) {
   Args args = given;
   std::string overwrite = "ask";
   const bool overwriteGiven = TakeOption(args, "--overwrite", overwrite);
+  const bool verify = TakeFlag(args, "--verify");
   const auto device = FindDevice(args);
   if (args.size() < 2 || (overwrite != "yes" && overwrite != "no" && overwrite != "ask")) {
-    Err("usage: dockline-cli push [--device DIR] [--overwrite yes|no|ask] CATEGORY FILE...\n");
+    Err("usage: dockline-cli push [--device DIR] [--overwrite yes|no|ask] [--verify] CATEGORY FILE...\n");
     return kUsageError;
   }
   if (!device) return kNoDevice;
@@ -217,6 +226,7 @@ int Push(const Args& given) {
   download::RunSettings settings;
   settings.deviceRoot = device->root;
   settings.devicePresent = [&] { return device->Present(); };
+  settings.verify = verify;
   download::DownloadRun run(settings, files, prompts, progress, gate);
 
   std::stop_source stop;
@@ -251,7 +261,8 @@ int Push(const Args& given) {
 const Registrar kList({"list", "list [--device DIR] CATEGORY     files on the device (size, path); CATEGORY 1..9 or its name",
                        List});
 const Registrar kPush({"push",
-                       "push [--device DIR] [--overwrite yes|no|ask] CATEGORY FILE...   download to the device\n"
+                       "push [--device DIR] [--overwrite yes|no|ask] [--verify] CATEGORY FILE...   download to the device\n"
+                       "                   (--verify: each file read back from the device and compared)\n"
                        "                   (exit: 0 all, 1 some not, 3 stopped, 4 device gone, 5 no device, 64 usage)",
                        Push});
 const Registrar kRm({"rm", "rm PATH...         delete device files, with their .cfg companions (exit 1: some not)", Remove});

@@ -216,7 +216,7 @@ int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& pictu
   return kPictureOk;
 }
 
-int ConvertBitmapFile(const std::string& sourcePath, const std::string& destinationPath) {
+int ConvertBitmapFile(const std::string& sourcePath, const std::string& destinationPath, platform::Bytes* written) {
   platform::Bytes picture;
   {
     platform::Bytes bitmap;
@@ -231,6 +231,7 @@ int ConvertBitmapFile(const std::string& sourcePath, const std::string& destinat
     if (const int code = BitmapToPicture(bitmap, picture); code != kPictureOk) return code;
   }  // the bitmap is released before the picture is written
   if (!platform::ReplaceFileAtomically(destinationPath, picture.data(), picture.size())) return kPictureNotWritten;
+  if (written) *written = std::move(picture);
   return kPictureOk;
 }
 

@@ -44,7 +44,10 @@ int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& pictu
 
 // Reads `sourcePath`, converts it and writes `destinationPath` whole or not
 // at all (an existing file stays as it was on failure). No message is shown.
-int ConvertBitmapFile(const std::string& sourcePath, const std::string& destinationPath);
+// On kPictureNotWritten platform::LastError() tells why; on success
+// `written`, when given, receives the picture's bytes.
+int ConvertBitmapFile(const std::string& sourcePath, const std::string& destinationPath,
+                      platform::Bytes* written = nullptr);
 
 // Shows the message for codes 1..6; any other code shows nothing.
 void ReportPictureError(int code, const std::string& sourcePath, platform::Notifier& notifier,
