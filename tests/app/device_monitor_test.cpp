@@ -22,7 +22,7 @@ struct FakeSystem {
   char letter = 0;
   std::optional<std::uint64_t> free = 0;
   MonitorServices services() {
-    return {[this] { return letter; }, [this](char) { return free; }, {}};
+    return {[this] { return letter; }, [this](char) { return free; }, {}, {}, {}};
   }
 };
 
@@ -139,6 +139,8 @@ TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
                              return char{0};
                            },
                            [](char) { return std::optional<std::uint64_t>{}; },
+                           {},
+                           {},
                            {}};
   // An hour between polls: Stop can only return if it cuts the sleep short.
   DeviceMonitor monitor(state, view, services, std::chrono::hours(1));
@@ -163,7 +165,9 @@ TEST(DeviceMonitor, AFailingPollIsReportedOnceAndTheWatchGoesOn) {
                            [&](const std::string& what) {
                              std::lock_guard lock(mutex);
                              reports.push_back(what);
-                           }};
+                           },
+                           {},
+                           {}};
   DeviceMonitor monitor(state, view, services, std::chrono::milliseconds(1));
   monitor.Start();
   while (state.DriveLetter == 0) std::this_thread::yield();
