@@ -31,7 +31,8 @@ class DownloadPathStore {
   // documents folder unless a test says otherwise); "" when unknown.
   explicit DownloadPathStore(FolderSource documentsFolder = {});
 
-  // Takes `path` as the settings file; true when a file (not a folder) is
+  // Takes `path` as the settings file, removing the temporary twin an
+  // interrupted write left beside it; true when a file (not a folder) is
   // there.
   bool SetFile(std::string path);
   const std::string& file() const { return path_; }

@@ -27,6 +27,7 @@ class PathStore : public testing::ScratchFolder {
 
 TEST_F(PathStore, FirstStartCreatesEveryCategoryKeyWithTheDocumentsFolder) {
   DownloadPathStore store = Store("D:\\用户\\我的文档");
+  Write(ini + platform::kReplaceSuffix, "[DOWNPATH]\r\n");  // a write cut short before
   EXPECT_FALSE(store.SetFile(ini));
   EXPECT_TRUE(Ensure(store));
   EXPECT_TRUE(notifier.messages.empty());
