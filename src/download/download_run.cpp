@@ -135,7 +135,9 @@ bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size
   // finished file. The encyclopedia's folder is written to as well, though
   // it is the device's own to make.
   std::vector<std::string> written(folders.begin(), folders.end());
-  written.push_back("A" + std::string(platform::FolderPart(kEncyclopediaPath)));
+  std::string encyclopedia(1, 'A');
+  encyclopedia += platform::FolderPart(kEncyclopediaPath);
+  written.push_back(std::move(encyclopedia));
   for (const auto& folder : written) {
     const std::string path = DeviceFilePath(deviceRoot, folder);
     for (const char* suffix : {platform::kPartialSuffix, platform::kReplaceSuffix})
