@@ -56,6 +56,13 @@ bool TakeOption(Args& args, const std::string& name, std::string& value) {
   return false;
 }
 
+bool TakeFlag(Args& args, const std::string& name) {
+  const auto it = std::find(args.begin(), args.end(), name);
+  if (it == args.end()) return false;
+  args.erase(it);
+  return true;
+}
+
 std::optional<Device> FindDevice(Args& args) {
   Device d;
   if (TakeOption(args, "--device", d.root)) {
@@ -185,14 +192,13 @@ class TerminalPrompts : public download::DownloadPrompts {
 int Push(const Args& given) {
   Args args = given;
   // --raw: texts go across as they are, even when they are not GBK.
-  const auto raw = std::find(args.begin(), args.end(), "--raw");
-  const bool rawTexts = raw != args.end();
-  if (rawTexts) args.erase(raw);
+  const bool rawTexts = TakeFlag(args, "--raw");
   std::string overwrite = "ask";
   const bool overwriteGiven = TakeOption(args, "--overwrite", overwrite);
+  const bool verify = TakeFlag(args, "--verify");
   const auto device = FindDevice(args);
   if (args.size() < 2 || (overwrite != "yes" && overwrite != "no" && overwrite != "ask")) {
-    Err("usage: dockline-cli push [--device DIR] [--overwrite yes|no|ask] [--raw] CATEGORY FILE...\n");
+    Err("usage: dockline-cli push [--device DIR] [--overwrite yes|no|ask] [--raw] [--verify] CATEGORY FILE...\n");
     return kUsageError;
   }
   if (!device) return kNoDevice;
@@ -223,6 +229,7 @@ int Push(const Args& given) {
   settings.deviceRoot = device->root;
   settings.devicePresent = [&] { return device->Present(); };
   settings.rawTexts = rawTexts;
+  settings.verify = verify;
   download::DownloadRun run(settings, files, prompts, progress, gate);
 
   std::stop_source stop;
@@ -257,8 +264,9 @@ int Push(const Args& given) {
 const Registrar kList({"list", "list [--device DIR] CATEGORY     files on the device (size, path); CATEGORY 1..9 or its name",
                        List});
 const Registrar kPush({"push",
-                       "push [--device DIR] [--overwrite yes|no|ask] [--raw] CATEGORY FILE...   download to the\n"
-                       "                   device, converting as the program does; --raw: texts (.txt, .lrc) as they are\n"
+                       "push [--device DIR] [--overwrite yes|no|ask] [--raw] [--verify] CATEGORY FILE...   download\n"
+                       "                   to the device, converting as the program does; --raw: texts (.txt, .lrc) as\n"
+                       "                   they are; --verify: each file read back from the device and compared\n"
                        "                   (exit: 0 all, 1 some not, 3 stopped, 4 device gone, 5 no device, 64 usage)",
                        Push});
 const Registrar kRm({"rm", "rm PATH...         delete device files, with their .cfg companions (exit 1: some not)", Remove});

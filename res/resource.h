@@ -77,6 +77,7 @@
 #define IDC_DOWNLOAD_PICTURE 1050
 #define IDC_RUN_COUNTER 1055
 #define IDC_SELECTION_STATUS 1059
+#define IDC_VERIFY 1063
 
 // Controls of the organizer page (template 132)
 #define IDC_ORGANIZER_DELETE 1003

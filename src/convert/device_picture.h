@@ -60,6 +60,7 @@ DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink)
 
 // Reads `sourcePath`, converts it and writes `destinationPath` whole or not
 // at all (an existing file stays as it was on failure). No message is shown.
+// On kPictureNotWritten platform::LastError() tells why.
 int ConvertBitmapFile(const std::string& sourcePath, const std::string& destinationPath);
 
 // Shows the message for codes 1..6; any other code shows nothing.

@@ -63,6 +63,18 @@ char FindDeviceDrive(VolumeQueries& volumes) {
   return 0;
 }
 
+bool IsStillDevice(VolumeQueries& volumes, char letter) {
+  if (letter == 0) return false;
+  std::uint8_t sectors[1024] = {};
+  if (volumes.ReadBootSectors(letter, sectors) &&
+      std::memcmp(sectors + kBootSignatureOffset, kBootSignature, kBootSignatureLength) == 0)
+    return true;
+  const std::string root = std::string(1, letter) + ":\\";
+  if (volumes.DriveTypeOf(root) != platform::DriveType::Fixed) return false;
+  const auto label = volumes.VolumeLabel(root);
+  return label && *label == kDeviceLabel;
+}
+
 int FindUsbBridge(UsbDeviceList& devices) {
   RecordedBridgeIndex = -1;
   if (!devices.Open()) return 0;

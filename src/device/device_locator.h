@@ -41,6 +41,14 @@ VolumeQueries& SystemVolumes();
 char FindDeviceDrive(VolumeQueries& volumes);
 inline char FindDeviceDrive() { return FindDeviceDrive(SystemVolumes()); }
 
+// Whether the device found on `letter` is still there and still the device,
+// asking of that one drive only: its boot sector carries the signature, or,
+// for a device known by its label, it is a fixed drive with that label. A
+// drive that came or went elsewhere is not noticed: that takes the full
+// FindDeviceDrive.
+bool IsStillDevice(VolumeQueries& volumes, char letter);
+inline bool IsStillDevice(char letter) { return IsStillDevice(SystemVolumes(), letter); }
+
 // The present USB devices, as SetupAPI shows them.
 class UsbDeviceList {
  public:

@@ -51,6 +51,8 @@ DownloadPathStore::DownloadPathStore(FolderSource documentsFolder)
 
 bool DownloadPathStore::SetFile(std::string path) {
   path_ = std::move(path);
+  // What a write cut short left beside the file; the file itself is whole.
+  if (!path_.empty()) platform::RemoveFile(path_ + platform::kReplaceSuffix);
   return platform::FileExists(path_);
 }
 

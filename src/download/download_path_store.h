@@ -19,6 +19,10 @@ inline constexpr std::string_view kDownPathSection = "DOWNPATH";
 // the terminator), the length the settings file's readers expect.
 inline constexpr std::size_t kMaxValueBytes = 259;
 inline constexpr std::string_view kSettingsCreateError = "ini文件建立错误";
+// The download page's "写入后校验" option has a section of its own, so the
+// category keys of DOWNPATH stay exactly as they are: "1" on, else off.
+inline constexpr std::string_view kVerifySection = "VERIFY";
+inline constexpr std::string_view kVerifyKey = "AFTERWRITE";
 
 class DownloadPathStore {
  public:
@@ -27,7 +31,8 @@ class DownloadPathStore {
   // documents folder unless a test says otherwise); "" when unknown.
   explicit DownloadPathStore(FolderSource documentsFolder = {});
 
-  // Takes `path` as the settings file; true when a file (not a folder) is
+  // Takes `path` as the settings file, removing the temporary twin an
+  // interrupted write left beside it; true when a file (not a folder) is
   // there.
   bool SetFile(std::string path);
   const std::string& file() const { return path_; }
@@ -50,6 +55,10 @@ class DownloadPathStore {
   // kSettingsCreateError through `notifier` when the file cannot be made.
   // True when a settings file is there afterwards.
   bool EnsureFile(std::span<const std::string_view> keys, platform::Notifier& notifier);
+
+  // The "写入后校验" option; off unless the file says on.
+  bool VerifyAfterWrite() const { return ReadValue(kVerifySection, kVerifyKey) == "1"; }
+  bool SetVerifyAfterWrite(bool on) { return WriteValue(kVerifySection, kVerifyKey, on ? "1" : "0"); }
 
  private:
   std::string path_;

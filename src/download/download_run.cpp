@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "download/category_table.h"
+#include "platform/content_hash.h"
 #include "platform/file_system.h"
 #include "text/encoding.h"
 
@@ -73,11 +74,17 @@ std::optional<std::uint64_t> DownloadFiles::ReadableSize(const std::string& path
   return platform::ReadableFileSize(path, &error);
 }
 std::optional<std::uint64_t> DownloadFiles::FreeBytes(const std::string& root) { return platform::FreeBytes(root); }
+std::optional<std::string> DownloadFiles::FileSystemName(const std::string& root) {
+  return platform::FileSystemName(root);
+}
 bool DownloadFiles::Exists(const std::string& path) { return platform::FileExists(path); }
 void DownloadFiles::ClearAttributes(const std::string& path) { platform::ClearAttributes(path); }
 platform::CopyResult DownloadFiles::Copy(const std::string& source, const std::string& target,
-                                         const platform::CopyProgress& progress) {
-  return platform::CopyFileStreaming(source, target, progress);
+                                         const platform::CopyProgress& progress, std::uint64_t* sourceHash) {
+  return platform::CopyFileStreaming(source, target, progress, sourceHash);
+}
+std::uint32_t DownloadFiles::HashFromMedium(const std::string& path, std::uint64_t& hash) {
+  return platform::HashFileFromMedium(path, hash);
 }
 
 std::string DeviceFilePath(const std::string& deviceRoot, std::string_view tablePath) {
@@ -97,19 +104,31 @@ std::string DeviceRootFolder(const std::string& deviceRoot) {
   return deviceRoot;
 }
 
+std::string TooLargeForFatText(std::string_view name) {
+  return std::string(name) + "：文件有4GB或更大，而言途6170的磁盘是FAT文件系统，每个文件最大不到4GB，所以没有下载。";
+}
+
 bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
                      platform::Notifier& notifier) {
   if (!deviceOnline || deviceRoot.empty()) {
     notifier.ShowMessage(kNotOnlineText);
     return false;
   }
-  for (const auto& folder : CategoryTable::allDeviceFolders('A')) {
+  const auto folders = CategoryTable::allDeviceFolders('A');
+  for (const auto& folder : folders) platform::MakeDirectory(DeviceFilePath(deviceRoot, folder));
+  // What a copy or a picture cut short by a pulled cable left under its
+  // temporary name: only our own names end so, and none of them is a
+  // finished file. The encyclopedia's folder is written to as well, though
+  // it is the device's own to make.
+  std::vector<std::string> written(folders.begin(), folders.end());
+  std::string encyclopedia(1, 'A');
+  encyclopedia += platform::FolderPart(kEncyclopediaPath);
+  written.push_back(std::move(encyclopedia));
+  for (const auto& folder : written) {
     const std::string path = DeviceFilePath(deviceRoot, folder);
-    platform::MakeDirectory(path);
-    // What a copy cut short by a pulled cable left under its temporary name:
-    // only our own names end so, and none of them is a finished file.
-    for (const auto& found : platform::FindFiles(platform::JoinPath(path, std::string("*") + platform::kPartialSuffix)))
-      if (!found.directory) platform::RemoveFile(platform::JoinPath(path, found.name));
+    for (const char* suffix : {platform::kPartialSuffix, platform::kReplaceSuffix})
+      for (const auto& found : platform::FindFiles(platform::JoinPath(path, std::string("*") + suffix)))
+        if (!found.directory) platform::RemoveFile(platform::JoinPath(path, found.name));
   }
   if (rowCount == 0) {
     notifier.ShowMessage("没有可下载的文件");
@@ -269,9 +288,19 @@ bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, in
     prompts_.ShowMessage("无法打开源文件");
     return false;
   }
-  const auto free = files_.FreeBytes(DeviceRootFolder(settings_.deviceRoot));
+  const std::string root = DeviceRootFolder(settings_.deviceRoot);
+  // Refused before a byte is written: the file system could not finish it,
+  // and there is no point in stopping the files after it.
+  if (*size > platform::kFatLargestFile) {
+    const auto fileSystem = files_.FileSystemName(root);
+    if (fileSystem && platform::IsFatFileSystem(*fileSystem)) {
+      prompts_.ShowMessage(TooLargeForFatText(platform::FileNamePart(source)));
+      return false;
+    }
+  }
+  const auto free = files_.FreeBytes(root);
   if (free && *size > *free) {
-    prompts_.ShowMessage("您的磁盘空间不足。");
+    prompts_.ShowMessage(kDiskFullText);
     halt_ = Halt::Stop;
     return false;
   }
@@ -281,8 +310,11 @@ bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, in
   }
   if (choice_ != OverwriteChoice::YesToAll && files_.Exists(target)) {
     if (choice_ == OverwriteChoice::NoToAll || StopTest()) return false;
-    if (const auto answer = prompts_.AskOverwrite(target)) choice_ = *answer;
-    if (StopTest() || choice_ == OverwriteChoice::No || choice_ == OverwriteChoice::NoToAll) return false;
+    const auto answer = prompts_.AskOverwrite(target);
+    // A question closed without an answer keeps this file: nobody said yes.
+    if (StopTest() || !answer) return false;
+    choice_ = *answer;
+    if (choice_ == OverwriteChoice::No || choice_ == OverwriteChoice::NoToAll) return false;
   }
   // A read-only file on the device must not stop its own replacement.
   files_.ClearAttributes(target);
@@ -291,14 +323,18 @@ bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, in
 
 bool DownloadRun::PlaceFile(const std::string& source, const std::string& target) {
   if (StopTest()) return false;
-  const auto result = files_.Copy(source, target, [&](std::uint64_t copied, std::uint64_t total) {
-    Step(total == 0 ? kSteps : static_cast<int>(copied * kSteps / total));
-    return !StopTest();
-  });
+  std::uint64_t hash = 0;
+  const auto result = files_.Copy(
+      source, target,
+      [&](std::uint64_t copied, std::uint64_t total) {
+        Step(total == 0 ? kSteps : static_cast<int>(copied * kSteps / total));
+        return !StopTest();
+      },
+      settings_.verify ? &hash : nullptr);
   using platform::CopyStatus;
   switch (result.status) {
     case CopyStatus::Copied:
-      return true;
+      return !settings_.verify || Verified(target, hash);
     case CopyStatus::Stopped:
       return false;
     case CopyStatus::ReadFailed:
@@ -310,13 +346,28 @@ bool DownloadRun::PlaceFile(const std::string& source, const std::string& target
       CheckDevice();
       if (halt_ != Halt::None) return false;
       if (platform::IsDiskFull(result.error)) {
-        prompts_.ShowMessage("您的磁盘空间不足。");
+        prompts_.ShowMessage(kDiskFullText);
         halt_ = Halt::Stop;
       } else {
         prompts_.ShowMessage("写入文件失败：" + target + Reason(result.error));
       }
       return false;
   }
+  return false;
+}
+
+bool DownloadRun::Verified(const std::string& target, std::uint64_t expected) {
+  std::uint64_t found = 0;
+  const std::uint32_t error = files_.HashFromMedium(target, found);
+  if (error == 0 && found == expected) return true;
+  CheckDevice();
+  if (halt_ == Halt::Disconnected) return false;
+  // A file the device does not give back as it was sent is worse than none.
+  platform::RemoveFile(target);
+  prompts_.ShowMessage("写入后校验失败：" + target +
+                       (error != 0 ? "（无法读回：" + platform::ErrorText(error) + "）"
+                                   : "（从U盘读回的内容与原文件不一致）") +
+                       "，已删除这个文件，请重新下载。");
   return false;
 }
 

@@ -101,8 +101,8 @@ class DownloadPrompts : public platform::Notifier {
   // A message box of the page, captioned "提示".
   virtual void ShowPageMessage(std::string_view text) = 0;
   // "该文件已存在，是否覆盖？" for `target`; std::nullopt when the question
-  // was closed without an answer (the choice in force stays) or released by
-  // a stop.
+  // was closed without an answer (this file is kept, the choice in force
+  // stays) or released by a stop.
   virtual std::optional<OverwriteChoice> AskOverwrite(const std::string& target) = 0;
 };
 
@@ -113,10 +113,16 @@ class DownloadFiles {
   virtual ~DownloadFiles() = default;
   virtual std::optional<std::uint64_t> ReadableSize(const std::string& path, std::uint32_t& error);
   virtual std::optional<std::uint64_t> FreeBytes(const std::string& root);
+  virtual std::optional<std::string> FileSystemName(const std::string& root);
   virtual bool Exists(const std::string& path);
   virtual void ClearAttributes(const std::string& path);
+  // With `sourceHash`, the hash of the bytes read from the source is left
+  // there (platform::CopyFileStreaming).
   virtual platform::CopyResult Copy(const std::string& source, const std::string& target,
-                                    const platform::CopyProgress& progress);
+                                    const platform::CopyProgress& progress, std::uint64_t* sourceHash);
+  // The hash of the file as the device gives it back, past every cache;
+  // 0 or the system's error code.
+  virtual std::uint32_t HashFromMedium(const std::string& path, std::uint64_t& hash);
 };
 
 // Where the device is: a drive root ("G:") or a folder the device is mounted
@@ -139,12 +145,18 @@ struct RunSettings {
   std::chrono::milliseconds pictureDelay{100};  // shows the full bar after a picture
   std::atomic<std::int32_t>* runningFlag = nullptr;  // set from the first ticked row to the end
   bool rawTexts = false;                // .txt and .lrc go across as they are, whatever their encoding
+  // Each placed file is read back from the device and compared with what was
+  // read from the PC; a file that differs is removed and not counted.
+  bool verify = false;
 };
 
 inline constexpr std::string_view kNotOnlineText = "言途6170没有联机!";
 inline constexpr std::string_view kCompletedText = "下载完毕";
 inline constexpr std::string_view kStoppedText = "下载已终止";
 inline constexpr std::string_view kDisconnectedText = "言途6170已断开连接，下载已终止。";
+inline constexpr std::string_view kDiskFullText = "您的磁盘空间不足。";
+// A file of 4 GiB or more for a device formatted FAT.
+std::string TooLargeForFatText(std::string_view name);
 
 class DownloadRun {
  public:
@@ -169,6 +181,9 @@ class DownloadRun {
   // The row's file converted as it must be and placed; true when it is on the device.
   bool DownloadOne(const DownloadRow& row, int category, int ticked);
   bool PlaceFile(const std::string& source, const std::string& target);
+  // With verify on: the placed file as the device gives it back is `expected`,
+  // else it is removed and the user told why.
+  bool Verified(const std::string& target, std::uint64_t expected);
 
   RunSettings settings_;
   DownloadFiles& files_;
@@ -183,8 +198,9 @@ class DownloadRun {
 
 // The checks of the Download command before a worker starts: the device is
 // online and there are rows. Creates the device folders (failures, an
-// existing folder among them, are of no concern) and answers whether to
-// start. Messages go to `notifier`.
+// existing folder among them, are of no concern), removes what an
+// interrupted write left under a temporary name in every folder a download
+// writes to, and answers whether to start. Messages go to `notifier`.
 bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
                      platform::Notifier& notifier);
 

@@ -5,6 +5,7 @@
 // code.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace dockline::platform::detail {
@@ -36,6 +37,10 @@ class CopyHandle {
   static constexpr std::intptr_t kNone = -1;
   std::intptr_t value_ = kNone;
 };
+
+// Reads the whole of `path` past the system's cache, handing each piece to
+// `consume` in order.
+std::uint32_t ReadFromMedium(const std::string& path, const std::function<void(const void*, std::size_t)>& consume);
 
 // Moves `from` over `to`, replacing it.
 std::uint32_t MoveReplacing(const std::string& from, const std::string& to);

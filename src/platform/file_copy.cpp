@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/content_hash.h"
 #include "platform/copy_backend.h"
 
 namespace dockline::platform {
@@ -15,7 +16,16 @@ std::optional<std::uint64_t> ReadableFileSize(const std::string& path, std::uint
   return size;
 }
 
-CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress) {
+std::uint32_t HashFileFromMedium(const std::string& path, std::uint64_t& hash) {
+  ContentHash running;
+  const std::uint32_t code =
+      detail::ReadFromMedium(path, [&](const void* data, std::size_t size) { running.Update(data, size); });
+  if (code == 0) hash = running.Digest();
+  return code;
+}
+
+CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress,
+                             std::uint64_t* sourceHash) {
   CopyResult result;
   const auto fail = [&result](CopyStatus status, std::uint32_t code) {
     result.status = status;
@@ -39,8 +49,10 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
 
   // The kernel's own copy where it is offered (no bytes through this
   // process); otherwise, or after a failure in it, the plain loop, which also
-  // tells whether reading or writing failed.
-  bool inKernel = true;
+  // tells whether reading or writing failed. Bytes to be hashed must pass
+  // through here.
+  bool inKernel = sourceHash == nullptr;
+  std::unique_ptr<ContentHash> hash = sourceHash ? std::make_unique<ContentHash>() : nullptr;
   std::unique_ptr<std::uint8_t[]> buffer;
   for (;;) {
     std::size_t got = 0;
@@ -55,6 +67,7 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
     } else {
       if (!buffer) buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kCopyBlockSize);
       if (const auto code = in.Read(buffer.get(), kCopyBlockSize, got)) return abandon(CopyStatus::ReadFailed, code);
+      if (hash) hash->Update(buffer.get(), got);
       if (got > 0)
         if (const auto code = out.Write(buffer.get(), got)) return abandon(CopyStatus::WriteFailed, code);
     }
@@ -68,6 +81,7 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
   if (const auto code = out.FlushAndClose()) return abandon(CopyStatus::WriteFailed, code);
   if (progress && !progress(total, total)) return abandon(CopyStatus::Stopped, 0);
   if (const auto code = detail::MoveReplacing(partial, target)) return abandon(CopyStatus::PlaceFailed, code);
+  if (hash) *sourceHash = hash->Digest();
   return result;
 }
 

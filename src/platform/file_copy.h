@@ -42,7 +42,17 @@ struct CopyResult {
 // still honoured.
 using CopyProgress = std::function<bool(std::uint64_t copied, std::uint64_t total)>;
 
-CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress = {});
+// With `sourceHash`, every byte goes through this process (never the
+// kernel's own copy) and the ContentHash of what was read from the source
+// is left there, for checking the placed file afterwards.
+CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress = {},
+                             std::uint64_t* sourceHash = nullptr);
+
+// Reads `path` back from the medium, past the system's cache (FILE_FLAG_NO_BUFFERING;
+// O_DIRECT, or where a file system refuses it, the file's cached pages
+// written out and dropped first), and answers the ContentHash of its
+// bytes. 0 or the system's error code.
+std::uint32_t HashFileFromMedium(const std::string& path, std::uint64_t& hash);
 
 // Opens `path` for reading and answers its size: the test that a file can be
 // copied at all. std::nullopt when it cannot be opened, with the system's

@@ -27,9 +27,12 @@ bool WriteWholeFile(const std::string& path, const void* data, std::size_t size)
 inline bool WriteWholeFile(const std::string& path, const Bytes& data) {
   return WriteWholeFile(path, data.data(), data.size());
 }
-// Writes beside the target under a temporary name, then renames over it, so
-// that a crash leaves either the old file or the new one, never half of it.
+// Writes beside the target under a temporary name (the target's name and
+// kReplaceSuffix), then renames over it, so that a crash leaves either the
+// old file or the new one, never half of it. Every failure after the
+// temporary file was made removes it again.
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size);
+inline constexpr const char* kReplaceSuffix = ".new~";
 
 bool FileExists(const std::string& path);  // a file, not a folder
 bool IsDirectory(const std::string& path);
@@ -37,8 +40,17 @@ std::optional<std::uint64_t> FileSize(const std::string& path);
 bool ClearAttributes(const std::string& path);  // read-only, hidden, system → normal
 bool RemoveFile(const std::string& path);
 bool MakeDirectory(const std::string& path);    // one level; fails if it exists
-// Bytes available to the calling user on the volume holding `root`.
+// Bytes available to the calling user on the volume holding `root`;
+// std::nullopt when the system cannot say.
 std::optional<std::uint64_t> FreeBytes(const std::string& root);
+// The file system of the volume holding `path`, as the system names it
+// ("FAT32", "NTFS"; "vfat", "fuse.fusefat", "ext4"); std::nullopt when the
+// system cannot say.
+std::optional<std::string> FileSystemName(const std::string& path);
+// FAT12, FAT16 and FAT32, under any of their names. They keep a file's size
+// in 32 bits: no file can reach 4 GiB.
+bool IsFatFileSystem(std::string_view name);
+inline constexpr std::uint64_t kFatLargestFile = 0xFFFFFFFFull;
 
 // The temporary folder, ending with a path separator.
 std::string TempFolder();

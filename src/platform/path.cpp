@@ -25,4 +25,13 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return out;
 }
 
+bool IsFatFileSystem(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  // exFAT is another matter: its files may be as large as the disk.
+  for (const char* fat : {"fat", "fat12", "fat16", "fat32", "vfat", "msdos", "umsdos", "fuse.fusefat"})
+    if (lower == fat) return true;
+  return false;
+}
+
 }  // namespace dockline::platform

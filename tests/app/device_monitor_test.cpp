@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
@@ -21,7 +22,7 @@ struct FakeSystem {
   char letter = 0;
   std::optional<std::uint64_t> free = 0;
   MonitorServices services() {
-    return {[this] { return letter; }, [this](char) { return free; }, {}};
+    return {[this] { return letter; }, [this](char) { return free; }, {}, {}, {}};
   }
 };
 
@@ -69,6 +70,66 @@ TEST(DeviceMonitor, PollsReportOnlyChangesAndSendThePageBackOnlyWhenNoDownloadRu
   }
 }
 
+// While the device is known a poll asks only of its drive: whether it
+// answers, and, each thorough period, whether it is still the device. All
+// drives are scanned while none is known, when an answer is no, and after a
+// change notice.
+TEST(DeviceMonitor, AKnownDeviceIsCheckedCheaplyAndAllDrivesScannedOnlyWhenNeeded) {
+  struct Fake {
+    char letter = 0;   // where the device is
+    bool answers = true;
+    int scans = 0, presence = 0, identity = 0, space = 0;
+  } fake;
+  MonitorServices services{[&] { return ++fake.scans, fake.letter; },
+                           [&](char) { return ++fake.space, std::optional<std::uint64_t>(4096); },
+                           {},
+                           [&](char l) { return ++fake.presence, fake.answers && l == fake.letter; },
+                           [&](char l) { return ++fake.identity, l == fake.letter; }};
+  struct Step {
+    const char* name;
+    std::function<void(DeviceMonitor&)> act;
+    int scans, presence, identity, space;
+    char published;
+  };
+  const std::vector<Step> steps = {
+      {"nothing attached: a scan each poll", [](DeviceMonitor&) {}, 1, 0, 0, 0, 0},
+      {"still nothing", [](DeviceMonitor&) {}, 2, 0, 0, 0, 0},
+      {"plugged in: found by the scan, its space asked", [&](DeviceMonitor&) { fake.letter = 'G'; }, 3, 0, 0, 1, 'G'},
+      {"known: only whether the drive answers", [](DeviceMonitor&) {}, 3, 1, 0, 1, 'G'},
+      {"drives changed: a scan", [](DeviceMonitor& m) { m.DrivesChanged(); }, 4, 1, 0, 1, 'G'},
+      {"known again", [](DeviceMonitor&) {}, 4, 2, 0, 1, 'G'},
+      {"the drive stops answering: a scan, gone", [&](DeviceMonitor&) { fake.answers = false, fake.letter = 0; }, 5,
+       3, 0, 1, 0},
+  };
+  SharedState state;
+  RecordingView view;
+  DeviceMonitor monitor(state, view, services, std::chrono::milliseconds(100), std::chrono::hours(1));
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.act(monitor);
+    monitor.Poll();
+    EXPECT_EQ(fake.scans, step.scans);
+    EXPECT_EQ(fake.presence, step.presence);
+    EXPECT_EQ(fake.identity, step.identity);
+    EXPECT_EQ(fake.space, step.space);
+    EXPECT_EQ(state.DriveLetter, step.published);
+  }
+
+  // A thorough poll each time: the identity is asked, and a device now on
+  // another letter is found by the scan that follows the no.
+  fake = Fake{'G'};
+  DeviceMonitor thorough(state, view, services);
+  thorough.Poll();
+  thorough.Poll();
+  EXPECT_TRUE(fake.scans == 1 && fake.identity == 1 && fake.presence == 0 && fake.space == 2);
+  fake.letter = 'H';
+  view.events.clear();
+  thorough.Poll();
+  EXPECT_TRUE(fake.scans == 2 && fake.identity == 2);
+  EXPECT_EQ(state.DriveLetter, 'H');
+  EXPECT_EQ(view.events, (std::vector<std::string>{"lamp on"}));
+}
+
 TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
   SharedState state;
   RecordingView view;
@@ -78,6 +139,8 @@ TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
                              return char{0};
                            },
                            [](char) { return std::optional<std::uint64_t>{}; },
+                           {},
+                           {},
                            {}};
   // An hour between polls: Stop can only return if it cuts the sleep short.
   DeviceMonitor monitor(state, view, services, std::chrono::hours(1));
@@ -102,7 +165,9 @@ TEST(DeviceMonitor, AFailingPollIsReportedOnceAndTheWatchGoesOn) {
                            [&](const std::string& what) {
                              std::lock_guard lock(mutex);
                              reports.push_back(what);
-                           }};
+                           },
+                           {},
+                           {}};
   DeviceMonitor monitor(state, view, services, std::chrono::milliseconds(1));
   monitor.Start();
   while (state.DriveLetter == 0) std::this_thread::yield();

@@ -36,8 +36,8 @@ printf '<p>\xC4\xE3\xBA\xC3</p>' > "$work/pc/$tag书.HTML"
 white_bmp "$work/pc/$tag画.bmp"
 : > "$work/pc/$tag空.mp3"
 
-status run push "${devopt[@]}" 1 "$(host "$work/pc/$tag歌.mp3")"
-[ $rc -eq 0 ] || fail "push music: exit $rc $(cat "$work/msg")"
+status run push "${devopt[@]}" --verify 1 "$(host "$work/pc/$tag歌.mp3")"
+[ $rc -eq 0 ] || fail "push music, read back: exit $rc $(cat "$work/msg")"
 cmp -s "$work/pc/$tag歌.mp3" "$dev/mp3/$tag歌.mp3" || fail "music bytes differ on the device"
 
 status run push "${devopt[@]}" 3 "$(host "$work/pc/$tag书.HTML")"

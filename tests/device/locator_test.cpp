@@ -145,6 +145,24 @@ struct FakeUsb : UsbDeviceList {
   }
 };
 
+// The check of a known device asks of its own drive only: the signature, or
+// for a device known by its label, a fixed drive still bearing it.
+TEST(IsStillDevice, AsksOnlyOfItsOwnDrive) {
+  FakeVolumes v;
+  v.drives = {{'C', {DriveType::Fixed, true, kSig, "曜川6170"}},
+              {'G', {DriveType::Fixed, true, kSig, "OTHER"}},
+              {'H', {DriveType::Fixed, true, "NO NAME    ", "曜川6170"}},
+              {'R', {DriveType::Removable, false, "", "曜川6170"}},
+              {'X', {DriveType::Fixed, false, "", "DATA"}}};
+  EXPECT_TRUE(IsStillDevice(v, 'G'));
+  EXPECT_TRUE(IsStillDevice(v, 'H'));
+  EXPECT_FALSE(IsStillDevice(v, 'R'));
+  EXPECT_FALSE(IsStillDevice(v, 'X'));
+  EXPECT_FALSE(IsStillDevice(v, 0));
+  EXPECT_EQ(v.reads, (std::vector<char>{'G', 'H', 'R', 'X'}));
+  EXPECT_EQ(v.labelQueries, (std::vector<char>{'H', 'X'}));
+}
+
 TEST(FindUsbBridge, MatchesWithoutRegardToCaseAndTheLastMatchWins) {
   FakeUsb usb;
   usb.devices = {u"Port_#0001.Hub_#0001", u"usb-ide ar2001 ", std::nullopt, u"USB-IDE AR2001 ", u"USB-IDE AR2001"};

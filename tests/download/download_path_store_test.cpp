@@ -27,6 +27,7 @@ class PathStore : public testing::ScratchFolder {
 
 TEST_F(PathStore, FirstStartCreatesEveryCategoryKeyWithTheDocumentsFolder) {
   DownloadPathStore store = Store("D:\\用户\\我的文档");
+  Write(ini + platform::kReplaceSuffix, "[DOWNPATH]\r\n");  // a write cut short before
   EXPECT_FALSE(store.SetFile(ini));
   EXPECT_TRUE(Ensure(store));
   EXPECT_TRUE(notifier.messages.empty());
@@ -40,6 +41,15 @@ TEST_F(PathStore, FirstStartCreatesEveryCategoryKeyWithTheDocumentsFolder) {
                        "\xCF\xC2\xD4\xD8\xCD\xBC\xC6\xAC" + docs);
   EXPECT_EQ(FileCount(), 1u);  // no temporary file left behind
   EXPECT_EQ(store.ReadValue("DOWNPATH", "下载图片"), "D:\\用户\\我的文档");
+
+  // The verify option keeps a section of its own; the category keys stay byte for byte.
+  const std::string categories = Read(ini);
+  EXPECT_FALSE(store.VerifyAfterWrite());
+  EXPECT_TRUE(store.SetVerifyAfterWrite(true));
+  EXPECT_TRUE(store.VerifyAfterWrite());
+  EXPECT_EQ(Read(ini), categories + "\r\n[VERIFY]\r\nAFTERWRITE=1\r\n");
+  EXPECT_TRUE(store.SetVerifyAfterWrite(false));
+  EXPECT_FALSE(store.VerifyAfterWrite());
 
   // Unknown, or named in letters GBK lacks (it would come back as a wrong path): empty values.
   for (const std::string& unstorable : {std::string(), std::string("C:\\Users\\김\\Documents")}) {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <deque>
 #include <future>
 #include <thread>
 
+#include "convert/device_picture.h"
 #include "download/category_table.h"
 #include "download/test_support.h"
 
@@ -34,30 +36,68 @@ class Prompts : public DownloadPrompts {
   std::function<void()> onAsk;
 };
 
+#ifdef _WIN32
+constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
+#else
+constexpr std::uint32_t kDiskFull = ENOSPC;
+#endif
+
+// Turns one byte of a file over, as a faulty device would.
+void Corrupt(const std::string& path) {
+  platform::Bytes bytes;
+  ASSERT_TRUE(platform::ReadWholeFile(path, bytes) && !bytes.empty());
+  bytes[bytes.size() / 2] ^= 0x20;
+  ASSERT_TRUE(platform::WriteWholeFile(path, bytes));
+}
+
 // The platform's files, with faults put in on demand.
 class Files : public DownloadFiles {
  public:
+  std::optional<std::uint64_t> ReadableSize(const std::string& path, std::uint32_t& error) override {
+    const auto real = DownloadFiles::ReadableSize(path, error);
+    return real && claimedSize && path.find(claimFor) != std::string::npos ? claimedSize : real;
+  }
   std::optional<std::uint64_t> FreeBytes(const std::string& root) override {
     if (free.empty()) return DownloadFiles::FreeBytes(root);
     const auto f = free.front();
     if (free.size() > 1) free.pop_front();
     return f;
   }
-  platform::CopyResult Copy(const std::string& s, const std::string& t, const platform::CopyProgress& p) override {
+  std::optional<std::string> FileSystemName(const std::string& root) override {
+    return fileSystem ? fileSystem : DownloadFiles::FileSystemName(root);
+  }
+  platform::CopyResult Copy(const std::string& s, const std::string& t, const platform::CopyProgress& p,
+                            std::uint64_t* hash) override {
     ++copies;
+    hashed = hash != nullptr;
     if (fault) {
       if (onFault) onFault();
       return {*fault, 5, 0};
     }
-    return DownloadFiles::Copy(s, t, [&](std::uint64_t done, std::uint64_t total) {
-      if (onProgress) onProgress();
-      return p(done, total);
-    });
+    // The converted picture is what finds the disk full.
+    if (pictureFull && t.ends_with(".ych")) return {platform::CopyStatus::WriteFailed, kDiskFull, 0};
+    auto result = DownloadFiles::Copy(
+        s, t,
+        [&](std::uint64_t done, std::uint64_t total) {
+          if (onProgress) onProgress();
+          return p(done, total);
+        },
+        hash);
+    if (result.ok() && corruptAfterMove) Corrupt(t);
+    return result;
+  }
+  std::uint32_t HashFromMedium(const std::string& path, std::uint64_t& hash) override {
+    ++readBacks;
+    return DownloadFiles::HashFromMedium(path, hash);
   }
   std::deque<std::uint64_t> free;
+  std::optional<std::uint64_t> claimedSize;  // for sources whose path holds `claimFor`
+  std::string claimFor;
+  std::optional<std::string> fileSystem;
   std::optional<platform::CopyStatus> fault;
+  bool pictureFull = false, corruptAfterMove = false, hashed = false;
   std::function<void()> onProgress, onFault;
-  int copies = 0;
+  int copies = 0, readBacks = 0;
 };
 
 class Download : public ScratchFolder {
@@ -81,6 +121,7 @@ class Download : public ScratchFolder {
   }
   RunEnd Run(const std::vector<DownloadRow>& rows, std::stop_token stop = {}) {
     RunSettings settings{device_, [this] { return present_; }, temp_, std::chrono::milliseconds(0), &running_};
+    settings.verify = verify_;
     DownloadRun run(settings, files_, prompts_, progress_, gate_);
     return run.Run(rows, stop);
   }
@@ -94,6 +135,7 @@ class Download : public ScratchFolder {
   const std::string device_ = Path("设备");
   const std::string temp_ = Path("临时");
   bool present_ = true;
+  bool verify_ = false;
   std::atomic<std::int32_t> running_{0};
   Files files_;
   Prompts prompts_;
@@ -163,8 +205,8 @@ TEST_F(Download, OverwriteAnswersHoldAsLongAsTheyShould) {
   using C = OverwriteChoice;
   const std::vector<Case> cases = {
       {{C::No, C::YesToAll}, {"0.mp3", "1.mp3"}, "0111"},  // after yes-to-all nothing is asked
-      // Closing the question keeps the answer in force: Yes at first, later the last one given.
-      {{std::nullopt, C::No, std::nullopt, C::Yes}, {"0.mp3", "1.mp3", "2.mp3", "3.mp3"}, "1001"},
+      // Closing the question keeps that file and leaves the choice in force as it was.
+      {{std::nullopt, C::No, std::nullopt, C::Yes}, {"0.mp3", "1.mp3", "2.mp3", "3.mp3"}, "0001"},
   };
   for (const auto& c : cases) {
     std::vector<DownloadRow> rows;
@@ -227,6 +269,7 @@ TEST_F(Download, AStopAtEveryStepOfACopyLeavesTheOldFileAndNoPartOfTheNew) {
     auto row = Row("大.mp3", 0, big);
     Write(OnDevice(0, "大.mp3"), "old");
     prompts_ = Prompts();
+    prompts_.answers = {OverwriteChoice::Yes};
     std::stop_source stop;
     int calls = 0;
     files_.onProgress = [&] {
@@ -253,6 +296,7 @@ TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
     platform::RemoveFile(OnDevice(0, "1.mp3"));
     const auto rows = std::vector<DownloadRow>{Row("0.mp3", 0, "new"), Row("1.mp3", 0, "new")};
     std::promise<void> asked;
+    prompts_.answers = {OverwriteChoice::Yes};
     prompts_.onAsk = [&] {
       gate_.Pause();
       asked.set_value();
@@ -269,6 +313,96 @@ TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
     EXPECT_EQ(platform::FileExists(OnDevice(0, "1.mp3")), !stopWhilePaused);
     gate_.Resume();
   }
+}
+
+// A 1 × 1 white 24-bit bitmap.
+const std::string kWhiteBitmap(
+    "BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0\0\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+    "\xFF\xFF\xFF\0",
+    58);
+
+// A picture whose write finds the disk full ends the run like a copy that does.
+TEST_F(Download, APictureThatFillsTheDiskStopsTheRun) {
+  files_.pictureFull = true;
+  EXPECT_EQ(Run({Row("画.bmp", 8, kWhiteBitmap), Row("歌.mp3", 0, "music")}), RunEnd::Stopped);
+  EXPECT_EQ(prompts_.shown, (Texts{"您的磁盘空间不足。", "[页] 下载已终止"}));
+  EXPECT_FALSE(platform::FileExists(OnDevice(0, "歌.mp3")));
+}
+
+// FAT keeps sizes in 32 bits: a file of 4 GiB is refused before anything is
+// written, the next file still goes; other file systems take it.
+TEST_F(Download, AFileFatCannotHoldIsRefusedAndTheRunGoesOn) {
+  struct Case {
+    std::string fileSystem;
+    std::uint64_t size;
+    bool refused;
+  };
+  const std::uint64_t fourGiB = 1ull << 32;
+  for (const auto& c : {Case{"FAT32", fourGiB, true}, Case{"vfat", fourGiB - 1, false}, Case{"NTFS", fourGiB, false},
+                        Case{"exFAT", fourGiB, false}}) {
+    SCOPED_TRACE(c.fileSystem + " " + std::to_string(c.size));
+    const auto big = Row("大.mp3", 0, "pretend it is big");
+    const auto small = Row("小.mp3", 0, "small");
+    for (const char* name : {"大.mp3", "小.mp3"}) platform::RemoveFile(OnDevice(0, name));
+    prompts_ = Prompts();
+    files_.copies = 0;
+    files_.fileSystem = c.fileSystem;
+    files_.free = {~0ull};
+    files_.claimedSize = c.size;
+    files_.claimFor = "大";
+    EXPECT_EQ(Run({big, small}), RunEnd::Completed);
+    EXPECT_EQ(platform::FileExists(OnDevice(0, "大.mp3")), !c.refused);
+    EXPECT_EQ(files_.copies, c.refused ? 1 : 2) << "a refused file is not even begun";
+    const Texts expected = c.refused ? Texts{TooLargeForFatText("大.mp3"), "[页] 下载完毕"} : Texts{"[页] 下载完毕"};
+    EXPECT_EQ(prompts_.shown, expected);
+  }
+}
+
+// With verify on, a byte turned over on the device after the move is caught:
+// the file goes, the user hears which and why, the next file is still
+// copied. With it off nothing is hashed or read back.
+TEST_F(Download, VerifyCatchesAChangedByteAndCostsNothingWhenOff) {
+  struct Case {
+    bool verify, corrupt;
+    int downloaded, readBacks;
+  };
+  for (const auto& c : {Case{false, true, 2, 0}, Case{true, false, 2, 2}, Case{true, true, 0, 2}}) {
+    SCOPED_TRACE(std::to_string(c.verify) + std::to_string(c.corrupt));
+    const std::vector<DownloadRow> rows = {Row("歌.mp3", 0, "music bytes"), Row("画.bmp", 8, kWhiteBitmap)};
+    platform::RemoveFile(OnDevice(0, "歌.mp3"));
+    platform::RemoveFile(OnDevice(8, "画.ych"));
+    prompts_ = Prompts();
+    verify_ = c.verify;
+    files_.corruptAfterMove = c.corrupt;
+    files_.readBacks = 0;
+    EXPECT_EQ(Run(rows), RunEnd::Completed);
+    EXPECT_EQ(files_.hashed, c.verify);
+    EXPECT_EQ(files_.readBacks, c.readBacks);
+    EXPECT_EQ(progress_.downloaded, c.downloaded);
+    EXPECT_EQ(platform::FileExists(OnDevice(0, "歌.mp3")), c.downloaded > 0);
+    EXPECT_EQ(platform::FileExists(OnDevice(8, "画.ych")), c.downloaded > 0);
+    if (c.verify && c.corrupt) {
+      ASSERT_EQ(prompts_.shown.size(), 3u);
+      EXPECT_EQ(prompts_.shown[0], "写入后校验失败：" + OnDevice(0, "歌.mp3") +
+                                       "（从U盘读回的内容与原文件不一致），已删除这个文件，请重新下载。");
+      EXPECT_NE(prompts_.shown[1].find(OnDevice(8, "画.ych")), std::string::npos) << prompts_.shown[1];
+    }
+  }
+}
+
+// What an interrupted write left under a temporary name goes before the next
+// download, in every folder a download writes to; finished files stay.
+TEST_F(Download, LeftoversOfInterruptedWritesAreSweptEverywhereADownloadWrites) {
+  const std::string data = std::string(platform::FolderPart(OnDevice(7, "英语百科.abc")));
+  ASSERT_TRUE(platform::MakeDirectory(data));
+  const std::vector<std::string> leftovers = {OnDevice(0, "歌.mp3.part~"), OnDevice(8, "画.ych.new~"),
+                                              platform::JoinPath(data, "英语百科.abc.new~"),
+                                              platform::JoinPath(data, "英语百科.abc.part~")};
+  for (const auto& path : leftovers) Write(path, "half");
+  Write(OnDevice(0, "留.mp3"), "whole");
+  ASSERT_TRUE(PrepareDownload(device_, true, 1, prompts_));
+  for (const auto& path : leftovers) EXPECT_FALSE(platform::FileExists(path)) << path;
+  EXPECT_EQ(Read(OnDevice(0, "留.mp3")), "whole");
 }
 
 }  // namespace

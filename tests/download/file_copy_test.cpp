@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "download/test_support.h"
+#include "platform/content_hash.h"
 
 namespace dockline::platform {
 namespace {
@@ -58,6 +59,45 @@ TEST_F(FileCopy, ReplacesTheTargetWholeAndReportsEveryBlock) {
   EXPECT_EQ(r.copied, content_.size());
 }
 
+// A longer temporary file left by an earlier, cut-off write must not lend
+// its tail to the new file, for the copy or the atomic replace.
+TEST_F(FileCopy, StaleTemporaryFilesAreWrittenOverFromTheStart) {
+  Write(PartialName(target_), content_ + "stale tail");
+  ASSERT_TRUE(CopyFileStreaming(source_, target_).ok());
+  EXPECT_EQ(Read(target_), content_);
+  const std::string picture = Path("图.ych");
+  Write(picture + kReplaceSuffix, "a much longer stale picture");
+  ASSERT_TRUE(ReplaceFileAtomically(picture, "short", 5));
+  EXPECT_EQ(Read(picture), "short");
+  EXPECT_FALSE(FileExists(picture + kReplaceSuffix));
+}
+
+// The hash taken while copying is the hash of the source, and reading the
+// placed file back past the cache gives it again.
+TEST_F(FileCopy, TheSourceHashMatchesTheFileReadBackFromTheMedium) {
+  std::uint64_t copied = 0;
+  ASSERT_TRUE(CopyFileStreaming(source_, target_, {}, &copied).ok());
+  EXPECT_EQ(copied, ContentHash::Of(content_.data(), content_.size()));
+  std::uint64_t readBack = 0;
+  ASSERT_EQ(HashFileFromMedium(target_, readBack), 0u);
+  EXPECT_EQ(readBack, copied);
+  Write(target_, content_.substr(0, content_.size() - 1) + "x");
+  ASSERT_EQ(HashFileFromMedium(target_, readBack), 0u);
+  EXPECT_NE(readBack, copied);
+  EXPECT_NE(HashFileFromMedium(Path("无.mp3"), readBack), 0u);
+}
+
+// A replace that cannot be moved into place (a folder stands there) leaves
+// no temporary file behind.
+TEST_F(FileCopy, AFailedReplaceRemovesItsTemporaryFile) {
+  const std::string folder = Path("占位");
+  ASSERT_TRUE(MakeDirectory(folder));
+  Write(JoinPath(folder, "x"), "keeps the folder from being replaced");
+  EXPECT_FALSE(ReplaceFileAtomically(folder, "data", 4));
+  EXPECT_FALSE(FileExists(folder + kReplaceSuffix));
+  EXPECT_TRUE(IsDirectory(folder));
+}
+
 TEST_F(FileCopy, FailuresTellReadFromWriteAndCarryTheSystemCode) {
   const auto missing = CopyFileStreaming(Path("无.mp3"), target_);
   EXPECT_TRUE(missing.status == CopyStatus::ReadFailed && missing.error != 0);
@@ -86,6 +126,15 @@ TEST_F(FileCopy, AFullVolumeFailsAsDiskFullAndKeepsTheOldTarget) {
   EXPECT_EQ(Read(target), old);
   EXPECT_FALSE(FileExists(PartialName(target)));
   EXPECT_EQ(Read(source_), content_);
+  // The atomic replace likewise: its temporary file goes with the failure.
+  const std::string picture = JoinPath(mountPoint, "图.ych");
+  EXPECT_FALSE(ReplaceFileAtomically(picture, content_.data(), content_.size()));
+  EXPECT_TRUE(IsDiskFull(LastError())) << LastError();
+  EXPECT_FALSE(FileExists(picture + kReplaceSuffix));
+  // The read-back refuses O_DIRECT on tmpfs and still reads the file.
+  std::uint64_t hash = 0;
+  ASSERT_EQ(HashFileFromMedium(target, hash), 0u);
+  EXPECT_EQ(hash, ContentHash::Of(old.data(), old.size()));
 }
 #endif
 

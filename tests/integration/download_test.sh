@@ -7,7 +7,9 @@
 source "$(dirname "$0")/common.sh"
 src=$WINEPREFIX/drive_c/资料
 PC_LIST=1022 DEVICE_LIST=1027 STATUS=1059 DOWNLOAD=1023 DEVICE_TAB=1029 DELETE=1028
-YES=6 NO=1060 YES_TO_ALL=1061 NO_TO_ALL=1062
+YES=6 NO=1060 YES_TO_ALL=1061 NO_TO_ALL=1062 VERIFY=1063
+ini=$(dirname "$exe")/dict.ini
+[ ! -f "$ini" ] || sed -i '/^\[VERIFY\]/d; /^AFTERWRITE=/d' "$ini"  # the option starts off
 
 rm -rf "$src" && mkdir -p "$src"
 head -c 150000 /dev/urandom > "$src/a.mp3"
@@ -35,7 +37,11 @@ choose 2 'C:\资料' '"网页.html"'
 choose 8 'C:\资料' '"图.bmp"'
 [ "$(p rows $PC_LIST | head -1)" = 6 ] || fail "rows of three categories: $(p rows $PC_LIST)"
 
-# First run: everything new on the device; the empty file is refused.
+# First run, with every file read back after it is written (the option is
+# remembered at once): everything new on the device; the empty file is refused.
+p click $VERIFY
+remembered() { grep -q '^AFTERWRITE=1' "$ini"; }
+eventually remembered || fail "写入后校验 was not remembered in dict.ini"
 p click $DOWNLOAD
 [ "$(p answer DOCKLINE 1 30000)" = "为了您的系统良好，请不要复制空文件。" ] || fail "no empty-file box"
 [ "$(p answer 提示 1 60000)" = "下载完毕" ] || fail "the first run did not finish"
@@ -46,6 +52,9 @@ for f in a.mp3 b.wma; do cmp -s "$src/$f" "$device/mp3/$f" || fail "$f differs o
   fail "the page did not arrive as GBK text"
 [ "$(head -c 11 "$device/系统/图片/图.ych")" = YCP6170V1.0 ] || fail "the bitmap did not arrive as a device picture"
 ls -A "$device" "$device/mp3" "$device/系统"/* | grep -q 'part~' && fail "a temporary file was left behind"
+p click $VERIFY
+forgotten() { grep -q '^AFTERWRITE=0' "$ini"; }
+eventually forgotten || fail "clearing 写入后校验 was not remembered"
 
 # Overwrite answers: 全否 keeps every file; 是 replaces one, 否 keeps the next;
 # 全是 asks no more.

@@ -66,8 +66,8 @@ TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
   const std::vector<Case> cases = {
       {IDC_OVERWRITE_NO_TO_ALL, {ask, "提示: 下载完毕"}, "old", "old"},
       {IDC_OVERWRITE_NO, {ask, ask, "提示: 下载完毕"}, "old", "old"},
-      // The close box answers nothing: the Yes in force at the start stays.
-      {IDCANCEL, {ask, ask, "提示: 下载完毕"}, "new", "new"},
+      // The close box keeps the file; it is asked again for the next one.
+      {IDCANCEL, {ask, ask, "提示: 下载完毕"}, "old", "old"},
   };
   for (const auto& c : cases) {
     Write(OnDevice("1.mp3"), "old");

@@ -87,6 +87,33 @@ TEST_F(DownloadPageTest, HeadingClicksSortByTheRecordsTicksAndTextsMovingAlong) 
   EXPECT_EQ(SortState::kNone, page.DeviceList().Sort().column);  // each list its own state
 }
 
+// The 写入后校验 box goes with the PC list, like 下载, and tells of every
+// change the user makes.
+TEST_F(DownloadPageTest, TheVerifyBoxShowsWithThePcListAndReportsItsChanges) {
+  std::vector<bool> told;
+  DownloadPage::Commands commands;
+  commands.verifyChanged = [&](bool on) { told.push_back(on); };
+  page.SetCommands(commands);
+  const auto shown = [&] { return ::IsWindowVisible(page.Item(IDC_VERIFY)) != FALSE; };
+  EXPECT_TRUE(shown());
+  page.ShowDeviceView(0);
+  EXPECT_FALSE(shown());
+  page.ShowLocalList();
+  EXPECT_TRUE(shown());
+  page.EnterDownloadView();
+  EXPECT_FALSE(shown());
+  page.RestoreListView();
+  EXPECT_TRUE(shown());
+
+  page.SetVerifyChecked(true);
+  EXPECT_TRUE(page.VerifyChecked());
+  EXPECT_TRUE(told.empty()) << "setting it is not a change by the user";
+  ::SendMessageW(page.Item(IDC_VERIFY), BM_CLICK, 0, 0);
+  ::SendMessageW(page.Item(IDC_VERIFY), BM_CLICK, 0, 0);
+  EXPECT_EQ(told, (std::vector<bool>{false, true}));
+  EXPECT_TRUE(page.VerifyChecked());
+}
+
 TEST_F(DownloadPageTest, NoRecordOutlivesItsRow) {
   Add({File("a", 1), File("b", 2), File("c", 3)});
   page.DeviceList().AddRow(File("d", 4), true);

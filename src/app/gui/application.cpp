@@ -83,7 +83,11 @@ void Application::StartMonitor(MonitorView& view) {
   if (monitor_) return;
   MonitorServices services = SystemMonitorServices();
   services.reportFailure = [](const std::string& what) { ui::RecordFailureText("device monitor", what); };
-  monitor_ = std::make_unique<DeviceMonitor>(state_, view, std::move(services));
+  // Ten times a second only "does the drive still answer"; its boot sector
+  // and its free space once a second. A cable pulled shows within a poll,
+  // and a device swapped on the same letter comes with a change notice.
+  monitor_ = std::make_unique<DeviceMonitor>(state_, view, std::move(services), std::chrono::milliseconds(100),
+                                             std::chrono::milliseconds(1000));
   monitor_->Start();
 }
 

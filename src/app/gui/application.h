@@ -44,6 +44,10 @@ class Application {
   // thread; the view must outlive that.
   void StartMonitor(MonitorView& view);
   void StopMonitor();
+  // The system says drives came or went: the monitor scans them all at its next poll.
+  void DrivesChanged() {
+    if (monitor_) monitor_->DrivesChanged();
+  }
 
  private:
   ui::UiDispatcher dispatcher_;

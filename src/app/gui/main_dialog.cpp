@@ -84,6 +84,7 @@ const ui::Handler<MainDialog> MainDialog::kMessages[] = {
     {WM_KEYUP, &MainDialog::OnIgnore},
     {WM_CHAR, &MainDialog::OnIgnore},
     {WM_MOVE, &MainDialog::OnMove},
+    {WM_DEVICECHANGE, &MainDialog::OnDeviceChange},
     {WM_CLOSE, &MainDialog::OnClose},
     {WM_HELP, &MainDialog::OnHelp},
     {ui::kTestSetDownloadRunning, &MainDialog::OnTestSetDownloadRunning},
@@ -227,7 +228,7 @@ void MainDialog::CreatePages() {
     SharedState& state = app_.State();
     downloads_ = std::make_unique<download::DownloadController>(
         downloadPage_, download::DownloadContext{app_.Ui(), Handle(), &state.DriveLetter, &state.DownloadRunning,
-                                                 &state.CurrentCategory});
+                                                 &state.CurrentCategory, &app_.Settings()});
   }
   if (organizerPage_.Create(Handle())) pages_.SetPage(kOrganizerPageSlot, organizerPage_);
   pages_.Show(kDownloadPageSlot);
@@ -368,6 +369,13 @@ LRESULT MainDialog::OnLeftButtonDown(const ui::Message& m) {
   // Any bare point of the window drags it, as a title bar would.
   ::PostMessageW(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, m.lParam);
   return Default(m);
+}
+
+LRESULT MainDialog::OnDeviceChange(const ui::Message&) {
+  // Whatever came or went (a volume, a device node), the monitor looks at
+  // every drive again at its next poll; the question is answered there.
+  app_.DrivesChanged();
+  return TRUE;
 }
 
 LRESULT MainDialog::OnMove(const ui::Message& m) {

@@ -53,7 +53,11 @@ DownloadController::DownloadController(DownloadPage& page, DownloadContext conte
   commands.timer = [this](UINT_PTR id) {
     if (id == kProgressTimer) OnTimer();
   };
+  commands.verifyChanged = [this](bool on) {
+    if (context_.settings) context_.settings->SetVerifyAfterWrite(on);
+  };
   page_.SetCommands(std::move(commands));
+  if (context_.settings) page_.SetVerifyChecked(context_.settings->VerifyAfterWrite());
 }
 
 DownloadController::~DownloadController() {
@@ -99,6 +103,7 @@ void DownloadController::Download() {
       return letter && letter->load() == expected && platform::IsDirectory(rootFolder);
     };
     settings.runningFlag = context_.downloadRunning;
+    settings.verify = page_.VerifyChecked();
     job_ = std::make_unique<DownloadJob>(context_.ui, page_.Handle());
     viewEntered_ = false;
     shownTexts_ = ~0u;

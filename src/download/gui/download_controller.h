@@ -27,6 +27,7 @@ struct DownloadContext {
   std::atomic<char>* driveLetter = nullptr;
   std::atomic<std::int32_t>* downloadRunning = nullptr;
   std::atomic<std::int32_t>* currentCategory = nullptr;
+  DownloadPathStore* settings = nullptr;  // keeps the page's 写入后校验 option
 };
 
 inline constexpr std::string_view kStopQuestion = "要终止下载吗?";

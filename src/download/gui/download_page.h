@@ -47,6 +47,7 @@ class DownloadPage : public ui::Dialog {
     std::function<void()> stop;               // 停止下载
     std::function<void(int)> deviceCategory;  // type combo: category chosen
     std::function<void(UINT_PTR)> timer;      // a timer of the page's window fired
+    std::function<void(bool)> verifyChanged;  // 写入后校验 ticked or cleared by the user
   };
 
   DownloadPage();
@@ -91,6 +92,10 @@ class DownloadPage : public ui::Dialog {
   void SelectAll();
   void Invert();
 
+  // The 写入后校验 box beside 下载: shown with the PC list.
+  bool VerifyChecked() const;
+  void SetVerifyChecked(bool on);
+
   // ---- a download's controls ----
   // Shows the picture, run text, both bars, stop button and counter and
   // hides the lists and their buttons; RestoreListView undoes it.
@@ -113,6 +118,7 @@ class DownloadPage : public ui::Dialog {
   LRESULT OnInvert(const ui::Message& m);
   LRESULT OnDelete(const ui::Message& m);
   LRESULT OnStop(const ui::Message& m);
+  LRESULT OnVerify(const ui::Message& m);
   LRESULT OnTypeChange(const ui::Message& m);
   LRESULT OnPcItemChanged(const ui::Message& m);
   LRESULT OnColumnClick(const ui::Message& m);

@@ -5,9 +5,11 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -181,7 +183,7 @@ bool WriteWholeFile(const std::string& path, const void* data, std::size_t size)
 
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size) {
   const std::string target = ToNativePath(path);
-  const std::string temp = target + ".new~";
+  const std::string temp = target + kReplaceSuffix;
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return Fail();
   bool ok = WriteFd(fd, data, size);
@@ -236,7 +238,39 @@ std::optional<std::uint64_t> FreeBytes(const std::string& root) {
     Fail();
     return std::nullopt;
   }
+  // A file system that gives no size at all (some FUSE ones) has not
+  // answered: it is not full.
+  if (st.f_blocks == 0) return std::nullopt;
   return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+}
+
+std::optional<std::string> FileSystemName(const std::string& path) {
+  // The mount whose device number is the file's; a later line of the table
+  // is a mount on top of an earlier one.
+  struct stat st {};
+  if (::stat(ToNativePath(path).c_str(), &st) != 0) {
+    Fail();
+    return std::nullopt;
+  }
+  const std::string device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+  std::FILE* table = std::fopen("/proc/self/mountinfo", "re");
+  if (!table) {
+    Fail();
+    return std::nullopt;
+  }
+  std::optional<std::string> found;
+  char* line = nullptr;
+  std::size_t room = 0;
+  while (::getline(&line, &room, table) > 0) {
+    // "36 35 98:0 /root /mount options [optional fields] - fstype source options"
+    const auto fields = Split(line, ' ');
+    if (fields.size() < 3 || fields[2] != device) continue;
+    const auto dash = std::find(fields.begin(), fields.end(), "-");
+    if (dash != fields.end() && dash + 1 != fields.end()) found = *(dash + 1);
+  }
+  std::free(line);
+  std::fclose(table);
+  return found;
 }
 
 std::string TempFolder() {

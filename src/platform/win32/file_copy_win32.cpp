@@ -77,6 +77,34 @@ std::uint32_t CopyHandle::FlushAndClose() {
   return code;
 }
 
+std::uint32_t ReadFromMedium(const std::string& path, const std::function<void(const void*, std::size_t)>& consume) {
+  // Unbuffered reads go to the medium; they want a buffer aligned to the
+  // sector and whole sectors asked for. Pages from VirtualAlloc are aligned
+  // past any sector size, and a block of 1 MiB is whole sectors of any size.
+  struct Pages {
+    void* p = ::VirtualAlloc(nullptr, kCopyBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ~Pages() {
+      if (p) ::VirtualFree(p, 0, MEM_RELEASE);
+    }
+  } buffer;
+  if (!buffer.p) return ::GetLastError();
+  const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
+  std::uint32_t code = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(h, buffer.p, static_cast<DWORD>(kCopyBlockSize), &got, nullptr)) {
+      code = ::GetLastError();
+      break;
+    }
+    if (got == 0) break;
+    consume(buffer.p, got);
+  }
+  ::CloseHandle(h);
+  return code;
+}
+
 std::uint32_t MoveReplacing(const std::string& from, const std::string& to) {
   return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
              ? 0

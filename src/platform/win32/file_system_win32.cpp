@@ -80,7 +80,7 @@ bool WriteWholeFile(const std::string& path, const void* data, std::size_t size)
 
 bool ReplaceFileAtomically(const std::string& path, const void* data, std::size_t size) {
   const std::wstring target = Wide(path);
-  const std::wstring temp = target + L".new~";
+  const std::wstring temp = target + Wide(kReplaceSuffix);
   {
     KernelHandle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return Fail();
@@ -140,6 +140,21 @@ std::optional<std::uint64_t> FreeBytes(const std::string& root) {
     return std::nullopt;
   }
   return avail.QuadPart;
+}
+
+std::optional<std::string> FileSystemName(const std::string& path) {
+  // The root of the volume first: the device may be a folder on a drive.
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(Wide(path).c_str(), root, MAX_PATH + 1)) {
+    Fail();
+    return std::nullopt;
+  }
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1)) {
+    Fail();
+    return std::nullopt;
+  }
+  return Narrow(name);
 }
 
 std::string TempFolder() {
