@@ -104,11 +104,17 @@ class Download : public ScratchFolder {
 TEST_F(Download, ARunCopiesConvertsCountsSkipsAndFillsTheBars) {
   const std::string page = G("<p>你好</p>");
   std::vector<DownloadRow> rows = {Row("歌.mp3", 0, "music"), Row("书.HTML", 2, page), Row("没勾.mp3", 0, "x", false),
-                                   Row("怪.xyz", 0, "x"), Row("空.mp3", 0, ""), Row("同.mp3", 0, "same")};
+                                   Row("怪.xyz", 0, "x"),       Row("空.mp3", 0, ""),     Row("同.mp3", 0, "same"),
+                                   Row("页.htm", 2, page)};
   rows[3].typeText = "类型";
-  rows[5].entry.path = OnDevice(0, "同.MP3");  // picked from the device itself: case does not matter
+  // Picked from the device itself, named in another case: already there, nothing copied or converted.
+  rows[5].entry.path = OnDevice(0, "同.MP3");
+  rows[6].entry.path = OnDevice(2, "页.HTM");
   Write(rows[5].entry.path, "on device");
+  Write(rows[6].entry.path, page);
   EXPECT_EQ(Run(rows), RunEnd::Completed);
+  EXPECT_EQ(files_.copies, 2);
+  EXPECT_FALSE(platform::FileExists(OnDevice(2, "页.txt")));
 
   EXPECT_EQ(Read(OnDevice(0, "歌.mp3")), "music");
   EXPECT_FALSE(platform::FileExists(OnDevice(2, "书.HTML")));
@@ -116,9 +122,9 @@ TEST_F(Download, ARunCopiesConvertsCountsSkipsAndFillsTheBars) {
   EXPECT_EQ(Read(rows[5].entry.path), "on device");
   EXPECT_EQ(prompts_.shown, (Texts{"怪.xyz：文件类型无法识别，没有下载。", "为了您的系统良好，请不要复制空文件。",
                                    "[页] 下载完毕"}));
-  EXPECT_EQ(progress_.Counter(), "已下载文件数：3/5");
+  EXPECT_EQ(progress_.Counter(), "已下载文件数：4/6");
   EXPECT_EQ(progress_.Status(), "下载完毕");
-  EXPECT_TRUE(progress_.overallRange == 35 && progress_.overallPosition == 35);
+  EXPECT_TRUE(progress_.overallRange == 42 && progress_.overallPosition == 42);
   EXPECT_TRUE(progress_.finished && !progress_.active && running_ == 0);
   EXPECT_TRUE(platform::FindFiles(platform::JoinPath(temp_, "*")).empty()) << "the page's text file is cleaned up";
   EXPECT_EQ(Read(rows[1].entry.path), page);
@@ -162,7 +168,8 @@ TEST_F(Download, OverwriteAnswersHoldAsLongAsTheyShould) {
   };
   using C = OverwriteChoice;
   const std::vector<Case> cases = {
-      {{C::No, C::YesToAll}, {"0.mp3", "1.mp3"}, "0111"},  // after yes-to-all nothing is asked
+      {{C::No, C::YesToAll}, {"0.mp3", "1.mp3"}, "0111"},  // after yes-to-all nothing is asked,
+      {{C::No, C::NoToAll}, {"0.mp3", "1.mp3"}, "0000"},   // nor after no-to-all
       // Closing the question keeps the answer in force: Yes at first, later the last one given.
       {{std::nullopt, C::No, std::nullopt, C::Yes}, {"0.mp3", "1.mp3", "2.mp3", "3.mp3"}, "1001"},
   };
