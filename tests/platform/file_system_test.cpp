@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "platform/drive_map.h"
@@ -34,7 +33,7 @@ TEST_F(ScratchFolder, SizesBeyondFourGibibytesStayWhole) {
   const std::uint64_t big = (std::uint64_t{1} << 32) + 3;
   const std::string film = Path("影片.mp4");
   Write(film, "x");
-  std::filesystem::resize_file(std::filesystem::path(std::u8string(film.begin(), film.end())), big);  // sparse
+  std::filesystem::resize_file(Native(film), big);  // sparse
   EXPECT_EQ(FileSize(film), big);
   EXPECT_EQ(ReadableFileSize(film), big);
   const auto found = FindFiles(Path("*.mp4"));
