@@ -8,10 +8,12 @@
 
 #include "download/category_table.h"
 #include "download/test_support.h"
+#include "support/bounded_wait.h"
 
 namespace dockline::download {
 namespace {
 
+using dockline::testing::ResultWithin;
 using testing::G;
 using testing::ScratchFolder;
 using Texts = std::vector<std::string>;
@@ -266,12 +268,13 @@ TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
     };
     std::stop_source stop;
     auto done = std::async(std::launch::async, [&] { return Run(rows, stop.get_token()); });
-    asked.get_future().wait();
+    auto question = asked.get_future();
+    ResultWithin(question, "the overwrite question");
     EXPECT_EQ(done.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
     EXPECT_EQ(Read(OnDevice(0, "0.mp3")), "old") << "nothing written while paused";
     if (stopWhilePaused) stop.request_stop();
     else gate_.Resume();
-    EXPECT_EQ(done.get(), stopWhilePaused ? RunEnd::Stopped : RunEnd::Completed);
+    EXPECT_EQ(ResultWithin(done, "the run's end"), stopWhilePaused ? RunEnd::Stopped : RunEnd::Completed);
     EXPECT_EQ(Read(OnDevice(0, "0.mp3")), stopWhilePaused ? "old" : "new");
     EXPECT_EQ(platform::FileExists(OnDevice(0, "1.mp3")), !stopWhilePaused);
     gate_.Resume();
