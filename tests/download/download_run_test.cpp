@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <deque>
 #include <future>
 #include <thread>
@@ -12,6 +13,12 @@
 
 namespace dockline::download {
 namespace {
+
+#ifdef _WIN32
+constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
+#else
+constexpr std::uint32_t kDiskFull = ENOSPC;
+#endif
 
 using dockline::testing::ResultWithin;
 using testing::G;
@@ -49,7 +56,7 @@ class Files : public DownloadFiles {
     ++copies;
     if (fault) {
       if (onFault) onFault();
-      return {*fault, 5, 0};
+      return {*fault, faultCode, 0};
     }
     return DownloadFiles::Copy(s, t, [&](std::uint64_t done, std::uint64_t total) {
       if (onProgress) onProgress();
@@ -58,6 +65,7 @@ class Files : public DownloadFiles {
   }
   std::deque<std::uint64_t> free;
   std::optional<platform::CopyStatus> fault;
+  std::uint32_t faultCode = 5;  // an I/O error
   std::function<void()> onProgress, onFault;
   int copies = 0;
 };
@@ -192,21 +200,24 @@ TEST_F(Download, OverwriteAnswersHoldAsLongAsTheyShould) {
   }
 }
 
-// A full disk stops the run before its row; a failed write is named and the
-// run goes on, unless the device went with it: then one message, no more rows.
+// A full disk stops the run, whether seen before a row (a file that just
+// fits still goes) or by a write; another failed write is named and the run
+// goes on, unless the device went with it: then one message, no more rows.
 TEST_F(Download, FaultsAreNamedAndEndTheRunOnlyWhenNothingMoreCanBeCopied) {
   struct Case {
     std::deque<std::uint64_t> free;
-    bool writeFails, deviceGoes;
+    std::uint32_t writeError;  // 0: the writes succeed
+    bool deviceGoes;
     RunEnd end;
     std::string first;  // the first message, the count of messages, of copies tried, of files downloaded
     std::size_t shown;
     int copies, downloaded;
   };
   const std::vector<Case> cases = {
-      {{100, 100, 4}, false, false, RunEnd::Stopped, "您的磁盘空间不足。", 2, 2, 2},
-      {{}, true, false, RunEnd::Completed, "写入文件失败：" + OnDevice(0, "0.mp3"), 5, 4, 0},
-      {{}, true, true, RunEnd::Disconnected, std::string(kDisconnectedText), 1, 1, 0},
+      {{5, 5, 4}, 0, false, RunEnd::Stopped, "您的磁盘空间不足。", 2, 2, 2},
+      {{}, kDiskFull, false, RunEnd::Stopped, "您的磁盘空间不足。", 2, 1, 0},
+      {{}, 5, false, RunEnd::Completed, "写入文件失败：" + OnDevice(0, "0.mp3"), 5, 4, 0},
+      {{}, 5, true, RunEnd::Disconnected, std::string(kDisconnectedText), 1, 1, 0},
   };
   for (const auto& c : cases) {
     std::vector<DownloadRow> rows;
@@ -216,7 +227,8 @@ TEST_F(Download, FaultsAreNamedAndEndTheRunOnlyWhenNothingMoreCanBeCopied) {
     }
     prompts_ = Prompts();
     files_.free = c.free;
-    files_.fault = c.writeFails ? std::optional(platform::CopyStatus::WriteFailed) : std::nullopt;
+    files_.fault = c.writeError ? std::optional(platform::CopyStatus::WriteFailed) : std::nullopt;
+    files_.faultCode = c.writeError;
     files_.copies = 0;
     present_ = true;
     files_.onFault = [&] { present_ = !c.deviceGoes; };
@@ -248,6 +260,7 @@ TEST_F(Download, AStopAtEveryStepOfACopyLeavesTheOldFileAndNoPartOfTheNew) {
       break;
     }
     EXPECT_EQ(end, RunEnd::Stopped) << stopAt;
+    EXPECT_EQ(progress_.downloaded, 0) << stopAt;
     EXPECT_TRUE(Read(OnDevice(0, "大.mp3")) == "old") << stopAt;
     EXPECT_TRUE(Read(row.entry.path) == big);
     EXPECT_EQ(prompts_.shown, Texts{"[页] 下载已终止"});
@@ -263,6 +276,7 @@ TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
     const auto rows = std::vector<DownloadRow>{Row("0.mp3", 0, "new"), Row("1.mp3", 0, "new")};
     std::promise<void> asked;
     prompts_.onAsk = [&] {
+      EXPECT_EQ(running_, 1) << "a run under way is marked, so the window is not closed under it";
       gate_.Pause();
       asked.set_value();
     };
