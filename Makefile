@@ -1,10 +1,10 @@
 # Quick start: `make run` and `make test`. Both install missing packages first.
 SHELL := /bin/bash
-PRESETS := native native-asan win64 win32 fuzz
+PRESETS := native native-asan native32 win64 win32 fuzz
 BUILDS := $(addprefix build-,$(PRESETS) bench)
 CTEST := ctest --no-tests=error
 
-.PHONY: all deps build run test test-native test-asan test-wine fuzz fuzz-short bench clean $(BUILDS) dist test-dist
+.PHONY: all deps build run test test-native test-asan test-native32 test-wine fuzz fuzz-short bench clean $(BUILDS) dist test-dist
 
 all: build
 
@@ -22,7 +22,7 @@ run: build-win64
 	tools/run-dockline
 
 test: build
-	$(MAKE) --no-print-directory test-native test-asan fuzz-short test-wine test-dist
+	$(MAKE) --no-print-directory test-native test-asan test-native32 fuzz-short test-wine test-dist
 	@echo "all test suites passed"
 
 test-native: build-native
@@ -30,6 +30,10 @@ test-native: build-native
 
 test-asan: build-native-asan
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --preset native-asan
+
+# The core as a 32-bit program: the size and overflow faults a 32-bit Windows meets.
+test-native32: build-native32
+	$(CTEST) --preset native32
 
 test-wine: build-win64
 	tools/with-wine $(CTEST) --preset win64

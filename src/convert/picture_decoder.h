@@ -46,7 +46,7 @@ enum class DecodeStatus {
 // The backend of this platform.
 DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink);
 
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(DOCKLINE_NO_PICTURE_DECODERS)
 // The same over an open stream (the fuzzers hand in memory through fmemopen).
 DecodeStatus DecodePictureStream(std::FILE* file, PictureSink& sink);
 #endif

@@ -46,6 +46,10 @@ std::string CutToGbkBytes(const std::string& utf8, std::size_t maxBytes) {
 
 }  // namespace
 
+std::string UnreadableSettingsText(std::string_view path) {
+  return "设置文件 " + std::string(path) + " 无法读取，选择文件时所在的文件夹这次不会被记住。";
+}
+
 DownloadPathStore::DownloadPathStore(FolderSource documentsFolder)
     : documentsFolder_(documentsFolder ? std::move(documentsFolder) : FolderSource(&platform::DocumentsFolder)) {}
 
@@ -86,7 +90,11 @@ bool DownloadPathStore::WriteValue(std::string_view section, std::string_view ke
 }
 
 bool DownloadPathStore::EnsureFile(std::span<const std::string_view> keys, platform::Notifier& notifier) {
-  if (!path_.empty() && platform::FileExists(path_)) return true;
+  if (!path_.empty() && platform::FileExists(path_)) {
+    // Every folder the user picks would be forgotten without a word.
+    if (!Load(path_)) notifier.ShowMessage(UnreadableSettingsText(path_));
+    return true;
+  }
   if (!path_.empty() && !platform::IsDirectory(path_)) {
     const std::string folder = documentsFolder_();
     IniFile f;

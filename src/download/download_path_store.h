@@ -23,6 +23,8 @@ inline constexpr std::string_view kSettingsCreateError = "ini文件建立错误"
 // category keys of DOWNPATH stay exactly as they are: "1" on, else off.
 inline constexpr std::string_view kVerifySection = "VERIFY";
 inline constexpr std::string_view kVerifyKey = "AFTERWRITE";
+// "设置文件 C:\...\dict.ini 无法读取，…": shown once, when the program starts.
+std::string UnreadableSettingsText(std::string_view path);
 
 class DownloadPathStore {
  public:
@@ -52,7 +54,8 @@ class DownloadPathStore {
   // First run: creates the file with every key of `keys` in DOWNPATH set to
   // the documents folder. Anything already at the path, even an empty file
   // or one that cannot be read, is left untouched. Shows
-  // kSettingsCreateError through `notifier` when the file cannot be made.
+  // kSettingsCreateError through `notifier` when the file cannot be made,
+  // and UnreadableSettingsText when the one there cannot be read.
   // True when a settings file is there afterwards.
   bool EnsureFile(std::span<const std::string_view> keys, platform::Notifier& notifier);
 

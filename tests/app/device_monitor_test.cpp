@@ -2,14 +2,19 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
 
 #include "app/device_monitor.h"
+#include "support/bounded_wait.h"
 
 namespace dockline::app {
 namespace {
+
+using dockline::testing::Await;
+using dockline::testing::ResultWithin;
 
 struct RecordingView : MonitorView {
   std::vector<std::string> events;
@@ -145,8 +150,9 @@ TEST(DeviceMonitor, StopEndsTheThreadWithoutWaitingOutItsSleep) {
   // An hour between polls: Stop can only return if it cuts the sleep short.
   DeviceMonitor monitor(state, view, services, std::chrono::hours(1));
   monitor.Start();
-  while (polls == 0) std::this_thread::yield();
-  monitor.Stop();
+  Await([&] { return polls > 0; }, "the first poll");
+  auto stopped = std::async(std::launch::async, [&] { monitor.Stop(); });
+  ResultWithin(stopped, "Stop, cutting the hour's sleep short,");
   EXPECT_FALSE(monitor.running());
   EXPECT_EQ(polls, 1);
 }
@@ -170,7 +176,7 @@ TEST(DeviceMonitor, AFailingPollIsReportedOnceAndTheWatchGoesOn) {
                            {}};
   DeviceMonitor monitor(state, view, services, std::chrono::milliseconds(1));
   monitor.Start();
-  while (state.DriveLetter == 0) std::this_thread::yield();
+  Await([&] { return state.DriveLetter != 0; }, "the device, after the failing polls,");
   monitor.Stop();
   EXPECT_EQ(reports, (std::vector<std::string>{"device poll: bridge gone"}));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,10 +35,10 @@ class TextProgressBarTest : public ::testing::Test {
 TEST_F(TextProgressBarTest, WorkerDrivesTheBarWhileTheUiThreadIsBlocked) {
   bar.SetRange(0, 10000);
   std::atomic<int> last{-2};
-  std::thread worker([&] {
+  auto worker = std::async(std::launch::async, [&] {
     for (int i = 1; i <= 10000; ++i) last = bar.SetPos(i);
   });
-  worker.join();  // no message pumping meanwhile
+  testing::ResultWithin(worker, "every position");  // no message pumping meanwhile
   EXPECT_EQ(9999, last.load());
   EXPECT_TRUE(RepaintPending());
   testing::PumpMessages();  // the paint follows on the UI thread
@@ -56,11 +57,11 @@ TEST_F(TextProgressBarTest, ProgressRacingTheWindowsDestructionStopsAtItsEnd) {
       if (bar.SetPos(i) != -1 && wasDestroyed) ++lateReports;
     }
   });
-  while (reports < 100) std::this_thread::yield();
+  testing::Await([&] { return reports >= 100; }, "100 reports");
   bar.Destroy();
   destroyed = true;
   const int at = reports;
-  while (reports < at + 100) std::this_thread::yield();
+  testing::Await([&] { return reports >= at + 100; }, "100 reports after the window's end");
   stop = true;
   worker.join();
   EXPECT_EQ(0, lateReports.load());

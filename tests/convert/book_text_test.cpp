@@ -33,6 +33,8 @@ TEST(BookText, OnlyAMarkOrStrictUtf8WithAMultiByteCharacterCountsAsUnicode) {
       {"\xE6\xAD\x8C and then \x80", PageEncoding::Gbk},
   };
   for (const auto& [bytes, encoding] : cases) EXPECT_EQ(SniffBookText(AsBytes(bytes)).encoding, encoding) << bytes;
+  // Cut at the end, however the bytes after the end would continue it.
+  EXPECT_EQ(SniffBookText(AsBytes("ok \xE6\xAD\x8C").first(5)).encoding, PageEncoding::Gbk);
 }
 
 class BookTexts : public ScratchTest {};

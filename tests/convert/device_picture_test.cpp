@@ -59,6 +59,11 @@ TEST(PictureFile, PacksRowsLeftmostPixelHighWithSpareBitsSet) {
             Ych(5, 2, {0x1B, 0x3F, 0xFF, 0xFF}));
   EXPECT_EQ(Picture(FourGreys(7, 0, [](int, int) { return 0; })), Ych(7, 0, {}));
   EXPECT_EQ(Picture(FourGreys(0, 3, [](int, int) { return 0; })), Ych(0, 3, {}));
+  EXPECT_EQ(Decoded(FourGreys(2048, 1, [](int, int) { return 0; })).width, 320) << "the widest bitmap taken is cropped";
+  // A picture file is read no further than it goes and no larger than the screen.
+  DevicePicture p;
+  EXPECT_EQ(DecodePicture(Ych(5, 2, {0x1B, 0x3F, 0xFF}), p), PictureDefect::Truncated);
+  EXPECT_EQ(DecodePicture(Ych(1, 241, {}), p), PictureDefect::BadSize);
 }
 
 TEST(Greys, ThresholdsAndErrorDiffusion) {

@@ -18,7 +18,7 @@ TEST(Scan, EachRuleGivesTheExpectedBytes) {
       // <br> in any case is a line break; the page's own CR LF after it is swallowed.
       {"A<BR>B<bR>C<br>\r\nD", "A\r\nB\r\nC\r\nD"},
       {"A<br/>B<br />C<br >D", "ABCD"},  // ordinary tags
-      {"A<br>\r", "A\r\n"},
+      {"A<br>\r", "A\r\n"}, {"A<br>", "A\r\n"},  // a tag that ends the page, with and without a CR after it
       // Only an LF goes with the swallowed CR: after a bare CR the next character stays, and stays whole.
       {"A<br>\r\xD6\xD0" "B", "A\r\n\xD6\xD0" "B"},
       // Script, style and comment vanish up to their closing text, or to the end of the page.

@@ -58,9 +58,9 @@ grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources" || fail "file vers
 grep -q "\\\\x7248\\\\x672c $version\"" <<<"$resources" || fail "about box does not say 版本 $version"
 grep -q 'gdiScaling' <<<"$resources" || fail "no manifest with the DPI choice in the program"
 
-# Install, silently, as the user.
-wine "$setup" /S
-wineserver -w
+# Install, silently, as the user. Every wait has its bound.
+timeout 300 wine "$setup" /S || fail "the installer did not finish"
+timeout 120 wineserver -w || fail "the installer left a process running"
 local_appdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
 appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
 inst=$local_appdata/Programs/DOCKLINE
@@ -81,6 +81,8 @@ start_and_close() {  # the program starts from the installation and closes on re
     fail "$1: the program did not come up (an error box in the way?)"
   fi
   wine "$probe" close 10000 || fail "$1: the program did not close"
+  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  ! kill -0 "$pid" 2>/dev/null || fail "$1: the program did not end with its window"
   wait "$pid" || true
 }
 start_and_close "installed"
@@ -113,8 +115,8 @@ fi
 
 # Uninstall, silently: it runs a copy of itself from the temporary folder,
 # so wait for every process of the prefix.
-wine "$inst/uninstall.exe" /S
-wineserver -w
+timeout 300 wine "$inst/uninstall.exe" /S || fail "the uninstaller did not finish"
+timeout 120 wineserver -w || fail "the uninstaller left a process running"
 [ ! -e "$inst" ] || fail "uninstall left $(ls -A "$inst" | tr '\n' ' ') in the installation folder"
 [ ! -e "$local_appdata/DOCKLINE" ] || fail "uninstall left the settings in the user's folder"
 [ ! -e "$shortcut" ] || fail "uninstall left the shortcut"

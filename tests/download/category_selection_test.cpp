@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "download/category_table.h"
+#include "download/file_list.h"
 #include "test_support.h"
 
 namespace dockline::download {
@@ -85,6 +86,22 @@ TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
                                       "box:请确定文件 C:\\e\\c.edt 是否存在。", "end", "refresh"}),
             view.log);
   EXPECT_EQ("C:\\e", Remembered(3));  // the last one handled, found or not
+}
+
+// The dialog answers a folder and names; at a drive's root the folder is
+// remembered as "D:" and the dialog opened at "D:\" next time.
+TEST_F(CategorySelectionTest, ADrivesRootIsRememberedAndTooManyFilesAreTold) {
+  using Paths = std::vector<std::string>;
+  EXPECT_EQ(ChosenPaths(Paths{"D:\\", "a.mp3", "b.mp3"}), (Paths{"D:\\a.mp3", "D:\\b.mp3"}));
+  EXPECT_EQ(ChosenPaths(Paths{"D:\\歌", "a.mp3"}), Paths{"D:\\歌\\a.mp3"});
+  files = {{"D:\\a.mp3", 1}, {"D:\\a.lrc", 1}};
+  ASSERT_TRUE(Select(1, {"D:\\a.mp3"}));  // repeat reading brings the lyrics too
+  EXPECT_EQ(view.rows.size(), 2u);
+  EXPECT_EQ("D:", Remembered(1));
+  view.log.clear();
+  view.choice = {FileChoice::Outcome::TooMany, {}};
+  ASSERT_TRUE(SelectCategory(1, false, settings, view, sizes));
+  EXPECT_EQ((Paths{"page", "dialog:1:D:\\", "box:一次选择的文件太多，请分几次选择。", "refresh"}), view.log);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,28 @@ TEST_F(PathStore, AFileThatCannotBeMadeIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(notifier.messages.size(), 2u);
   EXPECT_FALSE(store.WriteValue("DOWNPATH", "电子图书", "C:\\x"));
   EXPECT_TRUE(platform::IsDirectory(ini));
+}
+
+// Another account's file, or one locked away: it is neither rebuilt nor
+// written (every other remembered folder would be lost), reads give "", and
+// the user hears of it once, at start. Root reads every file, so
+// run_as_user.sh runs this case as an ordinary user.
+TEST_F(PathStore, AFileThatCannotBeReadIsLeftAloneAndToldOnce) {
+  const std::string kept = G("[DOWNPATH]\r\n学习数据=D:\\资料\r\n");
+  Write(ini, kept);
+  std::filesystem::permissions(Native(ini), std::filesystem::perms::none);
+  if (platform::Bytes bytes; platform::ReadWholeFile(ini, bytes)) {
+    std::filesystem::permissions(Native(ini), std::filesystem::perms::owner_all);
+    GTEST_SKIP() << "this user reads every file: run_as_user.sh runs this case";
+  }
+  DownloadPathStore store = Store("C:\\docs");
+  EXPECT_TRUE(Ensure(store));
+  EXPECT_EQ(store.ReadValue("DOWNPATH", "学习数据"), "");
+  EXPECT_FALSE(store.WriteValue("DOWNPATH", "下载图片", "E:\\相册"));
+  EXPECT_EQ(notifier.messages, std::vector<std::string>{UnreadableSettingsText(ini)});
+  std::filesystem::permissions(Native(ini), std::filesystem::perms::owner_all);
+  EXPECT_EQ(Read(ini), kept);
+  EXPECT_EQ(FileCount(), 1u);
 }
 
 }  // namespace

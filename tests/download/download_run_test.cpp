@@ -10,10 +10,18 @@
 #include "convert/device_picture.h"
 #include "download/category_table.h"
 #include "download/test_support.h"
+#include "support/bounded_wait.h"
 
 namespace dockline::download {
 namespace {
 
+#ifdef _WIN32
+constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
+#else
+constexpr std::uint32_t kDiskFull = ENOSPC;
+#endif
+
+using dockline::testing::ResultWithin;
 using testing::G;
 using testing::ScratchFolder;
 using Texts = std::vector<std::string>;
@@ -35,12 +43,6 @@ class Prompts : public DownloadPrompts {
   std::deque<std::optional<OverwriteChoice>> answers;
   std::function<void()> onAsk;
 };
-
-#ifdef _WIN32
-constexpr std::uint32_t kDiskFull = 112;  // ERROR_DISK_FULL
-#else
-constexpr std::uint32_t kDiskFull = ENOSPC;
-#endif
 
 // Turns one byte of a file over, as a faulty device would.
 void Corrupt(const std::string& path) {
@@ -72,7 +74,7 @@ class Files : public DownloadFiles {
     hashed = hash != nullptr;
     if (fault) {
       if (onFault) onFault();
-      return {*fault, 5, 0};
+      return {*fault, faultCode, 0};
     }
     // The converted picture is what finds the disk full.
     if (pictureFull && t.ends_with(".ych")) return {platform::CopyStatus::WriteFailed, kDiskFull, 0};
@@ -96,6 +98,7 @@ class Files : public DownloadFiles {
   std::optional<std::string> fileSystem;
   std::optional<platform::CopyStatus> fault;
   bool pictureFull = false, corruptAfterMove = false, hashed = false;
+  std::uint32_t faultCode = 5;  // an I/O error
   std::function<void()> onProgress, onFault;
   int copies = 0, readBacks = 0;
 };
@@ -146,11 +149,17 @@ class Download : public ScratchFolder {
 TEST_F(Download, ARunCopiesConvertsCountsSkipsAndFillsTheBars) {
   const std::string page = G("<p>你好</p>");
   std::vector<DownloadRow> rows = {Row("歌.mp3", 0, "music"), Row("书.HTML", 2, page), Row("没勾.mp3", 0, "x", false),
-                                   Row("怪.xyz", 0, "x"), Row("空.mp3", 0, ""), Row("同.mp3", 0, "same")};
+                                   Row("怪.xyz", 0, "x"),       Row("空.mp3", 0, ""),     Row("同.mp3", 0, "same"),
+                                   Row("页.htm", 2, page)};
   rows[3].typeText = "类型";
-  rows[5].entry.path = OnDevice(0, "同.MP3");  // picked from the device itself: case does not matter
+  // Picked from the device itself, named in another case: already there, nothing copied or converted.
+  rows[5].entry.path = OnDevice(0, "同.MP3");
+  rows[6].entry.path = OnDevice(2, "页.HTM");
   Write(rows[5].entry.path, "on device");
+  Write(rows[6].entry.path, page);
   EXPECT_EQ(Run(rows), RunEnd::Completed);
+  EXPECT_EQ(files_.copies, 2);
+  EXPECT_FALSE(platform::FileExists(OnDevice(2, "页.txt")));
 
   EXPECT_EQ(Read(OnDevice(0, "歌.mp3")), "music");
   EXPECT_FALSE(platform::FileExists(OnDevice(2, "书.HTML")));
@@ -158,9 +167,9 @@ TEST_F(Download, ARunCopiesConvertsCountsSkipsAndFillsTheBars) {
   EXPECT_EQ(Read(rows[5].entry.path), "on device");
   EXPECT_EQ(prompts_.shown, (Texts{"怪.xyz：文件类型无法识别，没有下载。", "为了您的系统良好，请不要复制空文件。",
                                    "[页] 下载完毕"}));
-  EXPECT_EQ(progress_.Counter(), "已下载文件数：3/5");
+  EXPECT_EQ(progress_.Counter(), "已下载文件数：4/6");
   EXPECT_EQ(progress_.Status(), "下载完毕");
-  EXPECT_TRUE(progress_.overallRange == 35 && progress_.overallPosition == 35);
+  EXPECT_TRUE(progress_.overallRange == 42 && progress_.overallPosition == 42);
   EXPECT_TRUE(progress_.finished && !progress_.active && running_ == 0);
   EXPECT_TRUE(platform::FindFiles(platform::JoinPath(temp_, "*")).empty()) << "the page's text file is cleaned up";
   EXPECT_EQ(Read(rows[1].entry.path), page);
@@ -204,7 +213,8 @@ TEST_F(Download, OverwriteAnswersHoldAsLongAsTheyShould) {
   };
   using C = OverwriteChoice;
   const std::vector<Case> cases = {
-      {{C::No, C::YesToAll}, {"0.mp3", "1.mp3"}, "0111"},  // after yes-to-all nothing is asked
+      {{C::No, C::YesToAll}, {"0.mp3", "1.mp3"}, "0111"},  // after yes-to-all nothing is asked,
+      {{C::No, C::NoToAll}, {"0.mp3", "1.mp3"}, "0000"},   // nor after no-to-all
       // Closing the question keeps that file and leaves the choice in force as it was.
       {{std::nullopt, C::No, std::nullopt, C::Yes}, {"0.mp3", "1.mp3", "2.mp3", "3.mp3"}, "0001"},
   };
@@ -225,21 +235,24 @@ TEST_F(Download, OverwriteAnswersHoldAsLongAsTheyShould) {
   }
 }
 
-// A full disk stops the run before its row; a failed write is named and the
-// run goes on, unless the device went with it: then one message, no more rows.
+// A full disk stops the run, whether seen before a row (a file that just
+// fits still goes) or by a write; another failed write is named and the run
+// goes on, unless the device went with it: then one message, no more rows.
 TEST_F(Download, FaultsAreNamedAndEndTheRunOnlyWhenNothingMoreCanBeCopied) {
   struct Case {
     std::deque<std::uint64_t> free;
-    bool writeFails, deviceGoes;
+    std::uint32_t writeError;  // 0: the writes succeed
+    bool deviceGoes;
     RunEnd end;
     std::string first;  // the first message, the count of messages, of copies tried, of files downloaded
     std::size_t shown;
     int copies, downloaded;
   };
   const std::vector<Case> cases = {
-      {{100, 100, 4}, false, false, RunEnd::Stopped, "您的磁盘空间不足。", 2, 2, 2},
-      {{}, true, false, RunEnd::Completed, "写入文件失败：" + OnDevice(0, "0.mp3"), 5, 4, 0},
-      {{}, true, true, RunEnd::Disconnected, std::string(kDisconnectedText), 1, 1, 0},
+      {{5, 5, 4}, 0, false, RunEnd::Stopped, "您的磁盘空间不足。", 2, 2, 2},
+      {{}, kDiskFull, false, RunEnd::Stopped, "您的磁盘空间不足。", 2, 1, 0},
+      {{}, 5, false, RunEnd::Completed, "写入文件失败：" + OnDevice(0, "0.mp3"), 5, 4, 0},
+      {{}, 5, true, RunEnd::Disconnected, std::string(kDisconnectedText), 1, 1, 0},
   };
   for (const auto& c : cases) {
     std::vector<DownloadRow> rows;
@@ -249,7 +262,8 @@ TEST_F(Download, FaultsAreNamedAndEndTheRunOnlyWhenNothingMoreCanBeCopied) {
     }
     prompts_ = Prompts();
     files_.free = c.free;
-    files_.fault = c.writeFails ? std::optional(platform::CopyStatus::WriteFailed) : std::nullopt;
+    files_.fault = c.writeError ? std::optional(platform::CopyStatus::WriteFailed) : std::nullopt;
+    files_.faultCode = c.writeError;
     files_.copies = 0;
     present_ = true;
     files_.onFault = [&] { present_ = !c.deviceGoes; };
@@ -282,6 +296,7 @@ TEST_F(Download, AStopAtEveryStepOfACopyLeavesTheOldFileAndNoPartOfTheNew) {
       break;
     }
     EXPECT_EQ(end, RunEnd::Stopped) << stopAt;
+    EXPECT_EQ(progress_.downloaded, 0) << stopAt;
     EXPECT_TRUE(Read(OnDevice(0, "大.mp3")) == "old") << stopAt;
     EXPECT_TRUE(Read(row.entry.path) == big);
     EXPECT_EQ(prompts_.shown, Texts{"[页] 下载已终止"});
@@ -298,17 +313,19 @@ TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
     std::promise<void> asked;
     prompts_.answers = {OverwriteChoice::Yes};
     prompts_.onAsk = [&] {
+      EXPECT_EQ(running_, 1) << "a run under way is marked, so the window is not closed under it";
       gate_.Pause();
       asked.set_value();
     };
     std::stop_source stop;
     auto done = std::async(std::launch::async, [&] { return Run(rows, stop.get_token()); });
-    asked.get_future().wait();
+    auto question = asked.get_future();
+    ResultWithin(question, "the overwrite question");
     EXPECT_EQ(done.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
     EXPECT_EQ(Read(OnDevice(0, "0.mp3")), "old") << "nothing written while paused";
     if (stopWhilePaused) stop.request_stop();
     else gate_.Resume();
-    EXPECT_EQ(done.get(), stopWhilePaused ? RunEnd::Stopped : RunEnd::Completed);
+    EXPECT_EQ(ResultWithin(done, "the run's end"), stopWhilePaused ? RunEnd::Stopped : RunEnd::Completed);
     EXPECT_EQ(Read(OnDevice(0, "0.mp3")), stopWhilePaused ? "old" : "new");
     EXPECT_EQ(platform::FileExists(OnDevice(0, "1.mp3")), !stopWhilePaused);
     gate_.Resume();

@@ -22,7 +22,7 @@ TEST(FileConversion, EachKindOfFileIsDecidedOnceWithItsNameOnTheDevice) {
       {8, "动.gif", C::Picture, "G:\\系统\\图片\\动.ych"},
       {8, "扫描.tiff", C::Picture, "G:\\系统\\图片\\扫描.ych"},
       {8, "旧.BMP", C::Picture, "G:\\系统\\图片\\旧.ych"},
-      {3, "字典.bmp", C::Picture, "G:\\系统\\下载词典\\字典.ych"},  // a bitmap converts in any category
+      {3, "字典.BMP", C::Picture, "G:\\系统\\下载词典\\字典.ych"},  // a bitmap converts in any category
       {3, "照片.jpg", C::Copy, "G:\\系统\\下载词典\\照片.jpg"},
       {2, "书.txt", C::BookText, "G:\\系统\\电子图书\\书.txt"},
       {0, "歌.LRC", C::BookText, "G:\\mp3\\歌.LRC"},

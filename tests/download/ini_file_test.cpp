@@ -24,6 +24,7 @@ TEST(IniFile, ReadsByTheProfileRules) {
       "数 码MP3=second\r\n"
       "[Other]\n"
       "k=v\n"
+      "quoted = \" kept \"\n"
       "[DOWNPATH]\n"
       "late=in a second section of the same name\n"
       // 乚 is 81 5D in GBK, its second byte a ']'; 丄 (81 41) and 乤 (81 61)
@@ -36,6 +37,7 @@ TEST(IniFile, ReadsByTheProfileRules) {
   for (const char* hidden : {"bare line", "; comment", "stray", "k", "late"})
     EXPECT_EQ(f.Get("DOWNPATH", hidden), std::nullopt) << hidden;
   EXPECT_EQ(f.Get("other", "K"), "v");
+  EXPECT_EQ(f.Get("Other", "quoted"), " kept ");
   EXPECT_EQ(f.Get("missing", "k"), std::nullopt);
   EXPECT_EQ(f.Get("乚", "丄"), "upper");
   EXPECT_EQ(f.Get("乚", "乤"), std::nullopt);

@@ -81,6 +81,7 @@ TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
     DownloadJob job(dispatcher_.Poster(), nullptr);
     ASSERT_TRUE(job.Start({Row("1.mp3", "new"), Row("2.mp3", "new"), Row("3.mp3", "new")}, settings));
     EXPECT_FALSE(job.Start({}, settings)) << "one run per job";
+    if (!dockline::testing::PumpUntil([&] { return job.Finished(); })) dockline::testing::GiveUp("the run's end");
     job.Join();
     EXPECT_EQ(job.Result(), RunEnd::Completed);
     EXPECT_EQ(answerer.seen, c.seen) << c.answer;
@@ -103,6 +104,7 @@ TEST_F(Job, AStopReleasesAWorkerWaitingForTheOverwriteQuestion) {
   };
   job = std::make_unique<DownloadJob>(dispatcher_.Poster(), nullptr);
   ASSERT_TRUE(job->Start({Row("1.mp3", "new"), Row("2.mp3", "new")}, Settings()));
+  if (!dockline::testing::PumpUntil([&] { return job->Finished(); })) dockline::testing::GiveUp("the stopped run's end");
   job->Join();
   EXPECT_EQ(job->Result(), RunEnd::Stopped);
   ASSERT_TRUE(dockline::testing::PumpUntil([] { return !::FindWindowW(L"#32770", L"覆盖"); }));

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "platform/drive_map.h"
+#include "platform/file_copy.h"
 #include "platform/file_system.h"
 #include "support/scratch_folder.h"
 
@@ -22,6 +24,26 @@ TEST_F(ScratchFolder, FindFilesMatchesWildcardsWithoutRegardToCase) {
   EXPECT_EQ(names, (std::vector<std::string>{"B.MP3", "a.mp3", "sub.mp3", "歌曲.mp3"}));
   for (const auto& f : found) EXPECT_EQ(f.directory, f.name == "sub.mp3") << f.name;
   EXPECT_TRUE(FindFiles(Path("*.txt")).empty());
+}
+
+// A film of a few GiB: sized, listed and measured for a copy whole, on a
+// 32-bit build too. Taken whole into memory it fails at once where the
+// address space cannot hold it, instead of reading a size cut to 32 bits.
+TEST_F(ScratchFolder, SizesBeyondFourGibibytesStayWhole) {
+  const std::uint64_t big = (std::uint64_t{1} << 32) + 3;
+  const std::string film = Path("影片.mp4");
+  Write(film, "x");
+  std::filesystem::resize_file(Native(film), big);  // sparse
+  EXPECT_EQ(FileSize(film), big);
+  EXPECT_EQ(ReadableFileSize(film), big);
+  const auto found = FindFiles(Path("*.mp4"));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].size, big);
+  if (sizeof(std::size_t) < sizeof big) {
+    Bytes whole;
+    EXPECT_FALSE(ReadWholeFile(film, whole));
+    EXPECT_TRUE(whole.empty());
+  }
 }
 
 #ifndef _WIN32

@@ -38,6 +38,8 @@ class ScratchFolder : public ::testing::Test {
     ASSERT_TRUE(platform::WriteWholeFile(path, bytes.data(), bytes.size()));
   }
   std::size_t FileCount() const { return platform::FindFiles(Path("*")).size(); }
+  // For what the platform layer does not offer: sizes, permissions.
+  static std::filesystem::path Native(const std::string& path) { return std::u8string(path.begin(), path.end()); }
 
   const std::string dir_ = platform::TempFolder() + "dockline-测试-" +
                            ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -45,7 +47,7 @@ class ScratchFolder : public ::testing::Test {
  private:
   void Wipe() const {
     std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::path(std::u8string(dir_.begin(), dir_.end())), ec);
+    std::filesystem::remove_all(Native(dir_), ec);
   }
 };
 

@@ -12,8 +12,8 @@ TEST(Utf, RoundTripsAcrossPlanesAndRepairsBrokenInput) {
   EXPECT_EQ(Utf16ToUtf8(w), s);
   // A truncated three-byte sequence costs one replacement, the rest survives.
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xE6\x95" "b")), "a\xEF\xBF\xBD" "b");
-  // Overlong forms and lone surrogates are not let through.
-  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), std::u16string(u"\uFFFD\uFFFD"));
+  // Overlong forms (here of '/'), surrogates and code points past U+10FFFF are not let through.
+  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF4\x90\x80\x80"), std::u16string(12, u'\uFFFD'));
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
@@ -50,6 +50,12 @@ TEST(Gbk, OrdersNamesByTheirGbkBytes) {
   EXPECT_GT(CompareByGbk("吧", "啊"), 0);
   EXPECT_LT(CompareByGbk("Z", "啊"), 0);  // ASCII before every two-byte character
   EXPECT_EQ(CompareByGbk("同名", "同名"), 0);
+}
+
+TEST(Ascii, CaseFoldsTheLettersAndNothingNextToThem) {
+  EXPECT_TRUE(EqualsIgnoreAsciiCase("AZ.MP3", "az.mp3"));
+  EXPECT_FALSE(EqualsIgnoreAsciiCase("@", "`") || EqualsIgnoreAsciiCase("[", "{"));
+  EXPECT_TRUE(EndsWithIgnoreAsciiCase("歌.LRC", ".lrc"));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/bounded_wait.h"
 #include "ui/window.h"
 
 namespace dockline::testing {
@@ -30,7 +31,7 @@ inline void PumpMessages() {
 }
 
 // Pumps until `done` holds or the time is up; answers `done()`.
-inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = kWaitLimit) {
   const auto end = std::chrono::steady_clock::now() + limit;
   while (!done()) {
     if (std::chrono::steady_clock::now() > end) return false;

@@ -39,7 +39,7 @@ TEST(UiPost, WorkerTasksRunOnTheUiThreadInOrderAndCallsWaitForTheirResult) {
     later = poster.Call([] {});
     done = true;
   });
-  ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
+  if (!PumpUntil([&] { return done.load(); })) testing::GiveUp("the worker's calls");
   worker.join();
   EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4}), order);
   EXPECT_EQ(::GetCurrentThreadId(), ranOn.load());
@@ -78,17 +78,15 @@ TEST(UiShutdown, WaitingWorkerIsReleasedAndLaterCallsRefusedWhenTheUiStopsOrGoes
       calling = true;
       return poster.Call([&] { ran = true; });
     });
-    while (!calling) std::this_thread::sleep_for(1ms);
+    testing::Await([&] { return calling.load(); }, "the worker's call");
     std::this_thread::sleep_for(50ms);  // let it queue and wait; this thread does not pump
     if (destroy) dispatcher.reset();
     else dispatcher->Stop();
-    ASSERT_EQ(std::future_status::ready, waiting.wait_for(5s));
-    EXPECT_FALSE(waiting.get());
+    EXPECT_FALSE(testing::ResultWithin(waiting, "the waiting worker's release"));
     dockline::testing::PumpMessages();
     EXPECT_FALSE(ran.load());
     auto later = std::async(std::launch::async, [&] { return poster.Invoke([] { return 1; }); });
-    ASSERT_EQ(std::future_status::ready, later.wait_for(5s));
-    EXPECT_FALSE(later.get().has_value());
+    EXPECT_FALSE(testing::ResultWithin(later, "a later call's refusal").has_value());
     EXPECT_FALSE(poster.IsAccepting());
   }
 }
@@ -108,7 +106,7 @@ TEST(UiShutdown, ATaskAlreadyRunningIsWaitedForSinceItMayUseTheCallersData) {
     EXPECT_EQ(1, callersData);
     done = true;
   });
-  ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
+  if (!PumpUntil([&] { return done.load(); })) testing::GiveUp("the call whose task stopped the dispatcher");
   worker.join();
   EXPECT_TRUE(called);
 }

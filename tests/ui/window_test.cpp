@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <future>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 #include "ui/failure.h"
@@ -225,13 +225,17 @@ TEST(WindowLifetime, TasksPostedForAWindowRunOnlyWhileItIsStillThere) {
   Probe probe;
   ASSERT_TRUE(probe.Open());
   int ran = 0;
-  std::thread([&] {
-    EXPECT_TRUE(probe.PostTask(dispatcher.Poster(), [&] { ++ran; }));
-    EXPECT_TRUE(probe.PostTask(dispatcher.Poster(), [&] { ++ran; }));
-  }).join();
+  // Posted from a worker while this thread pumps nothing: a post never waits for the UI thread.
+  const auto post = [&](int times) {
+    auto posted = std::async(std::launch::async, [&] {
+      for (int k = 0; k < times; ++k) EXPECT_TRUE(probe.PostTask(dispatcher.Poster(), [&] { ++ran; }));
+    });
+    dockline::testing::ResultWithin(posted, "a worker's posts");
+  };
+  post(2);
   dockline::testing::PumpMessages();
   EXPECT_EQ(2, ran);
-  std::thread([&] { EXPECT_TRUE(probe.PostTask(dispatcher.Poster(), [&] { ++ran; })); }).join();
+  post(1);
   probe.Destroy();
   dockline::testing::PumpMessages();
   EXPECT_EQ(2, ran);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -129,6 +130,14 @@ bool ReadWholeFile(const std::string& path, Bytes& out) {
   struct stat st {};
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     if (S_ISDIR(st.st_mode)) errno = EISDIR;
+    Fail();
+    ::close(fd);
+    return false;
+  }
+  // More than a 32-bit address space holds: the size would be cut short
+  // and the read would go on until memory ran out.
+  if (static_cast<std::uint64_t>(st.st_size) > SIZE_MAX / 2) {
+    errno = ENOMEM;
     Fail();
     ::close(fd);
     return false;
