@@ -86,7 +86,6 @@ const ui::Handler<MainDialog> MainDialog::kMessages[] = {
     {WM_MOVE, &MainDialog::OnMove},
     {WM_CLOSE, &MainDialog::OnClose},
     {WM_HELP, &MainDialog::OnHelp},
-    {ui::kTestSetDownloadRunning, &MainDialog::OnTestSetDownloadRunning},
     {WM_DESTROY, &MainDialog::OnDestroy},
 };
 
@@ -410,13 +409,6 @@ LRESULT MainDialog::OnWebSite(const ui::Message&) {
 }
 
 LRESULT MainDialog::OnIgnore(const ui::Message&) { return 0; }
-
-// The probe's way to stand for a running download; open only in test runs.
-LRESULT MainDialog::OnTestSetDownloadRunning(const ui::Message& m) {
-  if (!app_.TestHooks()) return 0;
-  app_.State().DownloadRunning = m.wParam ? 1 : 0;
-  return 1;
-}
 
 // ---- the drive commands ----
 

@@ -108,7 +108,6 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   LRESULT OnCloseDisk(const ui::Message& m);
   LRESULT OnHelp(const ui::Message& m);
   LRESULT OnMove(const ui::Message& m);
-  LRESULT OnTestSetDownloadRunning(const ui::Message& m);
   LRESULT OnWebSite(const ui::Message& m);
   LRESULT OnSwitchGroup(const ui::Message& m);
   LRESULT OnCategorySelected(const ui::Message& m);
