@@ -1,5 +1,7 @@
 #include "download/category_selection.h"
 
+#include <utility>
+
 #include "download/category_table.h"
 #include "download/file_list.h"
 #include "platform/file_system.h"
@@ -22,49 +24,62 @@ FileEntry Entry(int category, std::string path, std::uint64_t size) {
   return e;
 }
 
-// The rows of the chosen files; answers the path of the last one handled.
-std::string AddChosenFiles(int category, const std::vector<std::string>& chosen, CategorySelectionView& view,
-                           const FileSizeSource& fileSize) {
+}  // namespace
+
+bool SelectCategory(int category, std::string_view refusal, DownloadPathStore& settings, CategorySelectionView& view) {
+  if (!refusal.empty()) {
+    view.ShowMessage(refusal);
+    return false;
+  }
+  view.ShowPage();
+  const FileChoice choice =
+      view.ChooseFiles(category, DialogFolder(settings.ReadValue(kDownPathSection, CategoryTable::label(category))));
+  if (choice.outcome == FileChoice::Outcome::TooMany) view.ShowMessage(kTooManyFiles);
+  if (choice.outcome == FileChoice::Outcome::Chosen && !choice.paths.empty()) {
+    view.AddFiles(category, choice.paths);
+  } else {
+    view.Refresh();
+  }
+  return true;
+}
+
+std::string ReadChosenFiles(int category, const std::vector<std::string>& chosen, const FileSizeSource& fileSize,
+                            platform::Notifier& notifier, const std::function<void(std::vector<FileEntry>)>& add,
+                            std::stop_token stop) {
+  // Big enough that handing over costs little, small enough that rows show
+  // while a slow folder is still being read.
+  constexpr std::size_t kBatch = 256;
+  std::vector<FileEntry> batch;
+  auto handOver = [&] {
+    if (!batch.empty()) add(std::exchange(batch, {}));
+  };
   std::string last;
   for (const std::string& returned : chosen) {
+    if (stop.stop_requested()) break;
     std::string path = CutToDrive(returned);
     last = path;
     const std::optional<std::uint64_t> size = fileSize(path);
     if (!size) {
-      // Gone or unreadable since it was chosen: the others are still added.
-      view.ShowMessage(MissingFileMessage(path));
+      // Gone or unreadable since it was chosen: the others are still added,
+      // and the rows found so far show before the box.
+      handOver();
+      notifier.ShowMessage(MissingFileMessage(path));
       continue;
     }
     const std::string lyric = LyricCompanion(category, path);
-    view.AddRow(Entry(category, std::move(path), *size));
-    if (lyric.empty()) continue;
+    batch.push_back(Entry(category, std::move(path), *size));
     // A song without its lyric file is common: nothing to tell.
-    if (const std::optional<std::uint64_t> lyricSize = fileSize(lyric)) view.AddRow(Entry(category, lyric, *lyricSize));
+    if (!lyric.empty())
+      if (const std::optional<std::uint64_t> lyricSize = fileSize(lyric)) batch.push_back(Entry(category, lyric, *lyricSize));
+    if (batch.size() >= kBatch) handOver();
   }
+  handOver();
   return last;
 }
 
-}  // namespace
-
-bool SelectCategory(int category, bool downloadRunning, DownloadPathStore& settings, CategorySelectionView& view,
-                    const FileSizeSource& fileSize) {
-  if (downloadRunning) {
-    view.ShowMessage(kBusyRefusal);
-    return false;
-  }
-  view.ShowPage();
-  const std::string_view key = CategoryTable::label(category);
-  const FileChoice choice = view.ChooseFiles(category, DialogFolder(settings.ReadValue(kDownPathSection, key)));
-  if (choice.outcome == FileChoice::Outcome::TooMany) view.ShowMessage(kTooManyFiles);
-  if (choice.outcome == FileChoice::Outcome::Chosen && !choice.paths.empty()) {
-    view.BeginAdding();
-    const std::string last = AddChosenFiles(category, choice.paths, view, fileSize);
-    view.EndAdding();
-    const std::string_view folder = platform::FolderPart(last);
-    if (!folder.empty()) settings.WriteValue(kDownPathSection, key, folder);
-  }
-  view.Refresh();
-  return true;
+void RememberFolder(DownloadPathStore& settings, int category, std::string_view lastPath) {
+  const std::string_view folder = platform::FolderPart(lastPath);
+  if (!folder.empty()) settings.WriteValue(kDownPathSection, CategoryTable::label(category), folder);
 }
 
 }  // namespace dockline::download

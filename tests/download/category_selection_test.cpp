@@ -14,8 +14,8 @@ namespace {
 
 using testing::ScratchFolder;
 
-// Records what the page would have shown, in order.
-class FakeView : public CategorySelectionView {
+// Records what the page would have shown, in order; the worker's messages too.
+class FakeView : public CategorySelectionView, public platform::Notifier {
  public:
   void ShowMessage(std::string_view utf8) override { log.push_back("box:" + std::string(utf8)); }
   void ShowPage() override { log.push_back("page"); }
@@ -23,17 +23,13 @@ class FakeView : public CategorySelectionView {
     log.push_back("dialog:" + std::to_string(category) + ":" + initialFolder);
     return choice;
   }
-  void BeginAdding() override { log.push_back("begin"); }
-  void EndAdding() override { log.push_back("end"); }
-  void AddRow(FileEntry entry) override {
-    log.push_back("row:" + entry.name);
-    rows.push_back(std::move(entry));
+  void AddFiles(int category, std::vector<std::string> paths) override {
+    log.push_back("add:" + std::to_string(category) + ":" + std::to_string(paths.size()));
   }
   void Refresh() override { log.push_back("refresh"); }
 
   FileChoice choice;
   std::vector<std::string> log;
-  std::vector<FileEntry> rows;
 };
 
 class CategorySelectionTest : public ScratchFolder {
@@ -42,9 +38,18 @@ class CategorySelectionTest : public ScratchFolder {
     ScratchFolder::SetUp();
     settings.SetFile(Path("dict.ini"));
   }
-  bool Select(int category, std::vector<std::string> paths, bool running = false) {
-    view.choice = {FileChoice::Outcome::Chosen, std::move(paths)};
-    return SelectCategory(category, running, settings, view, sizes);
+  // The whole selection, as the page runs it: the dialog, the files read,
+  // their folder remembered.
+  std::vector<FileEntry> Select(int category, std::vector<std::string> paths) {
+    view.choice = {FileChoice::Outcome::Chosen, paths};
+    EXPECT_TRUE(SelectCategory(category, "", settings, view));
+    std::vector<FileEntry> rows;
+    const std::string last = ReadChosenFiles(category, paths, sizes, view, [&](std::vector<FileEntry> batch) {
+      view.log.push_back("rows:" + std::to_string(batch.size()));
+      for (auto& row : batch) rows.push_back(std::move(row));
+    });
+    RememberFolder(settings, category, last);
+    return rows;
   }
   std::string Remembered(int category) { return settings.ReadValue(kDownPathSection, CategoryTable::label(category)); }
 
@@ -62,27 +67,30 @@ class CategorySelectionTest : public ScratchFolder {
 TEST_F(CategorySelectionTest, SongsBringTheirLyricsAsTickedRecordsOfTheirOwn) {
   files = {{"C:\\歌\\a.mp3", 3000}, {"C:\\歌\\a.lrc", 120}, {"C:\\歌\\b.wma", 0x90000000ull}, {"C:\\歌\\b.lrc", 7}};
   settings.WriteValue(kDownPathSection, CategoryTable::label(0), "C:\\旧");
-  ASSERT_TRUE(Select(0, {"C:\\歌\\a.mp3", "C:\\歌\\b.wma"}));
-  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:C:\\旧", "begin", "row:a.mp3", "row:a.lrc", "row:b.wma", "end",
-                                      "refresh"}),
-            view.log);
-  EXPECT_EQ(120u, view.rows[1].size);
-  EXPECT_EQ(1, view.rows[1].categoryNumber);
-  EXPECT_EQ(0x90000000ull, view.rows[2].size);
+  const auto rows = Select(0, {"C:\\歌\\a.mp3", "C:\\歌\\b.wma"});
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:C:\\旧", "add:0:2", "rows:3"}), view.log);
+  ASSERT_EQ(3u, rows.size());
+  EXPECT_EQ("a.lrc", rows[1].name);
+  EXPECT_EQ(120u, rows[1].size);
+  EXPECT_EQ(1, rows[1].categoryNumber);
+  EXPECT_EQ(0x90000000ull, rows[2].size);
   EXPECT_EQ("C:\\歌", Remembered(0));
 }
 
-TEST_F(CategorySelectionTest, RefusedWhileADownloadRuns) {
-  files = {{"C:\\a.mp3", 1}};
-  EXPECT_FALSE(Select(0, {"C:\\a.mp3"}, /*running=*/true));
-  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻"}), view.log);
+TEST_F(CategorySelectionTest, RefusedWhileThePageIsBusyAndRefreshedWhenNothingIsChosen) {
+  EXPECT_FALSE(SelectCategory(0, kBusyRefusal, settings, view));
+  view.choice = {FileChoice::Outcome::Cancelled, {}};
+  EXPECT_TRUE(SelectCategory(1, "", settings, view));
+  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻", "page", "dialog:1:", "refresh"}), view.log);
 }
 
 TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
   files = {{"C:\\d\\b.edt", 10}};
-  ASSERT_TRUE(Select(3, {"C:\\d\\a.edt", "C:\\d\\b.edt", "C:\\e\\c.edt"}));
-  EXPECT_EQ((std::vector<std::string>{"page", "dialog:3:", "begin", "box:请确定文件 C:\\d\\a.edt 是否存在。", "row:b.edt",
-                                      "box:请确定文件 C:\\e\\c.edt 是否存在。", "end", "refresh"}),
+  const auto rows = Select(3, {"C:\\d\\a.edt", "C:\\d\\b.edt", "C:\\e\\c.edt"});
+  ASSERT_EQ(1u, rows.size());
+  EXPECT_EQ("b.edt", rows[0].name);
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:3:", "add:3:3", "box:请确定文件 C:\\d\\a.edt 是否存在。", "rows:1",
+                                      "box:请确定文件 C:\\e\\c.edt 是否存在。"}),
             view.log);
   EXPECT_EQ("C:\\e", Remembered(3));  // the last one handled, found or not
 }

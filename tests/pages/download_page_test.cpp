@@ -39,9 +39,7 @@ class DownloadPageTest : public ::testing::Test {
     ::SendMessageW(page.Handle(), WM_NOTIFY, IDC_PC_LIST, reinterpret_cast<LPARAM>(&click));
   }
   void Add(std::initializer_list<FileEntry> files) {
-    page.BeginAdding();
-    for (const FileEntry& f : files) page.AddFile(f);
-    page.EndAdding();
+    for (const FileEntry& f : files) page.PcList().AddRow(f, true);
     page.UpdateSelectionStatus();
   }
 

@@ -92,6 +92,27 @@ const FileEntry* FileListView::Record(int row) const {
   return records_.Find(static_cast<RecordKey>(list_.ItemData(row)));
 }
 
+std::vector<bool> FileListView::Ticks() const {
+  const int n = list_.Count();
+  std::vector<bool> ticks(static_cast<std::size_t>(n));
+  for (int row = 0; row < n; ++row) ticks[static_cast<std::size_t>(row)] = list_.Checked(row);
+  return ticks;
+}
+
+bool FileListView::DeleteRowHolding(int row, RecordKey key) {
+  if (row >= 0 && row < list_.Count() && Key(row) == key) return list_.DeleteItem(row);
+  LVFINDINFOW find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = static_cast<LPARAM>(key);
+  const int found = static_cast<int>(list_.Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+  return found >= 0 && list_.DeleteItem(found);
+}
+
+void FileListView::SuspendDrawing(bool suspend) {
+  list_.Send(WM_SETREDRAW, suspend ? FALSE : TRUE);
+  if (!suspend) ::InvalidateRect(list_.Handle(), nullptr, TRUE);
+}
+
 void FileListView::Clear() {
   list_.DeleteAllItems();
   records_.Clear();  // also when the list could not say so itself

@@ -1,0 +1,69 @@
+#pragma once
+// The download page's long work besides the download: listing the device,
+// deleting ticked rows (with their files in the device view), taking the
+// files chosen in the file dialog. The work runs on a worker (ui::Worker)
+// and hands its rows over as it goes; the page's timer brings them into the
+// list in batches, each with the list's drawing suspended, so the window
+// answers between batches however many rows there are.
+//
+//   auto job = std::make_unique<PageJob>(PageJob::Kind::Listing, list, ui);
+//   job->Work().Start([raw = job.get()](std::stop_token stop) { raw->Append(rows); });
+//   ... on a timer: job->Apply(budget); once job->Done(), the rows are all in ...
+//
+// The list must not change otherwise while the job runs: the page refuses
+// whatever would add, remove or reorder its rows meanwhile.
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "download/file_entry.h"
+#include "download/gui/file_list_view.h"
+#include "ui/worker.h"
+
+namespace dockline::download {
+
+// A row to delete, as the list held it when the deletion was decided: its
+// index then, and the key it held, so that no other row can go in its place.
+struct PlannedRow {
+  int row = -1;
+  RecordKey key = 0;
+};
+
+class PageJob {
+ public:
+  enum class Kind { Listing, Deleting, Adding };
+
+  PageJob(Kind kind, FileListView& list, ui::UiPoster ui);
+
+  Kind GetKind() const { return kind_; }
+  const FileListView& List() const { return list_; }
+  ui::Worker& Work() { return worker_; }
+
+  // Handed over from any thread: rows to append, in order; rows to delete,
+  // each below the ones handed over before it, so no index moves.
+  void Append(std::vector<FileEntry> rows);
+  void Delete(std::vector<PlannedRow> rows);
+
+  // UI thread: brings in what was handed over, until it is all in or
+  // `budget` is spent, the list's drawing suspended meanwhile. Answers the
+  // number of rows added or deleted.
+  std::size_t Apply(std::chrono::milliseconds budget);
+  // The work has ended (or never had a thread) and everything it handed
+  // over is in the list, as of the last Apply.
+  bool Done() const { return done_; }
+
+ private:
+  Kind kind_;
+  FileListView& list_;
+  std::mutex mutex_;
+  std::vector<FileEntry> handedRows_;       // guarded by mutex_
+  std::vector<PlannedRow> handedDeletions_;  // guarded by mutex_
+  std::deque<FileEntry> toAppend_;          // UI thread only, from here on
+  std::deque<PlannedRow> toDelete_;
+  bool done_ = false;
+  ui::Worker worker_;  // last: it goes first
+};
+
+}  // namespace dockline::download
