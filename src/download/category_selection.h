@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -56,9 +55,6 @@ class CategorySelectionView {
   virtual void Refresh() = 0;
 };
 
-// How a chosen file's size is learnt; nothing when it cannot be read.
-using FileSizeSource = std::function<std::optional<std::uint64_t>(const std::string& path)>;
-
 // Runs the selection of category 0..8 up to the chosen files, which go to
 // the view's AddFiles. Refused with `refusal` when that is not empty (a
 // download or other work of the page is under way): answers false and
@@ -66,13 +62,12 @@ using FileSizeSource = std::function<std::optional<std::uint64_t>(const std::str
 bool SelectCategory(int category, std::string_view refusal, DownloadPathStore& settings, CategorySelectionView& view);
 
 // The rows of the chosen files, in order, each song followed by its lyric
-// file; handed to `add` in batches as they are found. A file that cannot be
-// read is told to `notifier` ("请确定文件 … 是否存在。") and the others are
-// still added. A stop ends it early. Answers the path of the last file
-// handled, found or not.
-std::string ReadChosenFiles(int category, const std::vector<std::string>& chosen, const FileSizeSource& fileSize,
-                            platform::Notifier& notifier, const std::function<void(std::vector<FileEntry>)>& add,
-                            std::stop_token stop = {});
+// file (as its folder spells the name); handed to `add` in batches as they
+// are found. A file that cannot be found is told to `notifier` ("请确定文件 …
+// 是否存在。") and the others are still added. A stop ends it early.
+// Answers the path of the last file handled, found or not.
+std::string ReadChosenFiles(int category, const std::vector<std::string>& chosen, platform::Notifier& notifier,
+                            const std::function<void(std::vector<FileEntry>)>& add, std::stop_token stop = {});
 
 // The folder of the last file handled becomes the category's remembered one.
 void RememberFolder(DownloadPathStore& settings, int category, std::string_view lastPath);

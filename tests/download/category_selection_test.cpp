@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -44,7 +44,7 @@ class CategorySelectionTest : public ScratchFolder {
     view.choice = {FileChoice::Outcome::Chosen, paths};
     EXPECT_TRUE(SelectCategory(category, "", settings, view));
     std::vector<FileEntry> rows;
-    const std::string last = ReadChosenFiles(category, paths, sizes, view, [&](std::vector<FileEntry> batch) {
+    const std::string last = ReadChosenFiles(category, paths, view, [&](std::vector<FileEntry> batch) {
       view.log.push_back("rows:" + std::to_string(batch.size()));
       for (auto& row : batch) rows.push_back(std::move(row));
     });
@@ -52,29 +52,37 @@ class CategorySelectionTest : public ScratchFolder {
     return rows;
   }
   std::string Remembered(int category) { return settings.ReadValue(kDownPathSection, CategoryTable::label(category)); }
+  std::string Folder(const std::string& name) {
+    const std::string folder = Path(name);
+    EXPECT_TRUE(platform::MakeDirectory(folder));
+    return folder;
+  }
 
   DownloadPathStore settings;
   FakeView view;
-  // Files the selection may find; anything else has vanished.
-  std::map<std::string, std::uint64_t> files;
-  FileSizeSource sizes = [this](const std::string& p) -> std::optional<std::uint64_t> {
-    const auto it = files.find(p);
-    if (it == files.end()) return std::nullopt;
-    return it->second;
-  };
 };
 
 TEST_F(CategorySelectionTest, SongsBringTheirLyricsAsTickedRecordsOfTheirOwn) {
-  files = {{"C:\\歌\\a.mp3", 3000}, {"C:\\歌\\a.lrc", 120}, {"C:\\歌\\b.wma", 0x90000000ull}, {"C:\\歌\\b.lrc", 7}};
+  const std::string songs = Folder("歌");
+  const auto in = [&](const char* name) { return platform::JoinPath(songs, name); };
+  Write(in("a.mp3"), std::string(3000, 'a'));
+  Write(in("a.lrc"), std::string(120, 'l'));
+  const std::string big = in("b.wma");
+  Write(big, "");
+  std::filesystem::resize_file(std::filesystem::path(std::u8string(big.begin(), big.end())), 0x90000000ull);
+  Write(in("b.lrc"), "7 bytes");
+  Write(in("c.mp3"), "c");
+  Write(in("C.LRC"), "lyric");  // as the folder spells it
   settings.WriteValue(kDownPathSection, CategoryTable::label(0), "C:\\旧");
-  const auto rows = Select(0, {"C:\\歌\\a.mp3", "C:\\歌\\b.wma"});
-  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:C:\\旧", "add:0:2", "rows:3"}), view.log);
-  ASSERT_EQ(3u, rows.size());
+  const auto rows = Select(0, {in("a.mp3"), in("b.wma"), in("c.mp3")});
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:C:\\旧", "add:0:3", "rows:5"}), view.log);
+  ASSERT_EQ(5u, rows.size());
   EXPECT_EQ("a.lrc", rows[1].name);
   EXPECT_EQ(120u, rows[1].size);
   EXPECT_EQ(1, rows[1].categoryNumber);
   EXPECT_EQ(0x90000000ull, rows[2].size);
-  EXPECT_EQ("C:\\歌", Remembered(0));
+  EXPECT_EQ(in("C.LRC"), rows[4].path);
+  EXPECT_EQ(songs, Remembered(0));
 }
 
 TEST_F(CategorySelectionTest, RefusedWhileThePageIsBusyAndRefreshedWhenNothingIsChosen) {
@@ -85,14 +93,16 @@ TEST_F(CategorySelectionTest, RefusedWhileThePageIsBusyAndRefreshedWhenNothingIs
 }
 
 TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
-  files = {{"C:\\d\\b.edt", 10}};
-  const auto rows = Select(3, {"C:\\d\\a.edt", "C:\\d\\b.edt", "C:\\e\\c.edt"});
+  const std::string d = Folder("d");
+  Write(platform::JoinPath(d, "b.edt"), "0123456789");
+  const std::string gone = platform::JoinPath(d, "a.edt"), elsewhere = platform::JoinPath(Path("e"), "c.edt");
+  const auto rows = Select(3, {gone, platform::JoinPath(d, "b.edt"), elsewhere});
   ASSERT_EQ(1u, rows.size());
   EXPECT_EQ("b.edt", rows[0].name);
-  EXPECT_EQ((std::vector<std::string>{"page", "dialog:3:", "add:3:3", "box:请确定文件 C:\\d\\a.edt 是否存在。", "rows:1",
-                                      "box:请确定文件 C:\\e\\c.edt 是否存在。"}),
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:3:", "add:3:3", "box:" + MissingFileMessage(gone), "rows:1",
+                                      "box:" + MissingFileMessage(elsewhere)}),
             view.log);
-  EXPECT_EQ("C:\\e", Remembered(3));  // the last one handled, found or not
+  EXPECT_EQ(Path("e"), Remembered(3));  // the last one handled, found or not
 }
 
 }  // namespace

@@ -315,8 +315,7 @@ void DownloadController::AddFiles(int category, std::vector<std::string> paths, 
   job->Work().Start([job, category, paths = std::move(paths), last](std::stop_token stop) {
     ui::WorkerNotifier notifier(job->Work());
     *last = ReadChosenFiles(
-        category, paths, &platform::FileSize, notifier, [job](std::vector<FileEntry> rows) { job->Append(std::move(rows)); },
-        stop);
+        category, paths, notifier, [job](std::vector<FileEntry> rows) { job->Append(std::move(rows)); }, stop);
   });
   BeginTask(std::move(task), [this, &settings, category, last] {
     RememberFolder(settings, category, *last);
