@@ -110,11 +110,11 @@ TEST_F(Controller, AStopQuestionOutlivingItsRunIsAnsweredSafely) {
         return Clock::now() - *ended > std::chrono::milliseconds(4 * DownloadController::kProgressPeriodMs) ? IDYES : 0;
       });
   Click(IDC_STOP);
-  ASSERT_TRUE(testing::PumpUntil([&] { return Idle(); }));
+  // The run ends once the question is answered: the page is back in its list view.
+  ASSERT_TRUE(testing::PumpUntil([&] { return Idle() && ::IsWindowVisible(page_.Item(IDC_PC_LIST)); }));
   std::sort(seen.begin(), seen.end());
   EXPECT_EQ(seen, (Texts{"下载完毕", std::string(kStopQuestion)}));
   EXPECT_EQ(Read(target), "song");
-  EXPECT_TRUE(::IsWindowVisible(page_.Item(IDC_PC_LIST))) << "the page is back in its list view";
 }
 
 // A second 下载 while a run is going (a double click) must not clear what
@@ -157,6 +157,24 @@ TEST_F(Controller, TheDeviceListComesInWhileTheWindowAnswersAndCommandsWaitForIt
   std::sort(names.begin(), names.end());
   EXPECT_EQ(listed, names);
   EXPECT_TRUE(::IsWindowEnabled(page_.Item(IDC_DELETE)));
+
+  // 反选 and 全选 in the device view tick the device list; the status line
+  // goes on describing the PC list.
+  AddPcFile("a.mp3", "song");
+  page_.UpdateSelectionStatus();
+  const std::string status = page_.ItemText(IDC_SELECTION_STATUS);
+  page_.DeviceList().List().SetChecked(0, false);
+  const auto ticks = [&] {
+    const std::vector<bool> t = page_.DeviceList().Ticks();
+    return std::count(t.begin(), t.end(), true);
+  };
+  for (const auto& [button, ticked] : {std::pair{IDC_INVERT, 1}, std::pair{IDC_SELECT_ALL, 300}}) {
+    Click(button);
+    ASSERT_TRUE(testing::PumpUntil([&] { return Idle(); }));
+    EXPECT_EQ(ticks(), ticked) << button;
+    EXPECT_EQ(page_.ItemText(IDC_SELECTION_STATUS), status);
+    EXPECT_TRUE(page_.PcList().Checked(0));
+  }
 }
 
 // A row goes only with its file; a deletion under way when the window
@@ -190,7 +208,6 @@ TEST_F(Controller, DeletingKeepsTheRowsOfFilesThatStayAndStopsWithTheWindow) {
   for (int i = 0; i < 200; ++i) OnDevice(2, std::to_string(i) + ".txt", "x");
   Click(IDC_DEVICE_TAB);
   ASSERT_TRUE(testing::PumpUntil([&] { return Idle(); }));
-  page_.SelectAll();
   Click(IDC_DELETE);
   ASSERT_EQ(controller_->BusyText(), kDeletingRefusal);
   controller_->Shutdown();

@@ -47,6 +47,7 @@ DownloadController::DownloadController(DownloadPage& page, DownloadContext conte
   commands.showDeviceList = [this] { ShowDeviceList(); };
   commands.deviceCategory = [this](int category) { ListDevice(category, true); };
   commands.deleteChecked = [this] { DeleteChecked(); };
+  commands.tickAll = [this](bool invert) { TickAll(invert); };
   commands.timer = [this](UINT_PTR id) { OnTimer(id); };
   page_.SetCommands(std::move(commands));
 }
@@ -78,6 +79,7 @@ std::string_view DownloadController::BusyText() const {
     case PageJob::Kind::Listing: return kListingRefusal;
     case PageJob::Kind::Deleting: return kDeletingRefusal;
     case PageJob::Kind::Adding: return kAddingRefusal;
+    case PageJob::Kind::Ticking: return kTickingRefusal;
   }
   return kAddingRefusal;
 }
@@ -297,6 +299,24 @@ void DownloadController::DeleteChecked() {
     ClosePopup();
     page_.UpdateSelectionStatus();
   });
+}
+
+// The list of the view shown; the status line stays the PC list's.
+void DownloadController::TickAll(bool invert) {
+  if (!Idle()) return;
+  FileListView& list = page_.CurrentList();
+  const std::vector<bool> ticks = list.Ticks();
+  std::vector<RowChange> changes;
+  for (std::size_t index = 0; index < ticks.size(); ++index) {
+    const bool ticked = invert ? !ticks[index] : true;
+    if (ticked == ticks[index]) continue;
+    const int row = static_cast<int>(index);
+    changes.push_back({RowChange::What::Tick, {row, list.Key(row)}, ticked, {}});
+  }
+  if (changes.empty()) return;
+  auto task = std::make_unique<PageJob>(PageJob::Kind::Ticking, list, context_.ui);
+  task->Change(std::move(changes));
+  BeginTask(std::move(task), [this] { page_.UpdateSelectionStatus(); });
 }
 
 void DownloadController::SelectCategory(int category, DownloadPathStore& settings) {

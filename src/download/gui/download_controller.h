@@ -4,9 +4,10 @@
 // over a snapshot of the PC list, and a 100 ms timer carries its progress
 // into the page's bars and texts; 停止下载 asks and stops; 已下载 and the
 // type combo list the device, 删除 deletes ticked rows (and their files in
-// the device view), and a sidebar category takes the files chosen in the
-// file dialog: each a PageJob, whose rows a fast timer brings into the list
-// in batches behind the wait popup. One piece of work at a time: while one
+// the device view), 全选 and 反选 tick rows, and a sidebar category takes
+// the files chosen in the file dialog: each a PageJob, whose row changes a
+// fast timer brings into the list in batches (behind the wait popup, but
+// for the ticks). One piece of work at a time: while one
 // runs, the commands that would meet it are refused (BusyText).
 //
 //   DownloadController controller(page, context);   // after page.Create()
@@ -46,6 +47,7 @@ inline constexpr std::string_view kDeletingText = "正在删除，请稍候";
 inline constexpr std::string_view kListingRefusal = "正在读取U盘上的文件,请稍等片刻";
 inline constexpr std::string_view kDeletingRefusal = "正在删除文件,请稍等片刻";
 inline constexpr std::string_view kAddingRefusal = "正在添加文件,请稍等片刻";
+inline constexpr std::string_view kTickingRefusal = "正在选择文件,请稍等片刻";
 
 class DownloadController {
  public:
@@ -83,6 +85,7 @@ class DownloadController {
   void ShowDeviceList();
   void ListDevice(int category, bool refill);
   void DeleteChecked();
+  void TickAll(bool invert);
   void AddFiles(int category, std::vector<std::string> paths, DownloadPathStore& settings);
 
   // Whether a command may start work now (an ended run is done with first).

@@ -162,26 +162,11 @@ void DownloadPage::ReleaseRecords() {
 
 void DownloadPage::SetBusy(bool busy) {
   busy_ = busy;
-  selectionTracking_ = !busy;
   for (int id : {IDC_DOWNLOAD, IDC_DELETE, IDC_SELECT_ALL, IDC_INVERT, IDC_LOCAL_TAB, IDC_DEVICE_TAB, IDC_TYPE_COMBO})
     ::EnableWindow(Item(id), busy ? FALSE : TRUE);
 }
 
 void DownloadPage::UpdateSelectionStatus() { SetItemText(IDC_SELECTION_STATUS, pcList_.Summary().Text()); }
-
-void DownloadPage::SelectAll() {
-  selectionTracking_ = false;
-  CurrentList().CheckAll();
-  selectionTracking_ = true;
-  UpdateSelectionStatus();
-}
-
-void DownloadPage::Invert() {
-  selectionTracking_ = false;
-  CurrentList().InvertChecks();
-  selectionTracking_ = true;
-  UpdateSelectionStatus();
-}
 
 FileListView* DownloadPage::ListOf(UINT_PTR id) {
   if (id == IDC_PC_LIST) return &pcList_;
@@ -207,12 +192,12 @@ LRESULT DownloadPage::OnDownload(const ui::Message&) {
 }
 
 LRESULT DownloadPage::OnSelectAll(const ui::Message&) {
-  if (!busy_) SelectAll();
+  if (!busy_ && commands_.tickAll) commands_.tickAll(false);
   return 0;
 }
 
 LRESULT DownloadPage::OnInvert(const ui::Message&) {
-  if (!busy_) Invert();
+  if (!busy_ && commands_.tickAll) commands_.tickAll(true);
   return 0;
 }
 
@@ -241,7 +226,8 @@ LRESULT DownloadPage::OnPcItemChanged(const ui::Message& m) {
   // Only a tick changes the status line; selection and focus moves do not.
   const bool tickChanged =
       (change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK);
-  if (selectionTracking_ && tickChanged) UpdateSelectionStatus();
+  // While work changes rows in bulk, the status line is counted once a batch.
+  if (!busy_ && tickChanged) UpdateSelectionStatus();
   return 0;
 }
 

@@ -43,6 +43,7 @@ class DownloadPage : public ui::Dialog {
     std::function<void()> download;           // 下载
     std::function<void()> showDeviceList;     // 已下载
     std::function<void()> deleteChecked;      // 删除
+    std::function<void(bool)> tickAll;        // 全选 (false), 反选 (true: every tick turned)
     std::function<void()> stop;               // 停止下载
     std::function<void(int)> deviceCategory;  // type combo: category chosen
     std::function<void(UINT_PTR)> timer;      // a timer of the page's window fired
@@ -78,8 +79,6 @@ class DownloadPage : public ui::Dialog {
   bool Busy() const { return busy_; }
   // "已选文件：n/N，共K(KB)" over the PC list, whichever view is shown.
   void UpdateSelectionStatus();
-  void SelectAll();
-  void Invert();
 
   // ---- a download's controls ----
   // Shows the picture, run text, both bars, stop button and counter and
@@ -122,8 +121,6 @@ class DownloadPage : public ui::Dialog {
 
   ui::Brush white_;
   View view_ = View::Local;
-  // Off while rows are added or ticked in bulk: one status update at the end.
-  bool selectionTracking_ = true;
   bool busy_ = false;
   Commands commands_;
   FileListView pcList_;

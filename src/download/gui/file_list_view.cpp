@@ -99,13 +99,22 @@ std::vector<bool> FileListView::Ticks() const {
   return ticks;
 }
 
-bool FileListView::DeleteRowHolding(int row, RecordKey key) {
-  if (row >= 0 && row < list_.Count() && Key(row) == key) return list_.DeleteItem(row);
+int FileListView::RowHolding(int row, RecordKey key) const {
+  if (row >= 0 && row < list_.Count() && Key(row) == key) return row;
   LVFINDINFOW find{};
   find.flags = LVFI_PARAM;
   find.lParam = static_cast<LPARAM>(key);
-  const int found = static_cast<int>(list_.Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+  return static_cast<int>(list_.Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+bool FileListView::DeleteRowHolding(int row, RecordKey key) {
+  const int found = RowHolding(row, key);
   return found >= 0 && list_.DeleteItem(found);
+}
+
+void FileListView::TickRowHolding(int row, RecordKey key, bool ticked) {
+  const int found = RowHolding(row, key);
+  if (found >= 0 && list_.Checked(found) != ticked) list_.SetChecked(found, ticked);
 }
 
 void FileListView::SuspendDrawing(bool suspend) {
@@ -116,13 +125,6 @@ void FileListView::SuspendDrawing(bool suspend) {
 void FileListView::Clear() {
   list_.DeleteAllItems();
   records_.Clear();  // also when the list could not say so itself
-}
-
-void FileListView::CheckAll() { list_.SetChecked(-1, true); }
-
-void FileListView::InvertChecks() {
-  const int n = list_.Count();
-  for (int row = 0; row < n; ++row) list_.SetChecked(row, !list_.Checked(row));
 }
 
 SelectionSummary FileListView::Summary() const {

@@ -40,9 +40,10 @@ class FileListView {
 
   // Deletes a row with its record.
   bool DeleteRow(int row) { return list_.DeleteItem(row); }
-  // Deletes the row holding `key`: the one at `row` unless the rows have
-  // moved since; nothing when no row holds it any more.
+  // Deletes or ticks the row holding `key`: the one at `row` unless the rows
+  // have moved since; nothing when no row holds it any more.
   bool DeleteRowHolding(int row, RecordKey key);
+  void TickRowHolding(int row, RecordKey key, bool ticked);
   // Under Wine a row added or deleted while the list draws costs it
   // milliseconds, while drawing is suspended microseconds.
   void SuspendDrawing(bool suspend);
@@ -55,8 +56,6 @@ class FileListView {
   // draws or is read, and they come from the records.
   void OnDisplayInfo(NMLVDISPINFOW& info) const;
 
-  void CheckAll();
-  void InvertChecks();
   // Rows, ticked rows and ticked bytes, in one pass.
   SelectionSummary Summary() const;
   // A click on a column heading: sorts by that column, flipping the
@@ -65,6 +64,8 @@ class FileListView {
   const SortState& Sort() const { return sort_; }
 
  private:
+  int RowHolding(int row, RecordKey key) const;
+
   ui::ListViewRef list_;
   FileRecords records_;
   SortState sort_;

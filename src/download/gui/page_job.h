@@ -1,14 +1,15 @@
 #pragma once
 // The download page's long work besides the download: listing the device,
 // deleting ticked rows (with their files in the device view), taking the
-// files chosen in the file dialog. The work runs on a worker (ui::Worker)
-// and hands its rows over as it goes; the page's timer brings them into the
-// list in batches, each with the list's drawing suspended, so the window
-// answers between batches however many rows there are.
+// files chosen in the file dialog, ticking or unticking every row. The work
+// runs on a worker (ui::Worker) where it touches files, and hands its row
+// changes over as it goes; the page's timer brings them into the list in
+// batches, each with the list's drawing suspended, so the window answers
+// between batches however many rows there are.
 //
 //   auto job = std::make_unique<PageJob>(PageJob::Kind::Listing, list, ui);
 //   job->Work().Start([raw = job.get()](std::stop_token stop) { raw->Append(rows); });
-//   ... on a timer: job->Apply(budget); once job->Done(), the rows are all in ...
+//   ... on a timer: job->Apply(budget); once job->Done(), the changes are all in ...
 //
 // The list must not change otherwise while the job runs: the page refuses
 // whatever would add, remove or reorder its rows meanwhile.
@@ -24,16 +25,27 @@
 
 namespace dockline::download {
 
-// A row to delete, as the list held it when the deletion was decided: its
-// index then, and the key it held, so that no other row can go in its place.
+// A row as the list held it when the job was decided on: its index then,
+// and the key it held, so that no other row can be changed in its place.
 struct PlannedRow {
   int row = -1;
   RecordKey key = 0;
 };
 
+struct RowChange {
+  enum class What { Add, Remove, Tick };
+  What what = What::Add;
+  PlannedRow row;       // Remove, Tick
+  bool ticked = true;   // Add, Tick
+  FileEntry entry;      // Add
+};
+
 class PageJob {
  public:
-  enum class Kind { Listing, Deleting, Adding };
+  enum class Kind { Listing, Deleting, Adding, Ticking };
+  using Clock = std::chrono::steady_clock;
+  // How often a list being filled or emptied is drawn on the way.
+  static constexpr std::chrono::milliseconds kShowEvery{250};
 
   PageJob(Kind kind, FileListView& list, ui::UiPoster ui);
 
@@ -41,14 +53,17 @@ class PageJob {
   const FileListView& List() const { return list_; }
   ui::Worker& Work() { return worker_; }
 
-  // Handed over from any thread: rows to append, in order; rows to delete,
-  // each below the ones handed over before it, so no index moves.
+  // Handed over from any thread, applied in that order: rows to append;
+  // rows to delete, each below the ones deleted before it, so that no
+  // planned index moves; ticks to set.
   void Append(std::vector<FileEntry> rows);
   void Delete(std::vector<PlannedRow> rows);
+  void Change(std::vector<RowChange> changes);
 
   // UI thread: brings in what was handed over, until it is all in or
-  // `budget` is spent, the list's drawing suspended meanwhile. Answers the
-  // number of rows added or deleted.
+  // `budget` is spent, the list's drawing suspended meanwhile (and between
+  // calls, for at most kShowEvery). Answers the number of rows added or
+  // deleted.
   std::size_t Apply(std::chrono::milliseconds budget);
   // The work has ended (or never had a thread) and everything it handed
   // over is in the list, as of the last Apply.
@@ -58,10 +73,10 @@ class PageJob {
   Kind kind_;
   FileListView& list_;
   std::mutex mutex_;
-  std::vector<FileEntry> handedRows_;       // guarded by mutex_
-  std::vector<PlannedRow> handedDeletions_;  // guarded by mutex_
-  std::deque<FileEntry> toAppend_;          // UI thread only, from here on
-  std::deque<PlannedRow> toDelete_;
+  std::vector<RowChange> handed_;  // guarded by mutex_
+  std::deque<RowChange> pending_;  // UI thread only, from here on
+  bool suspended_ = false;  // the list's drawing
+  Clock::time_point shown_ = Clock::now();
   bool done_ = false;
   ui::Worker worker_;  // last: it goes first
 };
