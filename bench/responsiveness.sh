@@ -5,7 +5,7 @@
 # downloads 60 songs of 4 MB and a 1 GiB file, lists FILES files of the
 # device, deletes them, takes FILES files chosen in the open-file dialog
 # (from the press of its Open button: every file of a folder is typed into
-# it beforehand), and removes their rows again. The time
+# it beforehand), sorts, unticks and ticks them, and removes their rows. The time
 # each takes is printed beside it. Goal: a worst answer of 100 ms everywhere.
 #   responsiveness.sh DOCKLINE.exe dockline-probe.exe TOOLS_DIR [FILES]
 # Run under tools/with-wine (the simulated device on G:).
@@ -16,7 +16,8 @@ export WINEDEBUG=-all
 device=$WINEPREFIX/dockline-devices/device
 src=$WINEPREFIX/drive_c/bench
 stop=$WINEPREFIX/drive_c/ping.stop
-PC_LIST=1022 DEVICE_LIST=1027 DOWNLOAD=1023 DELETE=1028 LOCAL_TAB=1026 DEVICE_TAB=1029 YES=6
+PC_LIST=1022 DEVICE_LIST=1027 DOWNLOAD=1023 SELECT_ALL=1024 INVERT=1025 DELETE=1028 LOCAL_TAB=1026 DEVICE_TAB=1029
+YES=6 NAME_COLUMN=1
 
 p() { wine "$probe" "$@" | tr -d '\r'; }
 eventually() { for _ in $(seq 1 100); do "$@" && return 0; sleep 0.1; done; return 1; }
@@ -85,6 +86,9 @@ p click $DELETE
 count $PC_LIST 0 || fail "the songs' rows stayed"
 choose_all 0 'C:\bench\many'
 measure "takes $files chosen files" "count $PC_LIST $files" open_chosen
+measure "sorts them by name" true p click-column $PC_LIST $NAME_COLUMN
+measure "inverts their ticks" true p click $INVERT
+measure "ticks them all" true p click $SELECT_ALL
 measure "removes their rows" "count $PC_LIST 0" p click $DELETE
 p close 10000 >/dev/null || fail "closing did not end the window"
 wait $pid || true
