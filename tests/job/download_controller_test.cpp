@@ -62,6 +62,19 @@ class Controller : public testing::ScratchFolder {
     Write(path, bytes);
     page_.PcList().AddRow({true, bytes.size(), name, 1, path}, true);
   }
+  // Answers the message boxes by their texts (0: not yet) and notes each;
+  // the wait popup is left alone.
+  static testing::DialogAnswerer AnswerBoxes(Texts& seen, std::function<WPARAM(const std::string&)> answer) {
+    return testing::DialogAnswerer(
+        10,
+        [&seen](HWND box) {
+          if (!BoxText(box).empty()) seen.push_back(BoxText(box));
+        },
+        [answer = std::move(answer)](HWND box) -> WPARAM {
+          const std::string text = BoxText(box);
+          return text.empty() ? 0 : answer(text);
+        });
+  }
   void Click(int id) { ::SendMessageW(page_.Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
   bool Idle() { return controller_->BusyText().empty() && testing::ThreadDialogs().empty(); }
   Texts DeviceNames() {
@@ -95,20 +108,14 @@ TEST_F(Controller, AStopQuestionOutlivingItsRunIsAnsweredSafely) {
   ASSERT_TRUE(platform::FileExists(target));
   Texts seen;
   std::optional<Clock::time_point> ended;
-  testing::DialogAnswerer answerer(
-      10,
-      [&](HWND box) {
-        if (!BoxText(box).empty()) seen.push_back(BoxText(box));
-      },
-      [&](HWND box) -> WPARAM {
-        if (BoxText(box).empty()) return 0;
-        if (BoxText(box) != kStopQuestion) return IDOK;
-        // Yes, but only after the worker has ended and the page's timer has
-        // had its chances to end the run.
-        if (controller_->Downloading()) return 0;
-        if (!ended) ended = Clock::now();
-        return Clock::now() - *ended > std::chrono::milliseconds(4 * DownloadController::kProgressPeriodMs) ? IDYES : 0;
-      });
+  auto answerer = AnswerBoxes(seen, [&](const std::string& text) -> WPARAM {
+    if (text != kStopQuestion) return IDOK;
+    // Yes, but only after the worker has ended and the page's timer has had
+    // its chances to end the run.
+    if (controller_->Downloading()) return 0;
+    if (!ended) ended = Clock::now();
+    return Clock::now() - *ended > std::chrono::milliseconds(4 * DownloadController::kProgressPeriodMs) ? IDYES : 0;
+  });
   Click(IDC_STOP);
   // The run ends once the question is answered: the page is back in its list view.
   ASSERT_TRUE(testing::PumpUntil([&] { return Idle() && ::IsWindowVisible(page_.Item(IDC_PC_LIST)); }));
@@ -189,15 +196,7 @@ TEST_F(Controller, DeletingKeepsTheRowsOfFilesThatStayAndStopsWithTheWindow) {
   Click(IDC_DEVICE_TAB);
   ASSERT_TRUE(testing::PumpUntil([&] { return Idle(); }));
   Texts seen;
-  testing::DialogAnswerer answerer(
-      10,
-      [&](HWND box) {
-        if (!BoxText(box).empty()) seen.push_back(BoxText(box));
-      },
-      [&](HWND box) -> WPARAM {
-        if (BoxText(box).empty()) return 0;
-        return BoxText(box) == kDeleteQuestion ? IDYES : IDOK;
-      });
+  auto answerer = AnswerBoxes(seen, [](const std::string& text) -> WPARAM { return text == kDeleteQuestion ? IDYES : IDOK; });
   Click(IDC_DELETE);
   ASSERT_TRUE(testing::PumpUntil([&] { return Idle(); }));
   ASSERT_EQ(seen.size(), 2u) << ::testing::PrintToString(seen);

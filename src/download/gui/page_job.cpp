@@ -20,6 +20,10 @@ const char* FailureText(PageJob::Kind kind) {
 PageJob::PageJob(Kind kind, FileListView& list, ui::UiPoster ui)
     : kind_(kind), list_(list), worker_(std::move(ui), FailureText(kind)) {}
 
+PageJob::~PageJob() {
+  if (suspended_) list_.SuspendDrawing(false);
+}
+
 void PageJob::Append(std::vector<FileEntry> rows) {
   std::vector<RowChange> changes(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) changes[i].entry = std::move(rows[i]);

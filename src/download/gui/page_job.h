@@ -48,6 +48,10 @@ class PageJob {
   static constexpr std::chrono::milliseconds kShowEvery{250};
 
   PageJob(Kind kind, FileListView& list, ui::UiPoster ui);
+  // A job let go of half way (the window closing) leaves the list drawing.
+  ~PageJob();
+  PageJob(const PageJob&) = delete;
+  PageJob& operator=(const PageJob&) = delete;
 
   Kind GetKind() const { return kind_; }
   const FileListView& List() const { return list_; }
@@ -62,8 +66,7 @@ class PageJob {
 
   // UI thread: brings in what was handed over, until it is all in or
   // `budget` is spent, the list's drawing suspended meanwhile (and between
-  // calls, for at most kShowEvery). Answers the number of rows added or
-  // deleted.
+  // calls, for at most kShowEvery). Answers the number of changes made.
   std::size_t Apply(std::chrono::milliseconds budget);
   // The work has ended (or never had a thread) and everything it handed
   // over is in the list, as of the last Apply.
