@@ -26,6 +26,7 @@
 //   probe tick ID ROW 0|1                    unticks / ticks a row of a list view
 //   probe click-column ID COLUMN             clicks a list view's column heading
 //   probe click ID                           clicks the button with that id
+//   probe select ID INDEX                    chooses an item of a drop-down list, as a user would
 //   probe select-entry ENTRY                 posts the sidebar's WM_USER+2 for an entry
 //   probe file-dialog TIMEOUT_MS FOLDER NAMES   in the open-file dialog: goes to FOLDER,
 //                                            types NAMES (e.g. "a.mp3" "b.wma"), confirms
@@ -387,6 +388,16 @@ int PageCommand(HWND main, const std::vector<std::string>& a) {
     // outlasts the wait and is left running.
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    return 0;
+  }
+  if (cmd == "select" && a.size() == 3) {
+    HWND combo = FindDescendant(main, number(1), L"ComboBox");
+    if (!combo || SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(number(2)), 0) == CB_ERR) {
+      Print("no such item");
+      return 1;
+    }
+    // The parent hears of it as of a choice made with the mouse.
+    PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(number(1), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     return 0;
   }
   if (cmd == "select-entry" && a.size() == 2) {
