@@ -1,6 +1,7 @@
 #include "ui/worker.h"
 
 #include <exception>
+#include <system_error>
 
 #include "ui/failure.h"
 #include "ui/message_box.h"
