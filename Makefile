@@ -1,7 +1,7 @@
 # Quick start: `make run` and `make test`. Both install missing packages first.
 SHELL := /bin/bash
 PRESETS := native native-asan native32 win64 win32 fuzz
-BUILDS := $(addprefix build-,$(PRESETS) bench)
+BUILDS := $(addprefix build-,$(PRESETS) bench release-win64)
 CTEST := ctest --no-tests=error
 
 .PHONY: all deps build run test test-native test-asan test-native32 test-wine fuzz fuzz-short bench clean $(BUILDS) dist test-dist
@@ -52,7 +52,7 @@ fuzz-short: build-fuzz
 fuzz: build-fuzz
 	tools/run-fuzzers 300
 
-bench: build-bench
+bench: build-bench build-release-win64
 	tools/run-benchmarks
 
 clean:

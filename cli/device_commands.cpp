@@ -124,7 +124,7 @@ int Remove(const Args& given) {
       status = kSomeFailed;
       continue;
     }
-    for (const auto& failure : download::DeleteDeviceFile(path, download::CategoryNumberOfDevicePath(path))) {
+    for (const auto& failure : download::DeleteDeviceFile(path, download::CategoryNumberOfDevicePath(path)).failures) {
       Err(failure + "\n");
       status = kSomeFailed;
     }

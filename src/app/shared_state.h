@@ -18,7 +18,6 @@ struct SharedState {
   std::atomic<char> DriveLetter{0};
   std::atomic<std::int32_t> DownloadRunning{0};
   std::atomic<std::int32_t> CurrentCategory{0};    // the sidebar entry chosen last
-  std::atomic<std::int32_t> SelectionTracking{1};  // 0 while rows are added: no status recount per row
 };
 
 inline bool DeviceOnline(const SharedState& state) { return state.DriveLetter.load() != 0; }

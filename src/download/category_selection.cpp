@@ -1,8 +1,14 @@
 #include "download/category_selection.h"
 
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
 #include "download/category_table.h"
 #include "download/file_list.h"
 #include "platform/file_system.h"
+#include "text/encoding.h"
 
 namespace dockline::download {
 
@@ -22,49 +28,92 @@ FileEntry Entry(int category, std::string path, std::uint64_t size) {
   return e;
 }
 
-// The rows of the chosen files; answers the path of the last one handled.
-std::string AddChosenFiles(int category, const std::vector<std::string>& chosen, CategorySelectionView& view,
-                           const FileSizeSource& fileSize) {
-  std::string last;
-  for (const std::string& returned : chosen) {
-    std::string path = CutToDrive(returned);
-    last = path;
-    const std::optional<std::uint64_t> size = fileSize(path);
-    if (!size) {
-      // Gone or unreadable since it was chosen: the others are still added.
-      view.ShowMessage(MissingFileMessage(path));
-      continue;
+// The lyric files beside the chosen songs, each folder listed once: a file
+// system asked for a name it lacks may read through every name in the
+// folder (Wine does, to match the case), and a folder of songs may hold
+// thousands of them.
+class LyricFiles {
+ public:
+  // The lyric file `path` names, as its folder spells it, and its size.
+  std::optional<platform::FoundFile> Find(std::string_view path) {
+    const std::string folder(platform::FolderPart(path));
+    auto [listed, fresh] = folders_.try_emplace(folder);
+    if (fresh) {
+      for (auto& file : platform::FindFiles(platform::JoinPath(folder, "*.lrc")))
+        if (!file.directory) listed->second.emplace(Key(file.name), std::move(file));
     }
-    const std::string lyric = LyricCompanion(category, path);
-    view.AddRow(Entry(category, std::move(path), *size));
-    if (lyric.empty()) continue;
-    // A song without its lyric file is common: nothing to tell.
-    if (const std::optional<std::uint64_t> lyricSize = fileSize(lyric)) view.AddRow(Entry(category, lyric, *lyricSize));
+    const auto found = listed->second.find(Key(platform::FileNamePart(path)));
+    if (found == listed->second.end()) return std::nullopt;
+    return found->second;
   }
-  return last;
-}
+
+ private:
+  static std::string Key(std::string_view name) {
+    std::string key(name);
+    std::transform(key.begin(), key.end(), key.begin(), text::AsciiLower);
+    return key;
+  }
+  std::unordered_map<std::string, std::unordered_map<std::string, platform::FoundFile>> folders_;
+};
 
 }  // namespace
 
-bool SelectCategory(int category, bool downloadRunning, DownloadPathStore& settings, CategorySelectionView& view,
-                    const FileSizeSource& fileSize) {
-  if (downloadRunning) {
-    view.ShowMessage(kBusyRefusal);
+bool SelectCategory(int category, std::string_view refusal, DownloadPathStore& settings, CategorySelectionView& view) {
+  if (!refusal.empty()) {
+    view.ShowMessage(refusal);
     return false;
   }
   view.ShowPage();
-  const std::string_view key = CategoryTable::label(category);
-  const FileChoice choice = view.ChooseFiles(category, DialogFolder(settings.ReadValue(kDownPathSection, key)));
+  const FileChoice choice =
+      view.ChooseFiles(category, DialogFolder(settings.ReadValue(kDownPathSection, CategoryTable::label(category))));
   if (choice.outcome == FileChoice::Outcome::TooMany) view.ShowMessage(kTooManyFiles);
   if (choice.outcome == FileChoice::Outcome::Chosen && !choice.paths.empty()) {
-    view.BeginAdding();
-    const std::string last = AddChosenFiles(category, choice.paths, view, fileSize);
-    view.EndAdding();
-    const std::string_view folder = platform::FolderPart(last);
-    if (!folder.empty()) settings.WriteValue(kDownPathSection, key, folder);
+    view.AddFiles(category, choice.paths);
+  } else {
+    view.Refresh();
   }
-  view.Refresh();
   return true;
+}
+
+std::string ReadChosenFiles(int category, const std::vector<std::string>& chosen, platform::Notifier& notifier,
+                            const std::function<void(std::vector<FileEntry>)>& add, std::stop_token stop) {
+  // Big enough that handing over costs little, small enough that rows show
+  // while a slow folder is still being read.
+  constexpr std::size_t kBatch = 256;
+  std::vector<FileEntry> batch;
+  auto handOver = [&] {
+    if (!batch.empty()) add(std::exchange(batch, {}));
+  };
+  LyricFiles lyrics;
+  std::string last;
+  for (const std::string& returned : chosen) {
+    if (stop.stop_requested()) break;
+    std::string path = CutToDrive(returned);
+    last = path;
+    const std::optional<std::uint64_t> size = platform::FileSize(path);
+    if (!size) {
+      // Gone or unreadable since it was chosen: the others are still added,
+      // and the rows found so far show before the box.
+      handOver();
+      notifier.ShowMessage(MissingFileMessage(path));
+      continue;
+    }
+    const std::string lyric = LyricCompanion(category, path);
+    batch.push_back(Entry(category, std::move(path), *size));
+    // A song without its lyric file is common: nothing to tell.
+    if (!lyric.empty()) {
+      if (const auto found = lyrics.Find(lyric))
+        batch.push_back(Entry(category, platform::JoinPath(platform::FolderPart(lyric), found->name), found->size));
+    }
+    if (batch.size() >= kBatch) handOver();
+  }
+  handOver();
+  return last;
+}
+
+void RememberFolder(DownloadPathStore& settings, int category, std::string_view lastPath) {
+  const std::string_view folder = platform::FolderPart(lastPath);
+  if (!folder.empty()) settings.WriteValue(kDownPathSection, CategoryTable::label(category), folder);
 }
 
 }  // namespace dockline::download

@@ -4,18 +4,23 @@
 // every chosen file (with the lyric file of a song) becomes a ticked row of
 // the page's file list. The folder of the files is remembered again.
 //
-// The logic runs against a small view so that it is tested without windows;
-// the download page is the real view.
+// Three steps, because the middle one may take long (thousands of files on
+// a slow or network folder): SelectCategory on the UI thread up to the file
+// dialog; ReadChosenFiles on a worker, which learns the sizes and finds the
+// lyric files; RememberFolder back on the UI thread. The logic runs against
+// a small view so that it is tested without windows; the download page's
+// controller is the real view.
 
 #include <cstdint>
 #include <functional>
-#include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "download/download_path_store.h"
 #include "download/file_entry.h"
+#include "platform/notifier.h"
 
 namespace dockline::download {
 
@@ -42,22 +47,29 @@ class CategorySelectionView {
   // The multi-selection file dialog with the category's filter, opened in
   // `initialFolder` ("" leaves the choice to the dialog).
   virtual FileChoice ChooseFiles(int category, const std::string& initialFolder) = 0;
-  // Around the rows being added: the wait popup and suspended list drawing.
-  virtual void BeginAdding() = 0;
-  virtual void EndAdding() = 0;
-  // Appends a ticked row that owns `entry`.
-  virtual void AddRow(FileEntry entry) = 0;
-  // After every selection that was not refused: the status line and the
-  // file list shown.
+  // Takes the chosen files in (ReadChosenFiles, then RememberFolder and the
+  // refresh); returns at once, the files coming in afterwards.
+  virtual void AddFiles(int category, std::vector<std::string> paths) = 0;
+  // After a selection that was not refused and took no files: the status
+  // line and the file list shown.
   virtual void Refresh() = 0;
 };
 
-// How a chosen file's size is learnt; nothing when it cannot be read.
-using FileSizeSource = std::function<std::optional<std::uint64_t>(const std::string& path)>;
+// Runs the selection of category 0..8 up to the chosen files, which go to
+// the view's AddFiles. Refused with `refusal` when that is not empty (a
+// download or other work of the page is under way): answers false and
+// leaves the page as it is.
+bool SelectCategory(int category, std::string_view refusal, DownloadPathStore& settings, CategorySelectionView& view);
 
-// Runs the selection of category 0..8. Answers false when it was refused
-// because a download runs (the page is left as it is).
-bool SelectCategory(int category, bool downloadRunning, DownloadPathStore& settings, CategorySelectionView& view,
-                    const FileSizeSource& fileSize);
+// The rows of the chosen files, in order, each song followed by its lyric
+// file (as its folder spells the name); handed to `add` in batches as they
+// are found. A file that cannot be found is told to `notifier` ("请确定文件 …
+// 是否存在。") and the others are still added. A stop ends it early.
+// Answers the path of the last file handled, found or not.
+std::string ReadChosenFiles(int category, const std::vector<std::string>& chosen, platform::Notifier& notifier,
+                            const std::function<void(std::vector<FileEntry>)>& add, std::stop_token stop = {});
+
+// The folder of the last file handled becomes the category's remembered one.
+void RememberFolder(DownloadPathStore& settings, int category, std::string_view lastPath);
 
 }  // namespace dockline::download

@@ -39,9 +39,11 @@ bool ListDeviceFiles(const std::string& deviceRoot, int pass, std::vector<FileEn
 }
 
 std::vector<FileEntry> ListCategoryFiles(const std::string& deviceRoot, int category,
-                                         const std::function<bool()>& devicePresent, platform::Notifier& notifier) {
+                                         const std::function<bool()>& devicePresent, platform::Notifier& notifier,
+                                         std::stop_token stop) {
   std::vector<FileEntry> rows;
   for (const int pass : CategoryTable::listingPasses(category)) {
+    if (stop.stop_requested()) break;
     if (devicePresent && !devicePresent()) {
       notifier.ShowMessage(kNotOnlineText);
       break;
@@ -65,39 +67,49 @@ int CategoryNumberOfDevicePath(std::string_view path) {
   return 0;
 }
 
-std::vector<std::string> DeleteDeviceFile(const std::string& path, int categoryNumber) {
-  std::vector<std::string> failures;
-  for (const std::string& file : {path, CompanionPath(path, categoryNumber)}) {
-    if (file.empty() || !platform::ClearAttributes(file)) continue;
-    if (!platform::RemoveFile(file)) failures.push_back(file + "：" + platform::ErrorText(platform::LastError()));
-  }
-  return failures;
+DeviceFileDeletion DeleteDeviceFile(const std::string& path, int categoryNumber) {
+  DeviceFileDeletion result;
+  // Answers whether `file` is gone afterwards.
+  auto remove = [&](const std::string& file) {
+    if (!platform::ClearAttributes(file)) return true;  // not there: nothing to delete
+    if (platform::RemoveFile(file)) return true;
+    result.failures.push_back(file + "：" + platform::ErrorText(platform::LastError()));
+    return false;
+  };
+  result.gone = remove(path);
+  if (const std::string companion = CompanionPath(path, categoryNumber); !companion.empty()) remove(companion);
+  return result;
 }
 
-DeleteOutcome DeleteTickedRows(DeletionView& view, bool deviceView, const std::function<bool()>& deviceOnline,
-                               platform::Notifier& notifier) {
-  const std::size_t count = view.RowCount();
-  if (count == 0) return DeleteOutcome::NoRows;
-  bool anyTicked = false;
-  for (std::size_t i = 0; i < count && !anyTicked; ++i) anyTicked = view.IsTicked(i);
-  if (!anyTicked) {
+DeletionPlan PlanDeletion(const std::vector<bool>& ticked, bool deviceView, const std::function<bool()>& confirm,
+                          platform::Notifier& notifier) {
+  DeletionPlan plan;
+  if (ticked.empty()) return plan;
+  for (std::size_t i = ticked.size(); i-- > 0;)
+    if (ticked[i]) plan.rows.push_back(i);
+  if (plan.rows.empty()) {
     notifier.ShowMessage("尚未选择要删除的文件。");
-    return DeleteOutcome::NothingTicked;
+    plan.outcome = DeleteOutcome::NothingTicked;
+    return plan;
   }
-  if (deviceView && !view.ConfirmDeviceDeletion()) return DeleteOutcome::Declined;
-  view.BeginBusy("正在删除，请稍候");
-  if (deviceView) {
-    for (std::size_t i = count; i-- > 0;) {
-      const FileEntry* entry = view.Entry(i);
-      if (!view.IsTicked(i) || !entry) continue;
-      if (deviceOnline && !deviceOnline()) break;
-      for (const auto& failure : DeleteDeviceFile(entry->path, entry->categoryNumber)) view.ShowDeletionError(failure);
-    }
+  if (deviceView && !(confirm && confirm())) {
+    plan.rows.clear();
+    plan.outcome = DeleteOutcome::Declined;
+    return plan;
   }
-  for (std::size_t i = count; i-- > 0;)
-    if (view.IsTicked(i)) view.RemoveRow(i);
-  view.EndBusy();
-  return DeleteOutcome::Removed;
+  plan.outcome = DeleteOutcome::Go;
+  return plan;
+}
+
+void DeleteDeviceFiles(std::span<const DeviceFile> files, const std::function<bool()>& devicePresent,
+                       std::stop_token stop, const std::function<void(std::size_t)>& gone,
+                       const std::function<void(const std::string&)>& failed) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (stop.stop_requested() || (devicePresent && !devicePresent())) return;
+    const DeviceFileDeletion result = DeleteDeviceFile(files[i].path, files[i].categoryNumber);
+    for (const auto& failure : result.failures) failed(failure);
+    if (result.gone) gone(i);
+  }
 }
 
 }  // namespace dockline::download

@@ -2,11 +2,15 @@
 // What is on the device: the rows of the device list, found by the listing
 // passes of a category, and the deletion of ticked rows in either list.
 //
-// Plain C++ against a small view; the page wires its list view, its wait
-// popup and its message boxes to it.
+// Plain C++, split where the work changes threads: the listing and the
+// deletion of files run on a worker, deciding what to delete and removing
+// the rows run on the UI thread, which wires its list, its wait popup and its
+// message boxes to them.
 
 #include <cstddef>
 #include <functional>
+#include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,9 +28,10 @@ namespace dockline::download {
 bool ListDeviceFiles(const std::string& deviceRoot, int pass, std::vector<FileEntry>& rows);
 
 // Every pass of `category` in its order. A device that is gone before a pass
-// is told once ("言途6170没有联机!") and ends the listing.
+// is told once ("言途6170没有联机!") and ends the listing, as a stop does.
 std::vector<FileEntry> ListCategoryFiles(const std::string& deviceRoot, int category,
-                                         const std::function<bool()>& devicePresent, platform::Notifier& notifier);
+                                         const std::function<bool()>& devicePresent, platform::Notifier& notifier,
+                                         std::stop_token stop = {});
 
 // The file that goes with a device file of categoryNumber 2 or 3 ("book.txt"
 // → "book.cfg"); "" for other categories.
@@ -35,34 +40,40 @@ std::string CompanionPath(std::string_view path, int categoryNumber);
 // in none of them.
 int CategoryNumberOfDevicePath(std::string_view path);
 
+struct DeviceFileDeletion {
+  bool gone = false;                  // the file is not on the device any more
+  std::vector<std::string> failures;  // a description of each failed deletion
+};
 // Deletes one device file and its companion. A file whose attributes cannot
-// be cleared is taken to be gone already. Answers the description of each
-// failed deletion (none: everything went).
-std::vector<std::string> DeleteDeviceFile(const std::string& path, int categoryNumber);
+// be cleared is taken to be gone already.
+DeviceFileDeletion DeleteDeviceFile(const std::string& path, int categoryNumber);
 
-class DeletionView {
- public:
-  virtual ~DeletionView() = default;
-  virtual std::size_t RowCount() const = 0;
-  virtual bool IsTicked(std::size_t row) const = 0;
-  virtual const FileEntry* Entry(std::size_t row) const = 0;  // nullptr: the row has none
-  virtual void RemoveRow(std::size_t row) = 0;
-  // "确定从U盘删除选定文件?" with Yes and No; true for Yes.
-  virtual bool ConfirmDeviceDeletion() = 0;
-  // The wait popup ("正在删除，请稍候") around the work.
-  virtual void BeginBusy(std::string_view text) = 0;
-  virtual void EndBusy() = 0;
-  // A failed deletion's description, in a box owned by the page.
-  virtual void ShowDeletionError(std::string_view description) = 0;
+enum class DeleteOutcome { NoRows, NothingTicked, Declined, Go };
+
+// What 删除 is to do, settled on the UI thread before anything goes.
+struct DeletionPlan {
+  DeleteOutcome outcome = DeleteOutcome::NoRows;
+  std::vector<std::size_t> rows;  // the ticked rows, last first
 };
 
-enum class DeleteOutcome { NoRows, NothingTicked, Declined, Removed };
+// The delete command over the device list (`deviceView`: the files go too,
+// once `confirm` says yes) or the PC list (rows only, no question), from the
+// rows' ticks. Nothing ticked is told to `notifier`.
+DeletionPlan PlanDeletion(const std::vector<bool>& ticked, bool deviceView, const std::function<bool()>& confirm,
+                          platform::Notifier& notifier);
 
-// The delete command over the device list (`deviceView`, files deleted) or
-// the PC list (rows removed only). Every ticked row is removed from the list,
-// whether its file could be deleted or not; once the device is gone no
-// further file is deleted.
-DeleteOutcome DeleteTickedRows(DeletionView& view, bool deviceView, const std::function<bool()>& deviceOnline,
-                               platform::Notifier& notifier);
+struct DeviceFile {
+  std::string path;
+  int categoryNumber = 0;
+};
+
+// Deletes `files` in order, each with its companion, and calls `gone` with
+// the index of each one that is no longer on the device afterwards (its row
+// goes). A failed deletion is described to `failed` and its file keeps its
+// row. Once the device has gone or a stop is asked, no further file is
+// deleted and the rest keep their rows.
+void DeleteDeviceFiles(std::span<const DeviceFile> files, const std::function<bool()>& devicePresent,
+                       std::stop_token stop, const std::function<void(std::size_t)>& gone,
+                       const std::function<void(const std::string&)>& failed);
 
 }  // namespace dockline::download

@@ -10,10 +10,6 @@ namespace dockline::ui {
 // Wakes the UI-thread dispatcher: run the queued tasks (ui_thread.h).
 inline constexpr UINT kRunUiTasks = WM_APP + 1;
 
-// Test runs only (the program accepts it when DOCKLINE_TEST_HOOKS=1): wParam
-// 1 makes the main window behave as while a download runs, 0 as after it.
-inline constexpr UINT kTestSetDownloadRunning = WM_APP + 0x100;
-
 // Notifications a parent reflects back to the child control they concern, so
 // that an owner-drawn control draws itself and a button can handle its own
 // click (window.h). The reflected number is this base plus the original one.

@@ -2,19 +2,39 @@
 
 #include <commctrl.h>
 
+#include <mutex>
+#include <unordered_map>
+
 #include "platform/win32/wide.h"
 #include "ui/failure.h"
 
 namespace dockline::ui {
 namespace {
 
-// The property that binds an HWND to its object. A property, not
-// GWLP_USERDATA: that slot belongs to whoever wrote the window class, and
-// common controls and dialogs may use it.
-constexpr wchar_t kObjectProperty[] = L"DocklineWindowObject";
 // The procedure our subclass procedure forwards to while no object is bound
 // and a foreign subclass sits above ours, so ours cannot be taken out.
 constexpr wchar_t kOriginalProperty[] = L"DocklineOriginalProc";
+
+// The objects of this process's bound windows, by handle: what binds an HWND
+// to its object. Not GWLP_USERDATA: that slot belongs to whoever wrote the
+// window class, and common controls and dialogs may use it. Nor a window
+// property: it is looked up for every message, and under Wine every GetPropW
+// is a round trip to the wineserver (some 50 us, far more while other threads
+// keep the server busy).
+std::mutex gBoundMutex;
+std::unordered_map<HWND, Window*>& BoundObjects() {
+  static std::unordered_map<HWND, Window*> objects;
+  return objects;
+}
+
+void SetBoundObject(HWND hwnd, Window* object) {
+  std::lock_guard lock(gBoundMutex);
+  if (object) {
+    BoundObjects()[hwnd] = object;
+  } else {
+    BoundObjects().erase(hwnd);
+  }
+}
 
 // The object whose Create() is running on this thread. A window of one of our
 // classes made any other way (by a dialog template, say) carries creation
@@ -90,12 +110,15 @@ Window::~Window() {
 }
 
 Window* Window::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<Window*>(::GetPropW(hwnd, kObjectProperty)) : nullptr;
+  if (!hwnd) return nullptr;
+  std::lock_guard lock(gBoundMutex);
+  const auto found = BoundObjects().find(hwnd);
+  return found == BoundObjects().end() ? nullptr : found->second;
 }
 
 bool Window::Bind(HWND hwnd, bool subclass) {
   if (!hwnd || hwnd_ || FromHandle(hwnd)) return false;
-  if (!::SetPropW(hwnd, kObjectProperty, this)) return false;
+  SetBoundObject(hwnd, this);
   hwnd_ = hwnd;
   original_ = nullptr;
   if (subclass) {
@@ -110,7 +133,7 @@ bool Window::Bind(HWND hwnd, bool subclass) {
           ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProcedure)));
     }
     if (!original_) {
-      ::RemovePropW(hwnd, kObjectProperty);
+      SetBoundObject(hwnd, nullptr);
       hwnd_ = nullptr;
       return false;
     }
@@ -133,7 +156,7 @@ void Window::Unbind(bool destroying) {
     }
   }
   if (destroying) ::RemovePropW(hwnd_, kOriginalProperty);
-  ::RemovePropW(hwnd_, kObjectProperty);
+  SetBoundObject(hwnd_, nullptr);
   hwnd_ = nullptr;
   original_ = nullptr;
   ownsWindow_ = false;

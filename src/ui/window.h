@@ -1,7 +1,8 @@
 #pragma once
 // A C++ object behind every window the program handles itself.
 //
-// The object is found from its HWND through a window property. Messages are
+// The object is found from its HWND in a table of the process (not a window
+// property: under Wine each lookup would cost a trip to the server). Messages are
 // dispatched through a static table per class: entries (message, notification
 // code, control id -> member handler), declared as a static member next to the
 // class and defined in its .cpp, read top to bottom like the behaviour they

@@ -26,5 +26,19 @@ TEST(WaitPopupTest, GoesAwayWithItsObjectShownOrHidden) {
   EXPECT_TRUE(WaitPopup(nullptr).IsOpen());
 }
 
+// Dismissed before its minimum, the popup stays up on a timer while the
+// thread goes on; dismissed without one, it goes at once.
+TEST(WaitPopupTest, StaysUpForItsMinimumOnATimer) {
+  testing::TestHost owner;
+  ASSERT_TRUE(owner.Open(609, 530));
+  WaitPopup popup(owner.Handle());
+  popup.Dismiss(std::chrono::milliseconds(300));
+  EXPECT_TRUE(popup.IsOpen());
+  ASSERT_TRUE(testing::PumpUntil([&] { return !popup.IsOpen(); }));
+  WaitPopup quick(owner.Handle());
+  quick.Dismiss();
+  EXPECT_FALSE(quick.IsOpen());
+}
+
 }  // namespace
 }  // namespace dockline::download

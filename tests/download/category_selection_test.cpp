@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,8 +15,8 @@ namespace {
 
 using testing::ScratchFolder;
 
-// Records what the page would have shown, in order.
-class FakeView : public CategorySelectionView {
+// Records what the page would have shown, in order; the worker's messages too.
+class FakeView : public CategorySelectionView, public platform::Notifier {
  public:
   void ShowMessage(std::string_view utf8) override { log.push_back("box:" + std::string(utf8)); }
   void ShowPage() override { log.push_back("page"); }
@@ -24,17 +24,13 @@ class FakeView : public CategorySelectionView {
     log.push_back("dialog:" + std::to_string(category) + ":" + initialFolder);
     return choice;
   }
-  void BeginAdding() override { log.push_back("begin"); }
-  void EndAdding() override { log.push_back("end"); }
-  void AddRow(FileEntry entry) override {
-    log.push_back("row:" + entry.name);
-    rows.push_back(std::move(entry));
+  void AddFiles(int category, std::vector<std::string> paths) override {
+    log.push_back("add:" + std::to_string(category) + ":" + std::to_string(paths.size()));
   }
   void Refresh() override { log.push_back("refresh"); }
 
   FileChoice choice;
   std::vector<std::string> log;
-  std::vector<FileEntry> rows;
 };
 
 class CategorySelectionTest : public ScratchFolder {
@@ -43,64 +39,89 @@ class CategorySelectionTest : public ScratchFolder {
     ScratchFolder::SetUp();
     settings.SetFile(Path("dict.ini"));
   }
-  bool Select(int category, std::vector<std::string> paths, bool running = false) {
-    view.choice = {FileChoice::Outcome::Chosen, std::move(paths)};
-    return SelectCategory(category, running, settings, view, sizes);
+  // The whole selection, as the page runs it: the dialog, the files read,
+  // their folder remembered.
+  std::vector<FileEntry> Select(int category, std::vector<std::string> paths) {
+    view.choice = {FileChoice::Outcome::Chosen, paths};
+    EXPECT_TRUE(SelectCategory(category, "", settings, view));
+    std::vector<FileEntry> rows;
+    const std::string last = ReadChosenFiles(category, paths, view, [&](std::vector<FileEntry> batch) {
+      view.log.push_back("rows:" + std::to_string(batch.size()));
+      for (auto& row : batch) rows.push_back(std::move(row));
+    });
+    RememberFolder(settings, category, last);
+    return rows;
   }
   std::string Remembered(int category) { return settings.ReadValue(kDownPathSection, CategoryTable::label(category)); }
+  std::string Folder(const std::string& name) {
+    const std::string folder = Path(name);
+    EXPECT_TRUE(platform::MakeDirectory(folder));
+    return folder;
+  }
 
   DownloadPathStore settings;
   FakeView view;
-  // Files the selection may find; anything else has vanished.
-  std::map<std::string, std::uint64_t> files;
-  FileSizeSource sizes = [this](const std::string& p) -> std::optional<std::uint64_t> {
-    const auto it = files.find(p);
-    if (it == files.end()) return std::nullopt;
-    return it->second;
-  };
 };
 
 TEST_F(CategorySelectionTest, SongsBringTheirLyricsAsTickedRecordsOfTheirOwn) {
-  files = {{"C:\\歌\\a.mp3", 3000}, {"C:\\歌\\a.lrc", 120}, {"C:\\歌\\b.wma", 0x90000000ull}, {"C:\\歌\\b.lrc", 7}};
+  const std::string songs = Folder("歌");
+  const auto in = [&](const char* name) { return platform::JoinPath(songs, name); };
+  Write(in("a.mp3"), std::string(3000, 'a'));
+  Write(in("a.lrc"), std::string(120, 'l'));
+  const std::string big = in("b.wma");
+  Write(big, "");
+  std::filesystem::resize_file(std::filesystem::path(std::u8string(big.begin(), big.end())), 0x90000000ull);
+  Write(in("b.lrc"), "7 bytes");
+  Write(in("c.mp3"), "c");
+  Write(in("C.LRC"), "lyric");  // as the folder spells it
   settings.WriteValue(kDownPathSection, CategoryTable::label(0), "C:\\旧");
-  ASSERT_TRUE(Select(0, {"C:\\歌\\a.mp3", "C:\\歌\\b.wma"}));
-  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:C:\\旧", "begin", "row:a.mp3", "row:a.lrc", "row:b.wma", "end",
-                                      "refresh"}),
-            view.log);
-  EXPECT_EQ(120u, view.rows[1].size);
-  EXPECT_EQ(1, view.rows[1].categoryNumber);
-  EXPECT_EQ(0x90000000ull, view.rows[2].size);
-  EXPECT_EQ("C:\\歌", Remembered(0));
+  const auto rows = Select(0, {in("a.mp3"), in("b.wma"), in("c.mp3")});
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:0:C:\\旧", "add:0:3", "rows:5"}), view.log);
+  ASSERT_EQ(5u, rows.size());
+  EXPECT_EQ("a.lrc", rows[1].name);
+  EXPECT_EQ(120u, rows[1].size);
+  EXPECT_EQ(1, rows[1].categoryNumber);
+  EXPECT_EQ(0x90000000ull, rows[2].size);
+  EXPECT_EQ(in("C.LRC"), rows[4].path);
+  EXPECT_EQ(songs, Remembered(0));
 }
 
-TEST_F(CategorySelectionTest, RefusedWhileADownloadRuns) {
-  files = {{"C:\\a.mp3", 1}};
-  EXPECT_FALSE(Select(0, {"C:\\a.mp3"}, /*running=*/true));
-  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻"}), view.log);
+TEST_F(CategorySelectionTest, RefusedWhileThePageIsBusyAndRefreshedWhenNothingIsChosen) {
+  EXPECT_FALSE(SelectCategory(0, kBusyRefusal, settings, view));
+  view.choice = {FileChoice::Outcome::Cancelled, {}};
+  EXPECT_TRUE(SelectCategory(1, "", settings, view));
+  EXPECT_EQ((std::vector<std::string>{"box:正在下载,请稍等片刻", "page", "dialog:1:", "refresh"}), view.log);
 }
 
 TEST_F(CategorySelectionTest, VanishedFilesAreReportedAndTheOthersStillAdded) {
-  files = {{"C:\\d\\b.edt", 10}};
-  ASSERT_TRUE(Select(3, {"C:\\d\\a.edt", "C:\\d\\b.edt", "C:\\e\\c.edt"}));
-  EXPECT_EQ((std::vector<std::string>{"page", "dialog:3:", "begin", "box:请确定文件 C:\\d\\a.edt 是否存在。", "row:b.edt",
-                                      "box:请确定文件 C:\\e\\c.edt 是否存在。", "end", "refresh"}),
+  const std::string d = Folder("d");
+  Write(platform::JoinPath(d, "b.edt"), "0123456789");
+  const std::string gone = platform::JoinPath(d, "a.edt"), elsewhere = platform::JoinPath(Path("e"), "c.edt");
+  const auto rows = Select(3, {gone, platform::JoinPath(d, "b.edt"), elsewhere});
+  ASSERT_EQ(1u, rows.size());
+  EXPECT_EQ("b.edt", rows[0].name);
+  EXPECT_EQ((std::vector<std::string>{"page", "dialog:3:", "add:3:3", "box:" + MissingFileMessage(gone), "rows:1",
+                                      "box:" + MissingFileMessage(elsewhere)}),
             view.log);
-  EXPECT_EQ("C:\\e", Remembered(3));  // the last one handled, found or not
+  EXPECT_EQ(Path("e"), Remembered(3));  // the last one handled, found or not
 }
 
 // The dialog answers a folder and names; at a drive's root the folder is
-// remembered as "D:" and the dialog opened at "D:\" next time.
+// remembered as "D:" and the dialog opened at "D:\" next time. Repeat
+// reading brings its lyrics too; a choice too large for the dialog is told.
 TEST_F(CategorySelectionTest, ADrivesRootIsRememberedAndTooManyFilesAreTold) {
   using Paths = std::vector<std::string>;
   EXPECT_EQ(ChosenPaths(Paths{"D:\\", "a.mp3", "b.mp3"}), (Paths{"D:\\a.mp3", "D:\\b.mp3"}));
   EXPECT_EQ(ChosenPaths(Paths{"D:\\歌", "a.mp3"}), Paths{"D:\\歌\\a.mp3"});
-  files = {{"D:\\a.mp3", 1}, {"D:\\a.lrc", 1}};
-  ASSERT_TRUE(Select(1, {"D:\\a.mp3"}));  // repeat reading brings the lyrics too
-  EXPECT_EQ(view.rows.size(), 2u);
+  const std::string songs = Folder("复读");
+  Write(platform::JoinPath(songs, "a.mp3"), "song");
+  Write(platform::JoinPath(songs, "a.lrc"), "lyric");
+  EXPECT_EQ(Select(1, {platform::JoinPath(songs, "a.mp3")}).size(), 2u);
+  RememberFolder(settings, 1, "D:\\a.mp3");
   EXPECT_EQ("D:", Remembered(1));
   view.log.clear();
   view.choice = {FileChoice::Outcome::TooMany, {}};
-  ASSERT_TRUE(SelectCategory(1, false, settings, view, sizes));
+  ASSERT_TRUE(SelectCategory(1, "", settings, view));
   EXPECT_EQ((Paths{"page", "dialog:1:D:\\", "box:一次选择的文件太多，请分几次选择。", "refresh"}), view.log);
 }
 

@@ -54,80 +54,79 @@ TEST_F(DeviceFiles, EachPassPutsItsRowsFirstAndSkipsDotNamesAndFolders) {
   EXPECT_EQ(notifier.messages, Texts{"言途6170没有联机!"});
 }
 
-// A list of rows as the page holds them.
-class ListView : public DeletionView {
- public:
-  std::size_t RowCount() const override { return rows.size(); }
-  bool IsTicked(std::size_t i) const override { return rows[i].marked; }
-  const FileEntry* Entry(std::size_t i) const override { return &rows[i]; }
-  void RemoveRow(std::size_t i) override { rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i)); }
-  bool ConfirmDeviceDeletion() override {
-    events.push_back("确定?");
-    return confirm;
-  }
-  void BeginBusy(std::string_view text) override { events.emplace_back(text); }
-  void EndBusy() override { events.push_back("done"); }
-  void ShowDeletionError(std::string_view d) override { events.push_back("error " + std::string(d)); }
-  std::vector<FileEntry> rows;
-  Texts events;
-  bool confirm = true;
-};
-
-TEST_F(DeviceFiles, DeletingTakesCompanionsAndReadOnlyFilesDescribesFailuresAndRemovesEveryTickedRow) {
+TEST_F(DeviceFiles, DeletingTakesCompanionsAndReadOnlyFilesAndARowGoesOnlyWithItsFile) {
   const Texts files = {OnDevice(2, "book.txt"), OnDevice(2, "book.cfg"), OnDevice(0, "song.mp3"),
-                       OnDevice(0, "song.cfg"), OnDevice(0, "keep.mp3")};
+                       OnDevice(0, "song.cfg")};
   for (const auto& f : files) Write(f, "x");
   // A folder under a file's name: its attributes clear, but it cannot be deleted as a file.
   const std::string folder = OnDevice(2, "dir.txt");
   ASSERT_TRUE(platform::MakeDirectory(folder));
   std::filesystem::permissions(std::filesystem::path(std::u8string(files[2].begin(), files[2].end())),
                                std::filesystem::perms::owner_read);
-  ListView view;
-  view.rows = {{true, 1, "book.txt", 3, files[0]}, {true, 1, "song.mp3", 1, files[2]},
-               {false, 1, "keep.mp3", 1, files[4]}, {true, 1, "gone.mp3", 1, OnDevice(0, "gone.mp3")},
-               {true, 1, "dir.txt", 3, folder}};
-  RecordingNotifier notifier;
-  EXPECT_EQ(DeleteTickedRows(view, true, [] { return true; }, notifier), DeleteOutcome::Removed);
+  const std::vector<DeviceFile> targets = {
+      {files[0], 3}, {files[2], 1}, {OnDevice(0, "gone.mp3"), 1}, {folder, 3}};
+  std::vector<std::size_t> gone;
+  Texts failures;
+  DeleteDeviceFiles(
+      targets, [] { return true; }, {}, [&](std::size_t i) { gone.push_back(i); },
+      [&](const std::string& d) { failures.push_back(d); });
   for (const auto& f : {files[0], files[1], files[2]}) EXPECT_FALSE(platform::FileExists(f)) << f;
   EXPECT_TRUE(platform::FileExists(files[3])) << "music has no companion";
-  EXPECT_TRUE(platform::FileExists(files[4]));
-  EXPECT_EQ(Names(view.rows), Texts{"keep.mp3"});
-  // A file gone already is no failure; the folder is, and its row still goes.
-  ASSERT_EQ(view.events.size(), 4u);
-  EXPECT_EQ(view.events[0] + view.events[1] + view.events[3], "确定?正在删除，请稍候done");
-  EXPECT_EQ(view.events[2].rfind("error " + folder + "：", 0), 0u) << view.events[2];
+  // A file gone already is no failure; the folder is, and its row stays.
+  EXPECT_EQ(gone, (std::vector<std::size_t>{0, 1, 2}));
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].rfind(folder + "：", 0), 0u) << failures[0];
 }
 
-TEST_F(DeviceFiles, TheDeleteCommandAsksRefusesAndStopsWhereItShould) {
-  const std::string song = OnDevice(0, "song.mp3");
-  Write(song, "x");
-  const FileEntry ticked{true, 1, "song.mp3", 1, song};
+TEST_F(DeviceFiles, NoFileIsDeletedOnceTheDeviceHasGoneOrAStopIsAsked) {
+  const Texts files = {OnDevice(0, "a.mp3"), OnDevice(0, "b.mp3"), OnDevice(0, "c.mp3")};
+  std::vector<DeviceFile> targets;
+  for (const auto& f : files) targets.push_back({f, 1});
+  for (const bool stop : {false, true}) {
+    for (const auto& f : files) Write(f, "x");
+    std::stop_source source;
+    if (stop) source.request_stop();
+    int asked = 0;
+    std::vector<std::size_t> gone;
+    DeleteDeviceFiles(
+        targets, [&] { return ++asked < 2; }, source.get_token(), [&](std::size_t i) { gone.push_back(i); },
+        [](const std::string& d) { FAIL() << d; });
+    EXPECT_EQ(gone, stop ? std::vector<std::size_t>{} : std::vector<std::size_t>{0});
+    EXPECT_EQ(platform::FileExists(files[0]), stop);
+    EXPECT_TRUE(platform::FileExists(files[1]) && platform::FileExists(files[2]));
+  }
+}
+
+TEST(Deletion, TheDeleteCommandAsksAndRefusesWhereItShould) {
   struct Case {
-    bool deviceView, confirm, online;
-    std::vector<FileEntry> rows;
+    std::vector<bool> ticked;
+    bool deviceView, confirm;
     DeleteOutcome outcome;
-    std::size_t rowsLeft;
-    bool fileLeft;
+    std::vector<std::size_t> rows;
     Texts messages;
+    int questions;
   };
-  FileEntry unticked = ticked;
-  unticked.marked = false;
   const std::vector<Case> cases = {
-      {true, true, true, {}, DeleteOutcome::NoRows, 0, true, {}},
-      {true, true, true, {unticked}, DeleteOutcome::NothingTicked, 1, true, {"尚未选择要删除的文件。"}},
-      {true, false, true, {ticked}, DeleteOutcome::Declined, 1, true, {}},
-      {false, false, true, {ticked, unticked}, DeleteOutcome::Removed, 1, true, {}},  // the PC list: no question, no file
-      {true, true, false, {ticked}, DeleteOutcome::Removed, 0, true, {}},  // the device went: rows go, files stay
+      {{}, true, true, DeleteOutcome::NoRows, {}, {}, 0},
+      {{false, false}, true, true, DeleteOutcome::NothingTicked, {}, {"尚未选择要删除的文件。"}, 0},
+      {{true}, true, false, DeleteOutcome::Declined, {}, {}, 1},
+      {{true, false, true}, true, true, DeleteOutcome::Go, {2, 0}, {}, 1},
+      {{true, false, true}, false, false, DeleteOutcome::Go, {2, 0}, {}, 0},  // the PC list: no question
   };
   for (const auto& c : cases) {
-    ListView view;
-    view.rows = c.rows;
-    view.confirm = c.confirm;
     RecordingNotifier notifier;
-    EXPECT_EQ(DeleteTickedRows(view, c.deviceView, [&] { return c.online; }, notifier), c.outcome);
-    EXPECT_EQ(view.rows.size(), c.rowsLeft);
-    EXPECT_EQ(platform::FileExists(song), c.fileLeft);
+    int questions = 0;
+    const DeletionPlan plan = PlanDeletion(
+        c.ticked, c.deviceView,
+        [&] {
+          ++questions;
+          return c.confirm;
+        },
+        notifier);
+    EXPECT_EQ(plan.outcome, c.outcome);
+    EXPECT_EQ(plan.rows, c.rows);
     EXPECT_EQ(notifier.messages, c.messages);
+    EXPECT_EQ(questions, c.questions);
   }
 }
 

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Drives DOCKLINE.exe's main window from outside, as a user would: the
 # sidebar headers switch groups, a second start hands over to the first,
-# Enter and Esc close nothing, closing is refused while a download runs (the
-# test route stands in for the download) and ends the program once confirmed.
+# Enter and Esc close nothing, closing is refused while a download runs (a
+# real one, of a large file, stopped afterwards) and ends the program once
+# confirmed.
 source "$(dirname "$0")/common.sh"
 title="言途6170 下载软件"
-WM_CLOSE=16 WM_SYSCOMMAND=274 SC_MINIMIZE=61472 VK_RETURN=13 VK_ESCAPE=27 IDC_ABOUT=1021 SET_DOWNLOAD_RUNNING=$((0x8000 + 0x100))
+WM_CLOSE=16 WM_SYSCOMMAND=274 SC_MINIMIZE=61472 VK_RETURN=13 VK_ESCAPE=27 IDC_ABOUT=1021
+DOWNLOAD=1023 STOP=1032 RUN_TEXT=1031 YES=6
+src=$WINEPREFIX/drive_c/关闭
+rm -rf "$src" && mkdir -p "$src"
+truncate -s $((2 * 1024 * 1024 * 1024)) "$src/big.mp3"  # sparse: quick to make, slow enough to copy
+trap 'cleanup; rm -rf "$src" "$device/mp3/big.mp3"*' EXIT
 
-start DOCKLINE_TEST_HOOKS=1
+start
 
 downloads="数 码MP3 可视复读 电子图书 下载词典 背诵词库 听力测试 黄冈宝典 学习数据 下载图片"
 organizer="名    片 行    程 任    务 记    事 全部备份"
@@ -40,14 +46,21 @@ done
 sleep 1
 [ "$(p windows)" = "$title" ] || fail "Enter or Esc opened or closed something: $(p windows)"
 
-[ "$(p send $SET_DOWNLOAD_RUNNING 1 0)" = 1 ] || fail "the test route is closed"
+p select-entry 0
+p file-dialog 20000 'C:\关闭' '"big.mp3"' >/dev/null || fail "no file dialog"
+copying() { [ "$(p item-text $RUN_TEXT)" = "正在下载 big.mp3" ]; }
+p click $DOWNLOAD
+eventually copying || fail "the download did not start: $(p item-text $RUN_TEXT)"
 p post $WM_CLOSE 0 0
 text=$(p answer DOCKLINE 1 10000) || fail "no refusal while a download runs"
 [ "$text" = "关闭下载软件前，请先停止下载。" ] || fail "refusal says \"$text\""
 sleep 0.5
 [ "$(p windows)" = "$title" ] || fail "the window did not stay open after the refusal"
+copying || fail "the refusal stopped the download: $(p item-text $RUN_TEXT)"
 
-p send $SET_DOWNLOAD_RUNNING 0 0 >/dev/null
+p click $STOP
+[ "$(p answer DOCKLINE $YES 10000)" = "要终止下载吗?" ] || fail "no stop question"
+[ "$(p answer 提示 1 60000)" = "下载已终止" ] || fail "the run did not end as stopped"
 p post $WM_CLOSE 0 0
 [ "$(p answer 提示 7 10000)" = "你确定要关闭下载软件吗？" ] || fail "no confirmation box"
 sleep 0.5

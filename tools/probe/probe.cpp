@@ -14,22 +14,32 @@
 //   probe items ID                           texts of the visible controls with that id, top to bottom
 //   probe placement                          "iconic" or "normal", and whether it is in front
 //   probe rect ID                            "left top right bottom" of the first visible control with that id
+//   probe ping MAX_MS [STOP_FILE]            the window's round trip: WM_NULL sent every 20 ms
+//                                            until MAX_MS have passed or STOP_FILE exists; prints
+//                                            "samples N median M p99 P worst W" (ms; a send that
+//                                            times out after 2 s counts as 2000)
 // The pages' controls, found anywhere below the main window by id:
 //   probe item-text ID                       text of the first descendant with that id
+//   probe count ID                           a list view's row count
 //   probe rows ID                            a list view: row count, then per row
 //                                            "checked<TAB>col0<TAB>...<TAB>col4"
 //   probe tick ID ROW 0|1                    unticks / ticks a row of a list view
 //   probe click-column ID COLUMN             clicks a list view's column heading
 //   probe click ID                           clicks the button with that id
+//   probe select ID INDEX                    chooses an item of a drop-down list, as a user would
 //   probe select-entry ENTRY                 posts the sidebar's WM_USER+2 for an entry
 //   probe file-dialog TIMEOUT_MS FOLDER NAMES   in the open-file dialog: goes to FOLDER,
 //                                            types NAMES (e.g. "a.mp3" "b.wma"), confirms
+//   probe file-dialog-all TIMEOUT_MS FOLDER   goes to FOLDER and types the name of every file
+//                                            in it (the dialog stays open)
+//   probe file-dialog-open TIMEOUT_MS        presses the dialog's Open button
 //   probe file-dialog-cancel TIMEOUT_MS
 //   probe box TIMEOUT_MS [BUTTON_ID]         prints a message box's text, presses its
 //                                            button (IDOK unless given)
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -292,10 +302,57 @@ HWND FileNameBox(HWND dialog) {
   return GetDlgItem(dialog, 0x480);
 }
 bool IsFileDialog(HWND w) { return FileNameBox(w) != nullptr; }
+
+// The folder an open-file dialog shows, without a trailing backslash.
+std::wstring DialogFolder(HWND dialog) {
+  RemoteBuffer buf(dialog, MAX_PATH * sizeof(wchar_t));
+  wchar_t path[MAX_PATH] = {};
+  if (!buf || SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(buf.At(0))) <= 0 ||
+      !buf.Read(0, path, sizeof path))
+    return {};
+  std::wstring folder(path);
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
 bool IsMessageBox(HWND w) { return GetDlgItem(w, 0xFFFF) != nullptr && !IsFileDialog(w); }
 
 void PressButton(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// How long the window takes to answer while whatever happens happens. The
+// samples are taken every 20 ms; a slow answer delays the next one, so a
+// frozen window shows as few long samples, never as many short ones.
+int Ping(HWND main, long maxMs, const std::wstring& stopFile) {
+  constexpr UINT kGiveUpMs = 2000;
+  LARGE_INTEGER frequency{}, start{}, now{};
+  QueryPerformanceFrequency(&frequency);
+  auto ms = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+  };
+  std::vector<double> samples;
+  QueryPerformanceCounter(&start);
+  for (;;) {
+    LARGE_INTEGER before{}, after{};
+    QueryPerformanceCounter(&before);
+    DWORD_PTR ignored = 0;
+    const bool answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kGiveUpMs, &ignored) != 0;
+    QueryPerformanceCounter(&after);
+    samples.push_back(answered ? ms(before, after) : kGiveUpMs);
+    if (!IsWindow(main)) break;
+    if (!stopFile.empty() && GetFileAttributesW(stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+    QueryPerformanceCounter(&now);
+    if (ms(start, now) >= maxMs) break;
+    const double spent = ms(before, now);
+    if (spent < 20) Sleep(static_cast<DWORD>(20 - spent));
+  }
+  std::sort(samples.begin(), samples.end());
+  auto at = [&](double q) { return samples[std::min(samples.size() - 1, static_cast<std::size_t>(q * samples.size()))]; };
+  char line[160];
+  std::snprintf(line, sizeof line, "samples %zu median %.1f p99 %.1f worst %.1f", samples.size(), at(0.5), at(0.99),
+                samples.back());
+  Print(line);
+  return 0;
 }
 
 int PageCommand(HWND main, const std::vector<std::string>& a) {
@@ -306,13 +363,18 @@ int PageCommand(HWND main, const std::vector<std::string>& a) {
     Print(w ? Narrow(WindowText(w)) : "<no control>");
     return w ? 0 : 1;
   }
-  if ((cmd == "rows" && a.size() == 2) || (cmd == "tick" && a.size() == 4) || (cmd == "click-column" && a.size() == 3)) {
+  if ((cmd == "rows" && a.size() == 2) || (cmd == "count" && a.size() == 2) || (cmd == "tick" && a.size() == 4) ||
+      (cmd == "click-column" && a.size() == 3)) {
     HWND list = FindDescendant(main, number(1), L"SysListView32");
     if (!list) {
       Print("no list view " + a[1]);
       return 1;
     }
     if (cmd == "rows") return PrintRows(list);
+    if (cmd == "count") {
+      Print(std::to_string(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+      return 0;
+    }
     if (cmd == "tick") return TickRow(list, number(2), number(3) != 0);
     return ClickColumn(list, number(2));
   }
@@ -328,11 +390,22 @@ int PageCommand(HWND main, const std::vector<std::string>& a) {
     SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
     return 0;
   }
+  if (cmd == "select" && a.size() == 3) {
+    HWND combo = FindDescendant(main, number(1), L"ComboBox");
+    if (!combo || SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(number(2)), 0) == CB_ERR) {
+      Print("no such item");
+      return 1;
+    }
+    // The parent hears of it as of a choice made with the mouse.
+    PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(number(1), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return 0;
+  }
   if (cmd == "select-entry" && a.size() == 2) {
     PostMessageW(main, WM_USER + 2, 0, number(1));
     return 0;
   }
-  if ((cmd == "file-dialog" && a.size() == 4) || (cmd == "file-dialog-cancel" && a.size() == 2)) {
+  if ((cmd == "file-dialog" && a.size() == 4) || (cmd == "file-dialog-all" && a.size() == 3) ||
+      (cmd == "file-dialog-open" && a.size() == 2) || (cmd == "file-dialog-cancel" && a.size() == 2)) {
     const long timeout = std::atol(a[1].c_str());
     HWND dialog = nullptr;
     if (!WaitFor(timeout, [&] { return (dialog = FindProcessDialog(main, IsFileDialog)) != nullptr; })) {
@@ -341,6 +414,39 @@ int PageCommand(HWND main, const std::vector<std::string>& a) {
     }
     if (cmd == "file-dialog-cancel") {
       PressButton(dialog, IDCANCEL);
+    } else if (cmd == "file-dialog-all") {
+      // Typed when the dialog shows another folder: confirming the folder it
+      // shows would choose that folder as a file.
+      std::wstring folder = Wide(a[2]);
+      while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+      if (_wcsicmp(DialogFolder(dialog).c_str(), folder.c_str()) != 0) {
+        SetWindowTextW(FileNameBox(dialog), folder.c_str());
+        PressButton(dialog, IDOK);
+        if (!WaitFor(timeout, [&] { return _wcsicmp(DialogFolder(dialog).c_str(), folder.c_str()) == 0; })) {
+          Print("the dialog did not go to the folder");
+          return 1;
+        }
+      }
+      // Every name typed, as a user's Ctrl+A would fill the box: selecting
+      // the dialog's items instead costs Wine's file list time that grows
+      // with the square of their number (a minute for 2,000).
+      std::wstring names;
+      WIN32_FIND_DATAW found{};
+      HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+      if (search != INVALID_HANDLE_VALUE) {
+        do {
+          if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names += L"\"" + std::wstring(found.cFileName) + L"\" ";
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+      }
+      if (names.empty()) {
+        Print("no files in the folder");
+        return 1;
+      }
+      SetWindowTextW(FileNameBox(dialog), names.c_str());
+      return 0;
+    } else if (cmd == "file-dialog-open") {
+      PressButton(dialog, IDOK);
     } else {
       // A folder typed and confirmed only changes the dialog's folder.
       for (const std::string& typed : {a[2], a[3]}) {
@@ -352,6 +458,7 @@ int PageCommand(HWND main, const std::vector<std::string>& a) {
     }
     return WaitFor(timeout, [&] { return !IsWindow(dialog); }) ? 0 : 1;
   }
+  if (cmd == "ping" && (a.size() == 2 || a.size() == 3)) return Ping(main, std::atol(a[1].c_str()), a.size() == 3 ? Wide(a[2]) : L"");
   if (cmd == "box" && (a.size() == 2 || a.size() == 3)) {
     HWND box = nullptr;
     if (!WaitFor(std::atol(a[1].c_str()), [&] { return (box = FindProcessDialog(main, IsMessageBox)) != nullptr; })) {

@@ -20,11 +20,6 @@ BOOL CALLBACK MarkedWindow(HWND hwnd, LPARAM out) {
   return TRUE;
 }
 
-bool TestHooksRequested() {
-  wchar_t value[4] = {};
-  return ::GetEnvironmentVariableW(L"DOCKLINE_TEST_HOOKS", value, 4) == 1 && value[0] == L'1';
-}
-
 // OLE for the shell's requests (help, web site); the program runs on without it.
 class OleSession {
  public:
@@ -48,7 +43,7 @@ HWND FindRunningInstance() {
 }
 
 Application::Application()
-    : ui_(dispatcher_.Poster()), programFolder_(platform::ProgramFolder()), testHooks_(TestHooksRequested()) {}
+    : ui_(dispatcher_.Poster()), programFolder_(platform::ProgramFolder()) {}
 
 Application::~Application() {
   StopMonitor();

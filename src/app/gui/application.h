@@ -37,8 +37,6 @@ class Application {
   download::DownloadPathStore& Settings() { return settings_; }
   // The program's folder with its trailing backslash.
   const std::string& ProgramFolder() const { return programFolder_; }
-  // Test-only routes into the program are open (DOCKLINE_TEST_HOOKS=1).
-  bool TestHooks() const { return testHooks_; }
 
   // The monitor reports to `view` until StopMonitor, which waits for its
   // thread; the view must outlive that.
@@ -55,7 +53,6 @@ class Application {
   SharedState state_;
   download::DownloadPathStore settings_;
   std::string programFolder_;
-  bool testHooks_ = false;
   std::unique_ptr<DeviceMonitor> monitor_;
 };
 

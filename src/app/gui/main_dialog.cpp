@@ -87,7 +87,6 @@ const ui::Handler<MainDialog> MainDialog::kMessages[] = {
     {WM_DEVICECHANGE, &MainDialog::OnDeviceChange},
     {WM_CLOSE, &MainDialog::OnClose},
     {WM_HELP, &MainDialog::OnHelp},
-    {ui::kTestSetDownloadRunning, &MainDialog::OnTestSetDownloadRunning},
     {WM_DESTROY, &MainDialog::OnDestroy},
 };
 
@@ -249,14 +248,15 @@ void MainDialog::SelectEntry(int entry) {
   if (old != kNoEntry && groupButtons_[static_cast<std::size_t>(old)])
     groupButtons_[static_cast<std::size_t>(old)]->Invalidate(true);
   if (groupButtons_[static_cast<std::size_t>(entry)]) groupButtons_[static_cast<std::size_t>(entry)]->Invalidate(true);
-  if (app_.State().DownloadRunning == 1) {
-    ui::AppMessageBox(download::kBusyRefusal);
+  const std::string_view busy = downloads_ ? downloads_->BusyText() : std::string_view();
+  if (app_.State().DownloadRunning == 1 || !busy.empty()) {
+    ui::AppMessageBox(busy.empty() ? download::kBusyRefusal : busy);
     return;
   }
   pages_.Show(slot);
   if (slot == kDownloadPageSlot) {
     // The selection refreshes the page itself, also after a cancelled dialog.
-    downloadPage_.SelectCategory(entry, app_.Settings(), app_.State().DownloadRunning, Handle());
+    if (downloads_) downloads_->SelectCategory(entry, app_.Settings());
     return;
   }
   organizerPage_.ShowList(static_cast<std::uint32_t>(entry - kSidebarGroups[1].first));
@@ -419,13 +419,6 @@ LRESULT MainDialog::OnWebSite(const ui::Message&) {
 
 LRESULT MainDialog::OnIgnore(const ui::Message&) { return 0; }
 
-// The probe's way to stand for a running download; open only in test runs.
-LRESULT MainDialog::OnTestSetDownloadRunning(const ui::Message& m) {
-  if (!app_.TestHooks()) return 0;
-  app_.State().DownloadRunning = m.wParam ? 1 : 0;
-  return 1;
-}
-
 // ---- the drive commands ----
 
 LRESULT MainDialog::OnOpenDisk(const ui::Message&) {
@@ -457,12 +450,14 @@ LRESULT MainDialog::OnClose(const ui::Message&) {
 }
 
 void MainDialog::CloseApplication() {
-  if (app_.State().DownloadRunning == 1 || (downloads_ && downloads_->Busy())) {
+  if (app_.State().DownloadRunning == 1 || (downloads_ && downloads_->Downloading())) {
     // The download goes on while the box is open: the worker is told nothing.
     ui::AppMessageBox("关闭下载软件前，请先停止下载。");
     return;
   }
   if (ui::WindowMessageBox(Handle(), "你确定要关闭下载软件吗？", "提示", MB_YESNO) != IDYES) return;
+  // Other work of the page (a listing, a deletion, files being taken in) is
+  // stopped where it stands and waited for.
   if (downloads_) downloads_->Shutdown();
   downloadPage_.ReleaseRecords();
   app_.StopMonitor();

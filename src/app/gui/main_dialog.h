@@ -109,7 +109,6 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   LRESULT OnHelp(const ui::Message& m);
   LRESULT OnMove(const ui::Message& m);
   LRESULT OnDeviceChange(const ui::Message& m);
-  LRESULT OnTestSetDownloadRunning(const ui::Message& m);
   LRESULT OnWebSite(const ui::Message& m);
   LRESULT OnSwitchGroup(const ui::Message& m);
   LRESULT OnCategorySelected(const ui::Message& m);
@@ -123,7 +122,7 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   void CreatePages();
   // A sidebar entry was chosen (WM_USER+2): remember it, show its page and,
   // for a download category, let the user choose files for it. Refused
-  // while a download runs.
+  // while a download or other work of the download page is under way.
   void SelectEntry(int entry);
 
   void LayOutSidebar(int group, int footBottom);

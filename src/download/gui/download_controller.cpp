@@ -1,46 +1,43 @@
 #include "download/gui/download_controller.h"
 
-#include <chrono>
-#include <thread>
+#include <utility>
 #include <vector>
 
+#include "download/category_selection.h"
 #include "download/category_table.h"
 #include "download/device_files.h"
-#include "download/gui/wait_popup.h"
+#include "download/gui/file_dialog.h"
 #include "platform/file_system.h"
 #include "resource.h"
 #include "ui/message_box.h"
+#include "ui/worker.h"
 
 namespace dockline::download {
-namespace {
 
-// The delete command's view of whichever list is shown.
-class ListDeletionView : public DeletionView {
+// The category selection as the page runs it: the dialog on the UI thread,
+// the chosen files taken in by a page job.
+class DownloadController::SelectionView : public CategorySelectionView {
  public:
-  ListDeletionView(DownloadPage& page, HWND owner) : page_(page), list_(page.CurrentList()), owner_(owner) {}
+  SelectionView(DownloadController& controller, DownloadPathStore& settings)
+      : controller_(controller), settings_(settings) {}
 
-  std::size_t RowCount() const override { return static_cast<std::size_t>(list_.Count()); }
-  bool IsTicked(std::size_t row) const override { return list_.Checked(static_cast<int>(row)); }
-  const FileEntry* Entry(std::size_t row) const override { return list_.Record(static_cast<int>(row)); }
-  void RemoveRow(std::size_t row) override { list_.DeleteRow(static_cast<int>(row)); }
-  bool ConfirmDeviceDeletion() override { return ui::AppMessageBox("确定从U盘删除选定文件?", MB_YESNO) == IDYES; }
-  void BeginBusy(std::string_view text) override {
-    popup_ = std::make_unique<WaitPopup>(owner_);
-    popup_->SetText(text);
+  void ShowMessage(std::string_view utf8) override { ui::AppMessageBox(utf8); }
+  void ShowPage() override { controller_.page_.Show(true); }
+  FileChoice ChooseFiles(int category, const std::string& initialFolder) override {
+    return download::ChooseFiles(controller_.context_.owner, category, initialFolder);
   }
-  void EndBusy() override { popup_.reset(); }
-  void ShowDeletionError(std::string_view description) override {
-    ui::WindowMessageBox(page_.Handle(), description, ui::ApplicationName(), MB_OK);
+  void AddFiles(int category, std::vector<std::string> paths) override {
+    controller_.AddFiles(category, std::move(paths), settings_);
+  }
+  void Refresh() override {
+    controller_.page_.UpdateSelectionStatus();
+    controller_.page_.ShowLocalList();
   }
 
  private:
-  DownloadPage& page_;
-  FileListView& list_;
-  HWND owner_;
-  std::unique_ptr<WaitPopup> popup_;
+  DownloadController& controller_;
+  DownloadPathStore& settings_;
 };
-
-}  // namespace
 
 DownloadController::DownloadController(DownloadPage& page, DownloadContext context)
     : page_(page), context_(std::move(context)) {
@@ -48,11 +45,10 @@ DownloadController::DownloadController(DownloadPage& page, DownloadContext conte
   commands.download = [this] { Download(); };
   commands.stop = [this] { Stop(); };
   commands.showDeviceList = [this] { ShowDeviceList(); };
-  commands.deviceCategory = [this](int category) { FillDeviceList(category, true); };
+  commands.deviceCategory = [this](int category) { ListDevice(category, true); };
   commands.deleteChecked = [this] { DeleteChecked(); };
-  commands.timer = [this](UINT_PTR id) {
-    if (id == kProgressTimer) OnTimer();
-  };
+  commands.tickAll = [this](bool invert) { TickAll(invert); };
+  commands.timer = [this](UINT_PTR id) { OnTimer(id); };
   commands.verifyChanged = [this](bool on) {
     if (context_.settings) context_.settings->SetVerifyAfterWrite(on);
   };
@@ -66,10 +62,30 @@ DownloadController::~DownloadController() {
 }
 
 void DownloadController::Shutdown() {
-  if (page_.Handle()) ::KillTimer(page_.Handle(), kProgressTimer);
-  if (!job_) return;
-  job_->Shutdown();
-  job_.reset();  // joins, dispatching messages meanwhile
+  closing_ = true;
+  if (page_.Handle()) {
+    ::KillTimer(page_.Handle(), kProgressTimer);
+    ::KillTimer(page_.Handle(), kRowsTimer);
+  }
+  // Both are released first, then joined: neither waits for the other.
+  if (task_) task_->Work().Shutdown();
+  if (job_) job_->Shutdown();
+  task_.reset();  // joins, dispatching messages meanwhile
+  job_.reset();
+  finishTask_ = nullptr;
+  popup_.reset();
+}
+
+std::string_view DownloadController::BusyText() const {
+  if (Downloading() || stopAsked_) return kBusyRefusal;
+  if (!task_) return {};
+  switch (task_->GetKind()) {
+    case PageJob::Kind::Listing: return kListingRefusal;
+    case PageJob::Kind::Deleting: return kDeletingRefusal;
+    case PageJob::Kind::Adding: return kAddingRefusal;
+    case PageJob::Kind::Ticking: return kTickingRefusal;
+  }
+  return kAddingRefusal;
 }
 
 std::string DownloadController::DeviceRoot() const {
@@ -77,13 +93,30 @@ std::string DownloadController::DeviceRoot() const {
   return letter ? std::string(1, letter) + ":" : std::string();
 }
 
+std::function<bool()> DownloadController::DevicePresent() const {
+  std::atomic<char>* letter = context_.driveLetter;
+  return [letter] { return letter && letter->load() != 0; };
+}
+
+// ---- the download ----
+
+bool DownloadController::Idle() {
+  if (closing_) return false;
+  // A run that has ended but whose end the timer has not shown yet is done
+  // with now, so that a command at once after it finds the page as it will be.
+  if (job_ && job_->Finished() && !stopAsked_) EndRun();
+  return BusyText().empty();
+}
+
 void DownloadController::Download() {
+  // Tested before anything touches the device: the leftovers of cut copies
+  // are cleared before a run, and under a run one of them is its own copy.
+  if (!Idle() || (context_.downloadRunning && context_.downloadRunning->load() == 1)) return;
   HWND button = page_.Item(IDC_DOWNLOAD);
-  ::EnableWindow(button, FALSE);
+  ::EnableWindow(button, FALSE);  // no second click while a box below is open
   ui::MessageBoxNotifier notifier(context_.ui);
   const std::string root = DeviceRoot();
-  const bool running = Busy() || (context_.downloadRunning && context_.downloadRunning->load() == 1);
-  if (PrepareDownload(root, !root.empty(), static_cast<std::size_t>(page_.PcList().Count()), notifier) && !running) {
+  if (PrepareDownload(root, !root.empty(), static_cast<std::size_t>(page_.PcList().Count()), notifier)) {
     // The worker gets the rows as they stand now; the list may change under
     // it without effect.
     std::vector<DownloadRow> rows;
@@ -116,21 +149,32 @@ void DownloadController::Download() {
 }
 
 void DownloadController::Stop() {
-  if (!Busy()) return;
-  // The worker waits at its next stop test while the question is open; it is
-  // never suspended wherever it happens to be.
+  if (!Downloading() || stopAsked_) return;
+  // The worker waits at its next stop test while the question is open; it
+  // is never suspended wherever it happens to be. Nor does the timer end the
+  // run under the question, so the answer always meets the job it was asked
+  // about; only a closing window can take that job away meanwhile.
+  stopAsked_ = true;
   job_->Gate().Pause();
-  if (ui::AppMessageBox(kStopQuestion, MB_YESNO) == IDYES) job_->RequestStop();
+  const bool yes = ui::AppMessageBox(kStopQuestion, MB_YESNO) == IDYES;
+  stopAsked_ = false;
+  if (!job_) return;
+  if (yes) job_->RequestStop();
   job_->Gate().Resume();
 }
 
-void DownloadController::OnTimer() {
+void DownloadController::OnTimer(UINT_PTR id) {
+  if (id == kRowsTimer) {
+    ApplyRows();
+    return;
+  }
+  if (id != kProgressTimer) return;
   if (!job_) {
     ::KillTimer(page_.Handle(), kProgressTimer);
     return;
   }
   ShowProgress();
-  if (job_->Finished()) EndRun();
+  if (job_->Finished() && !stopAsked_) EndRun();
 }
 
 void DownloadController::ShowProgress() {
@@ -159,47 +203,151 @@ void DownloadController::EndRun() {
   page_.UpdateSelectionStatus();
 }
 
+// ---- the page's jobs ----
+
+void DownloadController::BeginTask(std::unique_ptr<PageJob> task, std::function<void()> finish) {
+  task_ = std::move(task);
+  finishTask_ = std::move(finish);
+  page_.SetBusy(true);
+  ::SetTimer(page_.Handle(), kRowsTimer, kRowsPeriodMs, nullptr);
+}
+
+void DownloadController::ApplyRows() {
+  if (!task_) {
+    ::KillTimer(page_.Handle(), kRowsTimer);
+    return;
+  }
+  // The status line is counted once a batch, not once a row.
+  if (task_->Apply(kBatchBudget) > 0 && &task_->List() == &page_.PcList()) page_.UpdateSelectionStatus();
+  if (task_->Done()) EndTask();
+}
+
+void DownloadController::EndTask() {
+  ::KillTimer(page_.Handle(), kRowsTimer);
+  task_.reset();  // its worker has ended
+  page_.SetBusy(false);
+  if (auto finish = std::exchange(finishTask_, nullptr)) finish();
+}
+
+void DownloadController::OpenPopup(std::string_view text) {
+  popup_ = std::make_unique<WaitPopup>(context_.owner);
+  popup_->SetText(text);
+}
+
+void DownloadController::ClosePopup(std::chrono::milliseconds minimum) {
+  if (popup_) popup_->Dismiss(minimum);
+}
+
 void DownloadController::ShowDeviceList() {
+  if (!Idle()) return;
   if (Drive() == 0) {
     ui::AppMessageBox(kNotOnlineText);
     return;
   }
-  const int category = context_.currentCategory ? context_.currentCategory->load() : 0;
-  page_.ShowDeviceView(category >= 0 && category < kCategoryCount ? category : 0);
-  FillDeviceList(category >= 0 && category < kCategoryCount ? category : 0, false);
+  int category = context_.currentCategory ? context_.currentCategory->load() : 0;
+  if (category < 0 || category >= kCategoryCount) category = 0;
+  page_.ShowDeviceView(category);
+  ListDevice(category, false);
 }
 
-void DownloadController::FillDeviceList(int category, bool linger) {
-  const auto started = std::chrono::steady_clock::now();
-  WaitPopup popup(context_.owner);
-  if (Drive() == 0) popup.Hide();
+void DownloadController::ListDevice(int category, bool refill) {
+  if (!Idle()) return;
   page_.ClearDeviceList();
-  ui::MessageBoxNotifier notifier(context_.ui);
-  const std::string root = DeviceRoot();
-  std::atomic<char>* letter = context_.driveLetter;
-  std::vector<FileEntry> rows =
-      ListCategoryFiles(root, category, [letter] { return letter && letter->load() != 0; }, notifier);
-  FileListView& list = page_.DeviceList();
-  ::SendMessageW(list.Handle(), WM_SETREDRAW, FALSE, 0);
-  for (FileEntry& entry : rows) list.AddRow(std::move(entry), true);
-  ::SendMessageW(list.Handle(), WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(list.Handle(), nullptr, TRUE);
-  if (!linger) return;
+  OpenPopup(WaitPopup::kReadingText);
+  if (Drive() == 0) popup_->Hide();
+  auto task = std::make_unique<PageJob>(PageJob::Kind::Listing, page_.DeviceList(), context_.ui);
+  PageJob* job = task.get();
+  job->Work().Start([job, root = DeviceRoot(), category, present = DevicePresent()](std::stop_token stop) {
+    ui::WorkerNotifier notifier(job->Work());
+    job->Append(ListCategoryFiles(root, category, present, notifier, stop));
+  });
   // After a change of type the popup stays long enough to be read, however
   // quick the listing was.
-  const auto shown = std::chrono::steady_clock::now() - started;
-  if (shown < std::chrono::milliseconds(1000)) std::this_thread::sleep_for(std::chrono::milliseconds(1000) - shown);
+  BeginTask(std::move(task), [this, refill] { ClosePopup(refill ? kRefillPopupMinimum : std::chrono::milliseconds{}); });
 }
 
 void DownloadController::DeleteChecked() {
-  if (Busy()) return;  // the rows are the worker's snapshot's source; 删除 is hidden meanwhile anyway
-  ListDeletionView view(page_, context_.owner);
-  ui::MessageBoxNotifier notifier(context_.ui);
-  std::atomic<char>* letter = context_.driveLetter;
+  if (!Idle()) return;
   const bool deviceView = page_.CurrentView() == DownloadPage::View::Device;
-  if (DeleteTickedRows(view, deviceView, [letter] { return letter && letter->load() != 0; }, notifier) ==
-      DeleteOutcome::Removed)
+  FileListView& list = page_.CurrentList();
+  ui::MessageBoxNotifier notifier(context_.ui);
+  const DeletionPlan plan = PlanDeletion(
+      list.Ticks(), deviceView, [] { return ui::AppMessageBox(kDeleteQuestion, MB_YESNO) == IDYES; }, notifier);
+  if (plan.outcome != DeleteOutcome::Go) return;
+  std::vector<PlannedRow> rows;
+  std::vector<DeviceFile> files;
+  rows.reserve(plan.rows.size());
+  for (const std::size_t index : plan.rows) {
+    const int row = static_cast<int>(index);
+    rows.push_back({row, list.Key(row)});
+    if (!deviceView) continue;
+    const FileEntry* entry = list.Record(row);
+    files.push_back(entry ? DeviceFile{entry->path, entry->categoryNumber} : DeviceFile{});
+  }
+  OpenPopup(kDeletingText);
+  auto task = std::make_unique<PageJob>(PageJob::Kind::Deleting, list, context_.ui);
+  PageJob* job = task.get();
+  if (!deviceView) {
+    job->Delete(std::move(rows));  // rows only: list work, in batches all the same
+  } else {
+    job->Work().Start([job, rows = std::move(rows), files = std::move(files), present = DevicePresent(),
+                       page = page_.Handle()](std::stop_token stop) {
+      // A row goes only when its file has gone.
+      DeleteDeviceFiles(
+          files, present, stop, [&](std::size_t i) { job->Delete({rows[i]}); },
+          [&](const std::string& failure) {
+            job->Work().Tell([page, failure] { ui::WindowMessageBox(page, failure, ui::ApplicationName(), MB_OK); });
+          });
+    });
+  }
+  BeginTask(std::move(task), [this] {
+    ClosePopup();
     page_.UpdateSelectionStatus();
+  });
+}
+
+// The list of the view shown; the status line stays the PC list's.
+void DownloadController::TickAll(bool invert) {
+  if (!Idle()) return;
+  FileListView& list = page_.CurrentList();
+  const std::vector<bool> ticks = list.Ticks();
+  std::vector<RowChange> changes;
+  for (std::size_t index = 0; index < ticks.size(); ++index) {
+    const bool ticked = invert ? !ticks[index] : true;
+    if (ticked == ticks[index]) continue;
+    const int row = static_cast<int>(index);
+    changes.push_back({RowChange::What::Tick, {row, list.Key(row)}, ticked, {}});
+  }
+  if (changes.empty()) return;
+  auto task = std::make_unique<PageJob>(PageJob::Kind::Ticking, list, context_.ui);
+  task->Change(std::move(changes));
+  BeginTask(std::move(task), [this] { page_.UpdateSelectionStatus(); });
+}
+
+void DownloadController::SelectCategory(int category, DownloadPathStore& settings) {
+  if (closing_) return;
+  Idle();
+  SelectionView view(*this, settings);
+  download::SelectCategory(category, BusyText(), settings, view);
+}
+
+void DownloadController::AddFiles(int category, std::vector<std::string> paths, DownloadPathStore& settings) {
+  if (!Idle()) return;
+  OpenPopup(WaitPopup::kReadingText);
+  auto task = std::make_unique<PageJob>(PageJob::Kind::Adding, page_.PcList(), context_.ui);
+  PageJob* job = task.get();
+  auto last = std::make_shared<std::string>();  // read once the worker has ended
+  job->Work().Start([job, category, paths = std::move(paths), last](std::stop_token stop) {
+    ui::WorkerNotifier notifier(job->Work());
+    *last = ReadChosenFiles(
+        category, paths, notifier, [job](std::vector<FileEntry> rows) { job->Append(std::move(rows)); }, stop);
+  });
+  BeginTask(std::move(task), [this, &settings, category, last] {
+    RememberFolder(settings, category, *last);
+    ClosePopup();
+    page_.UpdateSelectionStatus();
+    page_.ShowLocalList();
+  });
 }
 
 }  // namespace dockline::download

@@ -1,10 +1,14 @@
 #pragma once
-// The download page's commands wired to the download core: 下载 starts a
-// DownloadJob over a snapshot of the PC list and a UI timer carries its
-// progress into the page's bars and texts; 停止下载 asks and stops; 已下载
-// and the type combo list the device; 删除 deletes ticked rows (files on the
-// device in the device view). Everything here runs on the UI thread; the
-// worker only ever fills the job's progress record.
+// The download page's commands wired to the download core. Whatever takes
+// long runs on a worker, never on the UI thread: 下载 starts a DownloadJob
+// over a snapshot of the PC list, and a 100 ms timer carries its progress
+// into the page's bars and texts; 停止下载 asks and stops; 已下载 and the
+// type combo list the device, 删除 deletes ticked rows (and their files in
+// the device view), 全选 and 反选 tick rows, and a sidebar category takes
+// the files chosen in the file dialog: each a PageJob, whose row changes a
+// fast timer brings into the list in batches (behind the wait popup, but
+// for the ticks). One piece of work at a time: while one
+// runs, the commands that would meet it are refused (BusyText).
 //
 //   DownloadController controller(page, context);   // after page.Create()
 //   ...
@@ -12,11 +16,17 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string_view>
 
+#include "download/download_path_store.h"
 #include "download/gui/download_job.h"
 #include "download/gui/download_page.h"
+#include "download/gui/page_job.h"
+#include "download/gui/wait_popup.h"
 #include "ui/ui_thread.h"
 
 namespace dockline::download {
@@ -32,41 +42,80 @@ struct DownloadContext {
 
 inline constexpr std::string_view kStopQuestion = "要终止下载吗?";
 inline constexpr std::string_view kNoFilesText = "没有可下载的文件";
+inline constexpr std::string_view kDeleteQuestion = "确定从U盘删除选定文件?";
+inline constexpr std::string_view kDeletingText = "正在删除，请稍候";
+// What a command meeting the page's work is told.
+inline constexpr std::string_view kListingRefusal = "正在读取U盘上的文件,请稍等片刻";
+inline constexpr std::string_view kDeletingRefusal = "正在删除文件,请稍等片刻";
+inline constexpr std::string_view kAddingRefusal = "正在添加文件,请稍等片刻";
+inline constexpr std::string_view kTickingRefusal = "正在选择文件,请稍等片刻";
 
 class DownloadController {
  public:
   static constexpr UINT_PTR kProgressTimer = 0x6170;
   static constexpr UINT kProgressPeriodMs = 100;
+  // A page job's rows: a batch at every tick, the window answering between.
+  static constexpr UINT_PTR kRowsTimer = 0x6171;
+  static constexpr UINT kRowsPeriodMs = 10;
+  static constexpr std::chrono::milliseconds kBatchBudget{25};
+  // The type combo's refill keeps its popup up at least this long.
+  static constexpr std::chrono::milliseconds kRefillPopupMinimum{1000};
 
   DownloadController(DownloadPage& page, DownloadContext context);
   ~DownloadController();
   DownloadController(const DownloadController&) = delete;
   DownloadController& operator=(const DownloadController&) = delete;
 
-  // A run is under way (the worker has not ended yet).
-  bool Busy() const { return job_ && !job_->Finished(); }
-  // The window is closing: the worker is released from every wait and
-  // joined while messages keep flowing.
+  // A download is under way (its worker has not ended yet).
+  bool Downloading() const { return job_ && !job_->Finished(); }
+  // What a command that would meet the work under way is told; "" while
+  // the page is idle.
+  std::string_view BusyText() const;
+  // A sidebar click on download category 0..8: the file dialog, then the
+  // chosen files taken into the PC list. Refused while work is under way.
+  void SelectCategory(int category, DownloadPathStore& settings);
+  // The window is closing: every piece of work is stopped, released from
+  // its waits and joined while messages keep flowing.
   void Shutdown();
 
  private:
+  class SelectionView;
+
   void Download();
   void Stop();
   void ShowDeviceList();
-  void FillDeviceList(int category, bool linger);
+  void ListDevice(int category, bool refill);
   void DeleteChecked();
-  void OnTimer();
+  void TickAll(bool invert);
+  void AddFiles(int category, std::vector<std::string> paths, DownloadPathStore& settings);
+
+  // Whether a command may start work now (an ended run is done with first).
+  bool Idle();
+  void OnTimer(UINT_PTR id);
   void ShowProgress();
   void EndRun();
+  // A page job begins: commands off, the rows' timer on; `finish` runs on
+  // the UI thread once its rows are all in.
+  void BeginTask(std::unique_ptr<PageJob> task, std::function<void()> finish);
+  void ApplyRows();
+  void EndTask();
+  void OpenPopup(std::string_view text);
+  void ClosePopup(std::chrono::milliseconds minimum = {});
 
   char Drive() const { return context_.driveLetter ? context_.driveLetter->load() : 0; }
   std::string DeviceRoot() const;
+  std::function<bool()> DevicePresent() const;
 
   DownloadPage& page_;
   DownloadContext context_;
   std::unique_ptr<DownloadJob> job_;
   bool viewEntered_ = false;
+  bool stopAsked_ = false;  // the stop question is open: the run is not ended under it
+  bool closing_ = false;
   unsigned shownTexts_ = ~0u;
+  std::unique_ptr<PageJob> task_;
+  std::function<void()> finishTask_;
+  std::unique_ptr<WaitPopup> popup_;
 };
 
 }  // namespace dockline::download

@@ -24,12 +24,10 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-#include <stop_token>
-#include <thread>
 #include <vector>
 
 #include "download/download_run.h"
-#include "ui/ui_thread.h"
+#include "ui/worker.h"
 
 namespace dockline::download {
 
@@ -52,30 +50,25 @@ class DownloadJob {
   // The stop question's Yes: the status tells the user, the worker stops at its next test.
   void RequestStop();
   // The window is closing: stop, and release every wait for the UI thread.
-  void Shutdown();
+  void Shutdown() { worker_.Shutdown(); }
 
-  bool Started() const { return worker_.joinable(); }
-  bool Finished() const { return finished_.load(); }
+  bool Started() const { return worker_.Started(); }
+  bool Finished() const { return worker_.Finished(); }
   // How the run ended, once Finished().
   std::optional<RunEnd> Result() const;
   // Waits for the worker's end while dispatching this thread's messages, so
   // the worker's questions are still answered meanwhile.
-  void Join();
+  void Join() { worker_.Join(); }
 
  private:
   class Prompts;
 
-  ui::UiPoster ui_;
   HWND owner_;
   DownloadProgress progress_;
   PauseGate gate_;
-  std::stop_source stop_;      // the run's stop; also releases a waiting question
-  std::stop_source shutdown_;  // the window is closing: releases every wait
-  std::atomic<bool> finished_{false};
   std::atomic<int> result_{-1};
-  HANDLE ended_ = nullptr;  // signalled by the worker as its last act
   std::unique_ptr<Prompts> prompts_;
-  std::jthread worker_;
+  ui::Worker worker_;  // last: it goes first
 };
 
 }  // namespace dockline::download

@@ -1,101 +1,13 @@
 #include "download/gui/download_page.h"
 
-#include <cderr.h>
-#include <commdlg.h>
-
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "download/category_selection.h"
 #include "download/category_table.h"
-#include "download/gui/wait_popup.h"
-#include "platform/file_system.h"
-#include "platform/win32/wide.h"
 #include "resource.h"
-#include "ui/message_box.h"
 
 namespace dockline::download {
 
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-// Room for the folder and several thousand names in one selection.
-constexpr std::size_t kNameBufferChars = 1 << 20;
-
-// "a|b||" → "a\0b\0\0": the dialog's filter form.
-std::wstring DialogFilter(std::string_view filter) {
-  std::wstring w = platform::Wide(filter);
-  for (wchar_t& c : w)
-    if (c == L'|') c = L'\0';
-  w.push_back(L'\0');
-  return w;
-}
-
-// The page as the category selection sees it.
-class PageSelectionView : public CategorySelectionView {
- public:
-  PageSelectionView(DownloadPage& page, HWND owner, HWND otherPage)
-      : page_(page), owner_(owner), otherPage_(otherPage) {}
-
-  void ShowMessage(std::string_view utf8) override {
-    ui::WindowMessageBox(owner_, utf8, ui::ApplicationName(), MB_OK);
-  }
-  void ShowPage() override {
-    page_.Show(true);
-    if (otherPage_) ::ShowWindow(otherPage_, SW_HIDE);
-  }
-  FileChoice ChooseFiles(int category, const std::string& initialFolder) override {
-    const std::wstring filter = DialogFilter(CategoryTable::fileFilter(category));
-    const std::wstring folder = platform::Wide(initialFolder);
-    std::vector<wchar_t> names(kNameBufferChars, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner_;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = names.data();
-    ofn.nMaxFile = static_cast<DWORD>(names.size());
-    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_ENABLESIZING | OFN_EXPLORER;
-    FileChoice choice;
-    if (!::GetOpenFileNameW(&ofn)) {
-      choice.outcome = ::CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? FileChoice::Outcome::TooMany
-                                                                        : FileChoice::Outcome::Cancelled;
-      return choice;
-    }
-    // Folder and names, each ended by a NUL, the whole by a second one.
-    std::vector<std::string> parts;
-    for (const wchar_t* p = names.data(); *p && p < names.data() + names.size();) {
-      const std::wstring_view part(p);
-      parts.push_back(platform::Narrow(part));
-      p += part.size() + 1;
-    }
-    choice.outcome = FileChoice::Outcome::Chosen;
-    choice.paths = ChosenPaths(parts);
-    return choice;
-  }
-  void BeginAdding() override {
-    popup_ = std::make_unique<WaitPopup>(owner_);
-    page_.BeginAdding();
-  }
-  void AddRow(FileEntry entry) override { page_.AddFile(std::move(entry)); }
-  void EndAdding() override {
-    if (popup_) popup_->Hide();
-    page_.EndAdding();
-    popup_.reset();
-  }
-  void Refresh() override {
-    page_.UpdateSelectionStatus();
-    page_.ShowLocalList();
-  }
-
- private:
-  DownloadPage& page_;
-  HWND owner_;
-  HWND otherPage_;
-  std::unique_ptr<WaitPopup> popup_;
-};
 
 }  // namespace
 
@@ -256,38 +168,13 @@ void DownloadPage::ReleaseRecords() {
 
 // ---- the lists ----
 
-void DownloadPage::BeginAdding() {
-  selectionTracking_ = false;
-  pcList_.List().Send(WM_SETREDRAW, FALSE);
-}
-
-void DownloadPage::EndAdding() {
-  selectionTracking_ = true;
-  pcList_.List().Send(WM_SETREDRAW, TRUE);
-  ::InvalidateRect(pcList_.Handle(), nullptr, TRUE);
+void DownloadPage::SetBusy(bool busy) {
+  busy_ = busy;
+  for (int id : {IDC_DOWNLOAD, IDC_DELETE, IDC_SELECT_ALL, IDC_INVERT, IDC_LOCAL_TAB, IDC_DEVICE_TAB, IDC_TYPE_COMBO})
+    ::EnableWindow(Item(id), busy ? FALSE : TRUE);
 }
 
 void DownloadPage::UpdateSelectionStatus() { SetItemText(IDC_SELECTION_STATUS, pcList_.Summary().Text()); }
-
-void DownloadPage::SelectAll() {
-  selectionTracking_ = false;
-  CurrentList().CheckAll();
-  selectionTracking_ = true;
-  UpdateSelectionStatus();
-}
-
-void DownloadPage::Invert() {
-  selectionTracking_ = false;
-  CurrentList().InvertChecks();
-  selectionTracking_ = true;
-  UpdateSelectionStatus();
-}
-
-bool DownloadPage::SelectCategory(int category, DownloadPathStore& settings,
-                                  const std::atomic<std::int32_t>& downloadRunning, HWND owner, HWND otherPage) {
-  PageSelectionView view(*this, owner, otherPage);
-  return download::SelectCategory(category, downloadRunning.load() == 1, settings, view, &platform::FileSize);
-}
 
 FileListView* DownloadPage::ListOf(UINT_PTR id) {
   if (id == IDC_PC_LIST) return &pcList_;
@@ -298,7 +185,7 @@ FileListView* DownloadPage::ListOf(UINT_PTR id) {
 // ---- handlers ----
 
 LRESULT DownloadPage::OnLocalTab(const ui::Message&) {
-  ShowLocalList();
+  if (!busy_) ShowLocalList();
   return 0;
 }
 
@@ -313,12 +200,12 @@ LRESULT DownloadPage::OnDownload(const ui::Message&) {
 }
 
 LRESULT DownloadPage::OnSelectAll(const ui::Message&) {
-  SelectAll();
+  if (!busy_ && commands_.tickAll) commands_.tickAll(false);
   return 0;
 }
 
 LRESULT DownloadPage::OnInvert(const ui::Message&) {
-  Invert();
+  if (!busy_ && commands_.tickAll) commands_.tickAll(true);
   return 0;
 }
 
@@ -352,12 +239,15 @@ LRESULT DownloadPage::OnPcItemChanged(const ui::Message& m) {
   // Only a tick changes the status line; selection and focus moves do not.
   const bool tickChanged =
       (change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK);
-  if (selectionTracking_ && tickChanged) UpdateSelectionStatus();
+  // While work changes rows in bulk, the status line is counted once a batch.
+  if (!busy_ && tickChanged) UpdateSelectionStatus();
   return 0;
 }
 
 LRESULT DownloadPage::OnColumnClick(const ui::Message& m) {
   const auto* click = reinterpret_cast<const NMLISTVIEW*>(m.lParam);
+  // Work under way holds rows by their places: they stay where they are.
+  if (busy_) return 0;
   if (FileListView* list = ListOf(click->hdr.idFrom)) list->SortByColumn(click->iSubItem);
   return 0;
 }

@@ -6,19 +6,18 @@
 // current, sorts a list by the column heading clicked, and hosts the controls
 // a download shows while it runs (hidden until then).
 //
+// The work behind its commands (the download, the device listing, deletion,
+// the chosen files) is the DownloadController's.
+//
 //   DownloadPage::RegisterWindowClasses();   // before the main window's template
 //   page.Create(mainWindow); page.Show();     // as a child, then moved into place
-//   page.SelectCategory(entry, settings, running, mainWindow, organizerPage);
 #include <windows.h>
 
-#include <atomic>
-#include <cstdint>
 #include <functional>
 
 #include "controls/flat_button.h"
 #include "controls/link_label.h"
 #include "controls/text_progress_bar.h"
-#include "download/download_path_store.h"
 #include "download/gui/file_list_view.h"
 #include "ui/control_refs.h"
 #include "ui/dialog.h"
@@ -44,6 +43,7 @@ class DownloadPage : public ui::Dialog {
     std::function<void()> download;           // 下载
     std::function<void()> showDeviceList;     // 已下载
     std::function<void()> deleteChecked;      // 删除
+    std::function<void(bool)> tickAll;        // 全选 (false), 反选 (true: every tick turned)
     std::function<void()> stop;               // 停止下载
     std::function<void(int)> deviceCategory;  // type combo: category chosen
     std::function<void(UINT_PTR)> timer;      // a timer of the page's window fired
@@ -55,15 +55,6 @@ class DownloadPage : public ui::Dialog {
 
   void SetCommands(Commands commands) { commands_ = std::move(commands); }
   void Show(bool on = true) { ::ShowWindow(Handle(), on ? SW_SHOWNORMAL : SW_HIDE); }
-
-  // A click on download category 0..8 in the sidebar: refused with a box
-  // while `downloadRunning` is 1; otherwise this page is shown (and
-  // `otherPage`, if given, hidden), the file dialog opens in the folder
-  // remembered in `settings`, and the chosen files become ticked rows of the
-  // PC list. `owner` owns the dialog, the boxes and the wait popup. Answers
-  // false when refused.
-  bool SelectCategory(int category, DownloadPathStore& settings, const std::atomic<std::int32_t>& downloadRunning,
-                      HWND owner, HWND otherPage = nullptr);
 
   // ---- the two views ----
   View CurrentView() const { return view_; }
@@ -82,15 +73,13 @@ class DownloadPage : public ui::Dialog {
   FileListView& DeviceList() { return deviceList_; }
   // The list of the view shown.
   FileListView& CurrentList() { return view_ == View::Device ? deviceList_ : pcList_; }
-  // Appends ticked rows to the PC list: between BeginAdding and EndAdding the
-  // list neither redraws nor refreshes the status line per row.
-  void BeginAdding();
-  int AddFile(FileEntry entry) { return pcList_.AddRow(std::move(entry), true); }
-  void EndAdding();
+  // While work of the page adds, deletes or holds rows: the commands that
+  // would meet it (下载, 删除, 全选, 反选, the tabs, the type combo, sorting)
+  // are off, and ticks do not recount the status line one by one.
+  void SetBusy(bool busy);
+  bool Busy() const { return busy_; }
   // "已选文件：n/N，共K(KB)" over the PC list, whichever view is shown.
   void UpdateSelectionStatus();
-  void SelectAll();
-  void Invert();
 
   // The 写入后校验 box beside 下载: shown with the PC list.
   bool VerifyChecked() const;
@@ -138,8 +127,7 @@ class DownloadPage : public ui::Dialog {
 
   ui::Brush white_;
   View view_ = View::Local;
-  // Off while rows are added or ticked in bulk: one status update at the end.
-  bool selectionTracking_ = true;
+  bool busy_ = false;
   Commands commands_;
   FileListView pcList_;
   FileListView deviceList_;

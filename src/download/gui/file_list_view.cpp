@@ -92,16 +92,39 @@ const FileEntry* FileListView::Record(int row) const {
   return records_.Find(static_cast<RecordKey>(list_.ItemData(row)));
 }
 
+std::vector<bool> FileListView::Ticks() const {
+  const int n = list_.Count();
+  std::vector<bool> ticks(static_cast<std::size_t>(n));
+  for (int row = 0; row < n; ++row) ticks[static_cast<std::size_t>(row)] = list_.Checked(row);
+  return ticks;
+}
+
+int FileListView::RowHolding(int row, RecordKey key) const {
+  if (row >= 0 && row < list_.Count() && Key(row) == key) return row;
+  LVFINDINFOW find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = static_cast<LPARAM>(key);
+  return static_cast<int>(list_.Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+bool FileListView::DeleteRowHolding(int row, RecordKey key) {
+  const int found = RowHolding(row, key);
+  return found >= 0 && list_.DeleteItem(found);
+}
+
+void FileListView::TickRowHolding(int row, RecordKey key, bool ticked) {
+  const int found = RowHolding(row, key);
+  if (found >= 0 && list_.Checked(found) != ticked) list_.SetChecked(found, ticked);
+}
+
+void FileListView::SuspendDrawing(bool suspend) {
+  list_.Send(WM_SETREDRAW, suspend ? FALSE : TRUE);
+  if (!suspend) ::InvalidateRect(list_.Handle(), nullptr, TRUE);
+}
+
 void FileListView::Clear() {
   list_.DeleteAllItems();
   records_.Clear();  // also when the list could not say so itself
-}
-
-void FileListView::CheckAll() { list_.SetChecked(-1, true); }
-
-void FileListView::InvertChecks() {
-  const int n = list_.Count();
-  for (int row = 0; row < n; ++row) list_.SetChecked(row, !list_.Checked(row));
 }
 
 SelectionSummary FileListView::Summary() const {

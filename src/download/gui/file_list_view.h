@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "download/file_list.h"
 #include "ui/control_refs.h"
 
@@ -29,12 +31,22 @@ class FileListView {
   int AddRow(FileEntry entry, bool checked);
   // The record of a row; null for a row without one.
   const FileEntry* Record(int row) const;
+  RecordKey Key(int row) const { return static_cast<RecordKey>(list_.ItemData(row)); }
   int Count() const { return list_.Count(); }
   bool Checked(int row) const { return list_.Checked(row); }
+  // Every row's tick, top to bottom.
+  std::vector<bool> Ticks() const;
   std::size_t RecordCount() const { return records_.Count(); }
 
   // Deletes a row with its record.
   bool DeleteRow(int row) { return list_.DeleteItem(row); }
+  // Deletes or ticks the row holding `key`: the one at `row` unless the rows
+  // have moved since; nothing when no row holds it any more.
+  bool DeleteRowHolding(int row, RecordKey key);
+  void TickRowHolding(int row, RecordKey key, bool ticked);
+  // Under Wine a row added or deleted while the list draws costs it
+  // milliseconds, while drawing is suspended microseconds.
+  void SuspendDrawing(bool suspend);
   // Removes every row and every record.
   void Clear();
   // The list's delete notifications: the rows' records go with them.
@@ -44,8 +56,6 @@ class FileListView {
   // draws or is read, and they come from the records.
   void OnDisplayInfo(NMLVDISPINFOW& info) const;
 
-  void CheckAll();
-  void InvertChecks();
   // Rows, ticked rows and ticked bytes, in one pass.
   SelectionSummary Summary() const;
   // A click on a column heading: sorts by that column, flipping the
@@ -54,6 +64,8 @@ class FileListView {
   const SortState& Sort() const { return sort_; }
 
  private:
+  int RowHolding(int row, RecordKey key) const;
+
   ui::ListViewRef list_;
   FileRecords records_;
   SortState sort_;

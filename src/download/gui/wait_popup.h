@@ -1,17 +1,20 @@
 #pragma once
 // The small borderless window with one line of text ("数据读取中，请稍候.....")
-// that stands in front of the main window while the UI thread is busy adding
-// files, listing the device or deleting. It paints its text directly when
-// created and whenever the text changes, because no paint message is handled
-// while the thread works.
+// that stands in front of the main window while the download page lists the
+// device, deletes or takes chosen files. The work runs on a worker, so the
+// popup paints as any window does, when it is asked to.
 //
-// The object owns the window: it is created by the constructor and destroyed
-// with the object, so every path out of the busy operation removes it.
+// The object owns the window: it is created by the constructor and goes with
+// the object at the latest. Dismiss closes it, but never sooner than the
+// given time after it appeared, so that a popup that had to be read is not
+// merely a flash.
 //   download::WaitPopup popup(mainWindow);
-//   ... work ...
 //   popup.SetText("正在删除，请稍候");
+//   ... the work ends ...
+//   popup.Dismiss(std::chrono::seconds(1));
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -28,31 +31,33 @@ class WaitPopup : public ui::Dialog {
   static constexpr int kOffsetX = 125;
   static constexpr int kOffsetY = 200;
 
-  // Creates the popup modeless over `owner`, shows and places it and paints
-  // the reading text. IsOpen() tells whether that worked.
+  // Creates the popup modeless over `owner`, shows and places it with the
+  // reading text. IsOpen() tells whether that worked.
   explicit WaitPopup(HWND owner);
   ~WaitPopup() override { DestroyOwnedWindow(); }
 
   bool IsOpen() const { return Handle() != nullptr; }
-  // Replaces the text and paints it at once.
   void SetText(std::string_view utf8);
   const std::string& Message() const { return text_; }
   void Hide();
+  // Closes the window once it has been up for `minimum` (at once if it has).
+  void Dismiss(std::chrono::milliseconds minimum = {});
 
  protected:
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
 
  private:
+  static constexpr UINT_PTR kDismissTimer = 1;
+
   LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnPaint(const ui::Message& m);
+  LRESULT OnTimer(const ui::Message& m);
   static const ui::Handler<WaitPopup> kMessages[];
-
-  void PaintNow();
-  void PaintText(HDC dc);
 
   ui::Brush background_;
   ui::Font font_;  // made at the first paint, in the screen's resolution
   std::string text_;
+  std::chrono::steady_clock::time_point shown_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace dockline::download
