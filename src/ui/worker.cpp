@@ -13,12 +13,11 @@ Worker::Worker(UiPoster ui, std::string_view failureText) : ui_(std::move(ui)), 
 Worker::~Worker() {
   Shutdown();
   Join();
-  if (ended_) ::CloseHandle(ended_);
 }
 
 bool Worker::Start(std::function<void(std::stop_token)> work) {
   if (thread_.joinable() || !work) return false;
-  if (!ended_) ended_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!ended_) ended_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!ended_) return false;
   try {
     thread_ = std::jthread([this, work = std::move(work)] {
@@ -35,7 +34,7 @@ bool Worker::Start(std::function<void(std::stop_token)> work) {
         RecordFailure("worker");
       }
       finished_.store(true, std::memory_order_release);
-      ::SetEvent(ended_);
+      ::SetEvent(ended_.Get());
     });
   } catch (const std::system_error&) {
     return false;  // no thread to be had: nothing was started
@@ -46,8 +45,9 @@ bool Worker::Start(std::function<void(std::stop_token)> work) {
 void Worker::Join() {
   if (!thread_.joinable()) return;
   std::optional<WPARAM> quit;
+  const HANDLE event = ended_.Get();
   for (;;) {
-    const DWORD woke = ::MsgWaitForMultipleObjects(1, &ended_, FALSE, INFINITE, QS_ALLINPUT);
+    const DWORD woke = ::MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT);
     if (woke != WAIT_OBJECT_0 + 1) break;  // ended, or the wait itself failed
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

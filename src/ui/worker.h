@@ -31,6 +31,7 @@
 #include <thread>
 
 #include "platform/notifier.h"
+#include "platform/win32/unique_handle.h"
 #include "ui/ui_thread.h"
 
 namespace dockline::ui {
@@ -91,7 +92,7 @@ class Worker {
   std::stop_source stop_;
   std::stop_source shutdown_;
   std::atomic<bool> finished_{false};
-  HANDLE ended_ = nullptr;  // signalled by the thread as its last act
+  platform::KernelHandle ended_;  // signalled by the thread as its last act
   std::jthread thread_;     // last: it goes first
 };
 

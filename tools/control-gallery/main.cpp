@@ -364,8 +364,8 @@ LRESULT GalleryWindow::OnTimer(const ui::Message& m) {
     ::DestroyWindow(Handle());
   } else if (m.wParam == kReadyTimer) {
     ::KillTimer(Handle(), kReadyTimer);
-    HANDLE f = ::CreateFileW(readyFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
+    const platform::KernelHandle ready(
+        ::CreateFileW(readyFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   }
   return 0;
 }

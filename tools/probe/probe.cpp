@@ -47,6 +47,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 
 namespace {
@@ -182,27 +183,26 @@ class RemoteBuffer {
   RemoteBuffer(HWND window, std::size_t size) : size_(size) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (process_) remote_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    process_.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (process_) remote_ = VirtualAllocEx(process_.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   }
   ~RemoteBuffer() {
-    if (remote_) VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
-    if (process_) CloseHandle(process_);
+    if (remote_) VirtualFreeEx(process_.Get(), remote_, 0, MEM_RELEASE);
   }
   RemoteBuffer(const RemoteBuffer&) = delete;
   RemoteBuffer& operator=(const RemoteBuffer&) = delete;
   explicit operator bool() const { return remote_ != nullptr; }
   char* At(std::size_t offset) const { return static_cast<char*>(remote_) + offset; }
   bool Write(std::size_t offset, const void* data, std::size_t n) const {
-    return offset + n <= size_ && WriteProcessMemory(process_, At(offset), data, n, nullptr);
+    return offset + n <= size_ && WriteProcessMemory(process_.Get(), At(offset), data, n, nullptr);
   }
   bool Read(std::size_t offset, void* data, std::size_t n) const {
-    return offset + n <= size_ && ReadProcessMemory(process_, At(offset), data, n, nullptr);
+    return offset + n <= size_ && ReadProcessMemory(process_.Get(), At(offset), data, n, nullptr);
   }
 
  private:
   std::size_t size_;
-  HANDLE process_ = nullptr;
+  dockline::platform::KernelHandle process_;
   void* remote_ = nullptr;
 };
 
@@ -432,12 +432,11 @@ int PageCommand(HWND main, const std::vector<std::string>& a) {
       // with the square of their number (a minute for 2,000).
       std::wstring names;
       WIN32_FIND_DATAW found{};
-      HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-      if (search != INVALID_HANDLE_VALUE) {
+      const dockline::platform::FindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+      if (search) {
         do {
           if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names += L"\"" + std::wstring(found.cFileName) + L"\" ";
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+        } while (FindNextFileW(search.Get(), &found));
       }
       if (names.empty()) {
         Print("no files in the folder");

@@ -4,6 +4,7 @@
 
 #include "platform/app_folders.h"
 #include "platform/file_system.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 
 namespace dockline::platform {
@@ -25,12 +26,10 @@ bool IsFolderWritable(const std::string& folder) {
                              std::to_string(GetTickCount64()) + "-" + std::to_string(attempt) + ".tmp";
     // CREATE_NEW never touches a file that is already there; the file is
     // gone again the moment its handle closes.
-    HANDLE h = CreateFileW(Wide(JoinPath(folder, name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      CloseHandle(h);
-      return true;
-    }
+    const KernelHandle probe(CreateFileW(Wide(JoinPath(folder, name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                                         nullptr));
+    if (probe) return true;
     if (GetLastError() != ERROR_FILE_EXISTS) return false;
   }
   return false;

@@ -8,8 +8,11 @@
 // carrying a read-only or hidden bit over from the source.
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/copy_backend.h"
 #include "platform/file_copy.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 
 namespace dockline::platform::detail {
@@ -22,8 +25,8 @@ HANDLE AsHandle(std::intptr_t v) { return reinterpret_cast<HANDLE>(v); }
 CopyHandle::~CopyHandle() { Close(); }
 
 void CopyHandle::Close() {
-  if (valid()) ::CloseHandle(AsHandle(value_));
-  value_ = kNone;
+  // The handle lives in a portable slot; its owner type gives it back.
+  const KernelHandle file(AsHandle(std::exchange(value_, kNone)));
 }
 
 std::uint32_t CopyHandle::OpenForReading(const std::string& path, std::uint64_t& size) {
@@ -70,10 +73,9 @@ std::uint32_t CopyHandle::Write(const void* data, std::size_t size) {
 std::uint32_t CopyHandle::CopyFrom(CopyHandle&, std::size_t, std::size_t&) { return kKernelCopyUnavailable; }
 
 std::uint32_t CopyHandle::FlushAndClose() {
-  const HANDLE h = AsHandle(value_);
-  value_ = kNone;
-  std::uint32_t code = ::FlushFileBuffers(h) ? 0 : ::GetLastError();
-  if (!::CloseHandle(h) && code == 0) code = ::GetLastError();
+  KernelHandle file(AsHandle(std::exchange(value_, kNone)));
+  std::uint32_t code = ::FlushFileBuffers(file.Get()) ? 0 : ::GetLastError();
+  if (!file.Close() && code == 0) code = ::GetLastError();
   return code;
 }
 
@@ -88,21 +90,15 @@ std::uint32_t ReadFromMedium(const std::string& path, const std::function<void(c
     }
   } buffer;
   if (!buffer.p) return ::GetLastError();
-  const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
-  std::uint32_t code = 0;
+  const KernelHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return ::GetLastError();
   for (;;) {
     DWORD got = 0;
-    if (!::ReadFile(h, buffer.p, static_cast<DWORD>(kCopyBlockSize), &got, nullptr)) {
-      code = ::GetLastError();
-      break;
-    }
-    if (got == 0) break;
+    if (!::ReadFile(file.Get(), buffer.p, static_cast<DWORD>(kCopyBlockSize), &got, nullptr)) return ::GetLastError();
+    if (got == 0) return 0;
     consume(buffer.p, got);
   }
-  ::CloseHandle(h);
-  return code;
 }
 
 std::uint32_t MoveReplacing(const std::string& from, const std::string& to) {

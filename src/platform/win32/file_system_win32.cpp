@@ -189,8 +189,8 @@ std::string ProgramFolder() {
 std::vector<FoundFile> FindFiles(const std::string& pattern) {
   std::vector<FoundFile> out;
   WIN32_FIND_DATAW fd{};
-  HANDLE h = FindFirstFileW(Wide(pattern).c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) {
+  const FindHandle search(FindFirstFileW(Wide(pattern).c_str(), &fd));
+  if (!search) {
     Fail();
     return out;
   }
@@ -199,8 +199,7 @@ std::vector<FoundFile> FindFiles(const std::string& pattern) {
     if (name == L"." || name == L"..") continue;
     out.push_back({Narrow(name), (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
                    (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  } while (FindNextFileW(search.Get(), &fd));
   return out;
 }
 

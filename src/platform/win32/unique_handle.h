@@ -1,8 +1,9 @@
 #pragma once
-// The move-only owner of a handle, and the owner of a kernel handle (files,
-// volumes, events, threads). Copying is deleted: a handle has exactly one
-// owner, which releases it exactly once. The window layer adds its GDI and
-// user-object kinds on the same template (ui/handles.h).
+// The move-only owner of a handle, and the owners of kernel handles (files,
+// volumes, events, threads, processes) and of file searches: the one place
+// where the program gives such a handle back. Copying is deleted: a handle
+// has exactly one owner, which releases it exactly once. The window layer
+// adds its GDI and user-object kinds on the same template (ui/handles.h).
 #include <windows.h>
 
 namespace dockline::platform {
@@ -53,5 +54,13 @@ struct KernelHandleTraits {
   static bool Close(HANDLE h) { return ::CloseHandle(h) != FALSE; }
 };
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+
+// A FindFirstFileW search, ended by FindClose.
+struct FindHandleTraits {
+  static HANDLE Null() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static bool Close(HANDLE h) { return ::FindClose(h) != FALSE; }
+};
+using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 
 }  // namespace dockline::platform
