@@ -11,9 +11,8 @@
 namespace dockline::ui {
 namespace {
 
-// The procedure our subclass procedure forwards to while no object is bound
-// and a foreign subclass sits above ours, so ours cannot be taken out.
-constexpr wchar_t kOriginalProperty[] = L"DocklineOriginalProc";
+// Our entry in a control's chain of subclass procedures (comctl32's).
+constexpr UINT_PTR kSubclassId = 0x6170;
 
 // The objects of this process's bound windows, by handle: what binds an HWND
 // to its object. Not GWLP_USERDATA: that slot belongs to whoever wrote the
@@ -118,47 +117,24 @@ Window* Window::FromHandle(HWND hwnd) {
 
 bool Window::Bind(HWND hwnd, bool subclass) {
   if (!hwnd || hwnd_ || FromHandle(hwnd)) return false;
+  // comctl32 keeps the chain: whoever subclasses before or after us, and in
+  // whatever order each lets go, every procedure stays reachable once.
+  if (subclass && !::SetWindowSubclass(hwnd, &Window::SubclassProcedure, kSubclassId, 0)) return false;
   SetBoundObject(hwnd, this);
   hwnd_ = hwnd;
-  original_ = nullptr;
-  if (subclass) {
-    if (HANDLE saved = ::GetPropW(hwnd, kOriginalProperty)) {
-      // Our procedure is still in the chain from an earlier binding, below a
-      // foreign subclass: installing it again would make the foreign one call
-      // back into ours for ever. Take up where the earlier binding left off.
-      original_ = reinterpret_cast<WNDPROC>(saved);
-      ::RemovePropW(hwnd, kOriginalProperty);
-    } else {
-      original_ = reinterpret_cast<WNDPROC>(
-          ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProcedure)));
-    }
-    if (!original_) {
-      SetBoundObject(hwnd, nullptr);
-      hwnd_ = nullptr;
-      return false;
-    }
-  }
+  subclassed_ = subclass;
   bound_->store(hwnd);
   return true;
 }
 
-void Window::Unbind(bool destroying) {
+void Window::Unbind() {
   if (!hwnd_) return;
   bound_->store(nullptr);
-  if (original_ && !destroying && ::IsWindow(hwnd_)) {
-    // Put the original procedure back only if ours is still the current one;
-    // someone who subclassed after us keeps a pointer to ours, so then ours
-    // stays in place and, finding no object, forwards to the original.
-    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == &Window::SubclassProcedure) {
-      ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
-    } else {
-      ::SetPropW(hwnd_, kOriginalProperty, reinterpret_cast<HANDLE>(original_));
-    }
-  }
-  if (destroying) ::RemovePropW(hwnd_, kOriginalProperty);
+  // Also at WM_NCDESTROY: a subclass must be gone before its window is.
+  if (subclassed_) ::RemoveWindowSubclass(hwnd_, &Window::SubclassProcedure, kSubclassId);
   SetBoundObject(hwnd_, nullptr);
   hwnd_ = nullptr;
-  original_ = nullptr;
+  subclassed_ = false;
   ownsWindow_ = false;
   OnDetached();
 }
@@ -241,7 +217,7 @@ bool Window::OnMessage(const Message&, LRESULT&) { return false; }
 
 LRESULT Window::Default(const Message& m) {
   if (!hwnd_ || m.message >= kReflectBase) return 0;  // a reflection nobody took: nothing to do
-  if (original_) return ::CallWindowProcW(original_, hwnd_, m.message, m.wParam, m.lParam);
+  if (subclassed_) return ::DefSubclassProc(hwnd_, m.message, m.wParam, m.lParam);
   return ::DefWindowProcW(hwnd_, m.message, m.wParam, m.lParam);
 }
 
@@ -262,7 +238,7 @@ LRESULT Window::Route(UINT message, WPARAM wParam, LPARAM lParam) {
       Window* self;
       HWND hwnd;
       ~UnbindAtEnd() {
-        if (self->hwnd_ == hwnd) self->Unbind(true);
+        if (self->hwnd_ == hwnd) self->Unbind();
       }
     } unbind{this, hwnd_};
     LRESULT result = 0;
@@ -274,15 +250,6 @@ LRESULT Window::Route(UINT message, WPARAM wParam, LPARAM lParam) {
   if (OnMessage(m, result)) return result;
   return Default(m);
 }
-
-namespace {
-
-LRESULT Fallback(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC original) {
-  if (original) return ::CallWindowProcW(original, hwnd, message, wParam, lParam);
-  return ::DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-}  // namespace
 
 LRESULT CALLBACK Window::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
@@ -306,17 +273,15 @@ LRESULT CALLBACK Window::WindowProcedure(HWND hwnd, UINT message, WPARAM wParam,
   }
 }
 
-LRESULT CALLBACK Window::SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window* self = FromHandle(hwnd);
-  WNDPROC original = self ? self->original_ : reinterpret_cast<WNDPROC>(::GetPropW(hwnd, kOriginalProperty));
-  if (!self && message == WM_NCDESTROY) ::RemovePropW(hwnd, kOriginalProperty);
+LRESULT CALLBACK Window::SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR) {
   try {
-    if (self) return self->Route(message, wParam, lParam);
-    return Fallback(hwnd, message, wParam, lParam, original);
+    if (Window* self = FromHandle(hwnd)) return self->Route(message, wParam, lParam);
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
   } catch (...) {
     RecordFailure("control procedure");
     try {
-      return Fallback(hwnd, message, wParam, lParam, original);
+      return ::DefSubclassProc(hwnd, message, wParam, lParam);
     } catch (...) {
       return 0;
     }

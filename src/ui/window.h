@@ -14,8 +14,9 @@
 //  - Create(): a window of a class registered with RegisterWindowClass; the
 //    object is bound at WM_NCCREATE.
 //  - Attach() / AttachDlgItem() / CreateControl(): a control of a system class
-//    (button, static, progress bar...) is subclassed; OnAttached() is the hook
-//    that runs right after, where a control adds the styles it needs.
+//    (button, static, progress bar...) is subclassed through comctl32
+//    (SetWindowSubclass); OnAttached() is the hook that runs right after,
+//    where a control adds the styles it needs.
 //  - Dialog (dialog.h) binds while the dialog window is being created.
 //
 // A parent reflects WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM and
@@ -118,7 +119,7 @@ class Window {
   // an object, or this object already has a window.
   bool Attach(HWND hwnd);
   bool AttachDlgItem(HWND dialog, int id) { return Attach(::GetDlgItem(dialog, id)); }
-  // Unbinds without destroying; the window gets its original procedure back.
+  // Unbinds without destroying; the window is left to its own procedure.
   HWND Detach();
   // Destroys the window (on the thread that owns it).
   bool Destroy();
@@ -148,17 +149,18 @@ class Window {
 
  private:
   friend class Dialog;
-  static LRESULT CALLBACK SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                            DWORD_PTR data);
   LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
   bool ReflectToChild(const Message& m, LRESULT& result);
   bool Bind(HWND hwnd, bool subclass);
-  void Unbind(bool destroying = false);
+  void Unbind();
 
   HWND hwnd_ = nullptr;
   // The window this object is bound to, shared with the tasks it posted.
   std::shared_ptr<std::atomic<HWND>> bound_ = std::make_shared<std::atomic<HWND>>(nullptr);
-  WNDPROC original_ = nullptr;  // null: DefWindowProc
-  bool ownsWindow_ = false;     // created by this object, destroyed with it
+  bool subclassed_ = false;  // through comctl32's chain; otherwise a class of ours
+  bool ownsWindow_ = false;  // created by this object, destroyed with it
 };
 
 // A window object whose window is destroyed first, before any part of the
