@@ -7,38 +7,12 @@
 #include "ui/message_box.h"
 
 namespace dockline::ui {
-namespace {
-
-// The dialog whose window the current thread is creating. Set only around the
-// CreateDialog call; the hook binds it to the first dialog-class window made.
-thread_local Dialog* tPendingDialog = nullptr;
-
-constexpr ATOM kDialogClassAtom = 0x8002;  // WC_DIALOG, "#32770"
-
-bool IsDialogClassWindow(HWND hwnd) {
-  return static_cast<ATOM>(::GetClassLongPtrW(hwnd, GCW_ATOM)) == kDialogClassAtom;
-}
-
-}  // namespace
-
-LRESULT CALLBACK Dialog::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && tPendingDialog) {
-    HWND hwnd = reinterpret_cast<HWND>(wParam);
-    // Other windows (an input-method window, say) may be created on the way;
-    // only the dialog window itself is taken.
-    if (IsDialogClassWindow(hwnd)) {
-      Dialog* dialog = tPendingDialog;
-      tPendingDialog = nullptr;
-      dialog->Bind(hwnd, true);
-    }
-  }
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
 
 INT_PTR CALLBACK Dialog::DialogProcedure(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
-  // Everything reaches the object through the subclassed window procedure;
-  // the dialog manager's own procedure only needs to say "not handled". If
-  // the creation hook could not bind, bind now, at WM_INITDIALOG.
+  // The object is bound when the dialog manager hands it over with
+  // WM_INITDIALOG, once the template's controls exist; from then on every
+  // message reaches it through the subclassed window procedure, and the
+  // dialog manager's own procedure only needs to say "not handled".
   if (message == WM_INITDIALOG && !FromHandle(hwnd) && lParam) {
     auto* dialog = reinterpret_cast<Dialog*>(lParam);
     if (dialog->Bind(hwnd, true)) return dialog->InitialiseOrGiveUp() ? TRUE : FALSE;
@@ -49,15 +23,10 @@ INT_PTR CALLBACK Dialog::DialogProcedure(HWND hwnd, UINT message, WPARAM, LPARAM
 HWND Dialog::CreateWindowFromTemplate(HWND parent) {
   if (Handle()) return nullptr;
   HINSTANCE module = ::GetModuleHandleW(nullptr);
-  Dialog* outerPending = tPendingDialog;
-  tPendingDialog = this;
-  HHOOK hook = ::SetWindowsHookExW(WH_CBT, &Dialog::CreationHook, nullptr, ::GetCurrentThreadId());
   const LPARAM self = reinterpret_cast<LPARAM>(this);
   HWND hwnd = memoryTemplate_
                   ? ::CreateDialogIndirectParamW(module, memoryTemplate_, parent, &Dialog::DialogProcedure, self)
                   : ::CreateDialogParamW(module, MAKEINTRESOURCEW(templateId_), parent, &Dialog::DialogProcedure, self);
-  if (hook) ::UnhookWindowsHookEx(hook);
-  tPendingDialog = outerPending;
   if (!hwnd) return nullptr;
   if (Handle() != hwnd) {  // could not be bound: of no use to us
     ::DestroyWindow(hwnd);
@@ -171,9 +140,6 @@ void Dialog::OnCancel() {
 
 bool Dialog::OnMessage(const Message& m, LRESULT& result) {
   switch (m.message) {
-    case WM_INITDIALOG:
-      result = InitialiseOrGiveUp() ? TRUE : FALSE;
-      return true;
     case WM_GETFONT:
       // The dialog manager answers with the template font it made for the
       // screen; controls made later must match the ones laid out at 96 dpi.

@@ -2,11 +2,11 @@
 // Dialogs from a numbered template (res/resource.h) or from a template held in
 // memory, modal or modeless / child.
 //
-// The dialog object is bound while its window is being created (before
-// WM_NCCREATE), so a derived class's table also sees WM_CREATE, which runs
-// before the template's controls exist, and then WM_INITDIALOG, which runs
-// once they do. Controls are bound to typed, non-owning wrappers in
-// OnInitDialog:  openButton_.AttachDlgItem(Handle(), IDC_OPEN_DISK);
+// The dialog object is bound at WM_INITDIALOG, once the template's controls
+// exist; its table sees every message from then on. What a dialog needs
+// before (a brush, say) it makes in its constructor. Controls are bound to
+// typed, non-owning wrappers in OnInitDialog:
+//   openButton_.AttachDlgItem(Handle(), IDC_OPEN_DISK);
 //
 // DoModal runs the modal loop itself (the owner is disabled meanwhile) so
 // that a dialog can see each message before the dialog manager does
@@ -85,7 +85,6 @@ class Dialog : public Window, public MessageFilter {
   bool FilterMessage(MSG& msg);
   bool InitialiseOrGiveUp();
   static INT_PTR CALLBACK DialogProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
 
   int templateId_ = 0;
   const DLGTEMPLATE* memoryTemplate_ = nullptr;

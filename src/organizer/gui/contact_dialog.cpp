@@ -6,23 +6,15 @@
 namespace dockline::organizer {
 
 const ui::Handler<ContactDialog> ContactDialog::kMessages[] = {
-    {WM_CREATE, &ContactDialog::OnCreate},
     {WM_CTLCOLORDLG, &ContactDialog::OnControlColour},
     {WM_CTLCOLORSTATIC, &ContactDialog::OnControlColour},
     {WM_CTLCOLORBTN, &ContactDialog::OnControlColour},
 };
 
-ContactDialog::ContactDialog() : ui::Dialog(IDD_CONTACT_CARD) {}
+ContactDialog::ContactDialog() : ui::Dialog(IDD_CONTACT_CARD), face_(::CreateSolidBrush(kFace)) {}
 
 bool ContactDialog::OnMessage(const ui::Message& m, LRESULT& result) {
   return ui::Dispatch(*this, kMessages, m, result) || ui::Dialog::OnMessage(m, result);
-}
-
-LRESULT ContactDialog::OnCreate(const ui::Message& m) {
-  const LRESULT created = Default(m);
-  if (created == -1) return -1;
-  face_.Reset(::CreateSolidBrush(kFace));
-  return created;
 }
 
 bool ContactDialog::OnInitDialog() {

@@ -19,7 +19,6 @@ class ContactDialog : public ui::Dialog {
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
 
  private:
-  LRESULT OnCreate(const ui::Message& m);
   LRESULT OnControlColour(const ui::Message& m);
   static const ui::Handler<ContactDialog> kMessages[];
 
