@@ -138,8 +138,18 @@ void Dialog::OnCancel() {
   if (modal_) EndDialog(IDCANCEL);
 }
 
+void Dialog::SetBackground(COLORREF colour) { background_.Reset(::CreateSolidBrush(colour)); }
+
 bool Dialog::OnMessage(const Message& m, LRESULT& result) {
   switch (m.message) {
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (!background_) return false;
+      Default(m);  // the standard text colours first
+      ::SetBkMode(reinterpret_cast<HDC>(m.wParam), TRANSPARENT);
+      result = reinterpret_cast<LRESULT>(background_.Get());
+      return true;
     case WM_GETFONT:
       // The dialog manager answers with the template font it made for the
       // screen; controls made later must match the ones laid out at 96 dpi.

@@ -55,6 +55,10 @@ class Dialog : public Window, public MessageFilter {
   void EndDialog(INT_PTR result);
   bool IsModal() const { return modal_; }
 
+  // The face of the dialog, its static texts and its buttons, which draw
+  // their text transparently on it; other controls keep their colours.
+  void SetBackground(COLORREF colour);
+
   HWND Item(int id) const { return ::GetDlgItem(Handle(), id); }
   std::string ItemText(int id) const { return WindowTextUtf8(Item(id)); }
   bool SetItemText(int id, std::string_view utf8) { return SetWindowTextUtf8(Item(id), utf8); }
@@ -93,6 +97,7 @@ class Dialog : public Window, public MessageFilter {
   INT_PTR result_ = -1;
   std::vector<MessageFilter*> filters_;
   Font layoutFont_;  // the template font at 96 dpi, where the screen is not; its controls use it
+  Brush background_;
 };
 
 }  // namespace dockline::ui

@@ -73,9 +73,6 @@ const ui::Handler<MainDialog> MainDialog::kMessages[] = {
     {WM_COMMAND, ui::kAny, kMinimiseCommand, &MainDialog::OnMinimiseCommand},
     {WM_COMMAND, ui::kAny, kCloseCommand, &MainDialog::OnClose},
     {WM_COMMAND, ui::kAny, kHelpCommand, &MainDialog::OnHelp},
-    {WM_CTLCOLORDLG, &MainDialog::OnControlColour},
-    {WM_CTLCOLORSTATIC, &MainDialog::OnControlColour},
-    {WM_CTLCOLORBTN, &MainDialog::OnControlColour},
     {WM_COMMAND, STN_CLICKED, IDC_LOGO, &MainDialog::OnWebSite},
     {WM_COMMAND, BN_CLICKED, IDC_ABOUT, &MainDialog::OnAbout},
     {WM_COMMAND, BN_CLICKED, IDC_OPEN_DISK, &MainDialog::OnOpenDisk},
@@ -93,11 +90,12 @@ const ui::Handler<MainDialog> MainDialog::kMessages[] = {
 MainDialog::MainDialog(Application& app)
     : ui::Dialog(IDD_MAIN),
       app_(app),
-      background_(::CreateSolidBrush(kWhite)),
       icon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXICON))),
       smallIcon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXSMICON))),
       pages_(kPageArea),
-      sidebarBrush_(::CreateSolidBrush(kSidebarFill)) {}
+      sidebarBrush_(::CreateSolidBrush(kSidebarFill)) {
+  SetBackground(kWhite);
+}
 
 MainDialog::~MainDialog() { DestroyOwnedWindow(); }
 
@@ -356,11 +354,6 @@ void MainDialog::PaintFrame(HDC dc) {
   ::FrameRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   ::MoveToEx(dc, 0, kTitleHeight, nullptr);
   ::LineTo(dc, client.right, kTitleHeight);
-}
-
-LRESULT MainDialog::OnControlColour(const ui::Message& m) {
-  ::SetBkMode(reinterpret_cast<HDC>(m.wParam), TRANSPARENT);
-  return reinterpret_cast<LRESULT>(background_.Get());
 }
 
 LRESULT MainDialog::OnQueryDragIcon(const ui::Message&) { return reinterpret_cast<LRESULT>(icon_.Get()); }

@@ -99,7 +99,6 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   LRESULT OnPaint(const ui::Message& m);
   LRESULT OnQueryDragIcon(const ui::Message& m);
   LRESULT OnLeftButtonDown(const ui::Message& m);
-  LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnIgnore(const ui::Message& m);
   LRESULT OnClose(const ui::Message& m);
   LRESULT OnMinimiseCommand(const ui::Message& m);
@@ -136,7 +135,6 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   static const ui::Handler<MainDialog> kMessages[];
 
   Application& app_;
-  ui::Brush background_;
   ui::Icon icon_;
   ui::Icon smallIcon_;
   // The pages go after the host: their windows die first.

@@ -26,14 +26,8 @@ const ui::Handler<DownloadPage> DownloadPage::kMessages[] = {
     {WM_NOTIFY, LVN_DELETEITEM, ui::kAny, &DownloadPage::OnDeleteItem},
     {WM_NOTIFY, LVN_DELETEALLITEMS, ui::kAny, &DownloadPage::OnDeleteAllItems},
     {WM_NOTIFY, LVN_GETDISPINFOW, ui::kAny, &DownloadPage::OnDisplayInfo},
-    {WM_CTLCOLORDLG, &DownloadPage::OnControlColour},
-    {WM_CTLCOLORSTATIC, &DownloadPage::OnControlColour},
-    {WM_CTLCOLORBTN, &DownloadPage::OnControlColour},
     {WM_HELP, &DownloadPage::OnHelp},
     {WM_TIMER, &DownloadPage::OnTimer},
-    {WM_KEYDOWN, &DownloadPage::OnIgnore},
-    {WM_KEYUP, &DownloadPage::OnIgnore},
-    {WM_CHAR, &DownloadPage::OnIgnore},
     {WM_DESTROY, &DownloadPage::OnDestroy},
 };
 
@@ -43,7 +37,7 @@ void DownloadPage::RegisterWindowClasses() {
   ui::RegisterWindowClass(L"TestControl", CS_GLOBALCLASS, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
 }
 
-DownloadPage::DownloadPage() : ui::Dialog(IDD_DOWNLOAD_PAGE), white_(::CreateSolidBrush(kWhite)) {}
+DownloadPage::DownloadPage() : ui::Page(IDD_DOWNLOAD_PAGE) { SetBackground(kWhite); }
 
 DownloadPage::~DownloadPage() {
   // The window goes before the records it shows.
@@ -52,7 +46,7 @@ DownloadPage::~DownloadPage() {
 }
 
 bool DownloadPage::OnMessage(const ui::Message& m, LRESULT& result) {
-  return ui::Dispatch(*this, kMessages, m, result) || ui::Dialog::OnMessage(m, result);
+  return ui::Dispatch(*this, kMessages, m, result) || ui::Page::OnMessage(m, result);
 }
 
 bool DownloadPage::OnInitDialog() {
@@ -270,18 +264,11 @@ LRESULT DownloadPage::OnDisplayInfo(const ui::Message& m) {
   return 0;
 }
 
-LRESULT DownloadPage::OnControlColour(const ui::Message& m) {
-  ::SetBkMode(reinterpret_cast<HDC>(m.wParam), TRANSPARENT);
-  return reinterpret_cast<LRESULT>(white_.Get());
-}
-
 LRESULT DownloadPage::OnHelp(const ui::Message& m) {
   // Help belongs to the main window, whichever child the user pressed F1 in.
   if (HWND parent = ::GetParent(Handle())) return ::SendMessageW(parent, WM_HELP, m.wParam, m.lParam);
   return TRUE;
 }
-
-LRESULT DownloadPage::OnIgnore(const ui::Message&) { return 0; }
 
 LRESULT DownloadPage::OnDestroy(const ui::Message& m) {
   // The lists go with the page: their records with them.

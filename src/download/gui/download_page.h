@@ -20,12 +20,11 @@
 #include "controls/text_progress_bar.h"
 #include "download/gui/file_list_view.h"
 #include "ui/control_refs.h"
-#include "ui/dialog.h"
-#include "ui/handles.h"
+#include "ui/page.h"
 
 namespace dockline::download {
 
-class DownloadPage : public ui::Dialog {
+class DownloadPage : public ui::Page {
  public:
   enum class View { Local = 0, Device = 1 };
 
@@ -96,8 +95,6 @@ class DownloadPage : public ui::Dialog {
  protected:
   bool OnInitDialog() override;
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
-  void OnOK() override {}
-  void OnCancel() override {}
 
  private:
   LRESULT OnLocalTab(const ui::Message& m);
@@ -114,10 +111,8 @@ class DownloadPage : public ui::Dialog {
   LRESULT OnDeleteItem(const ui::Message& m);
   LRESULT OnDeleteAllItems(const ui::Message& m);
   LRESULT OnDisplayInfo(const ui::Message& m);
-  LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnHelp(const ui::Message& m);
   LRESULT OnTimer(const ui::Message& m);
-  LRESULT OnIgnore(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
   static const ui::Handler<DownloadPage> kMessages[];
 
@@ -125,7 +120,6 @@ class DownloadPage : public ui::Dialog {
   void PlaceRunControls();
   void ShowItem(int id, bool on) { ::ShowWindow(Item(id), on ? SW_SHOW : SW_HIDE); }
 
-  ui::Brush white_;
   View view_ = View::Local;
   bool busy_ = false;
   Commands commands_;

@@ -6,9 +6,6 @@
 namespace dockline::download {
 
 const ui::Handler<WaitPopup> WaitPopup::kMessages[] = {
-    {WM_CTLCOLORDLG, &WaitPopup::OnControlColour},
-    {WM_CTLCOLORBTN, &WaitPopup::OnControlColour},
-    {WM_CTLCOLORSTATIC, &WaitPopup::OnControlColour},
     {WM_PAINT, &WaitPopup::OnPaint},
     {WM_TIMER, &WaitPopup::OnTimer},
 };
@@ -17,7 +14,8 @@ bool WaitPopup::OnMessage(const ui::Message& m, LRESULT& result) {
   return ui::Dispatch(*this, kMessages, m, result) || Dialog::OnMessage(m, result);
 }
 
-WaitPopup::WaitPopup(HWND owner) : Dialog(IDD_WAIT_POPUP), background_(::CreateSolidBrush(kBackground)) {
+WaitPopup::WaitPopup(HWND owner) : Dialog(IDD_WAIT_POPUP) {
+  SetBackground(kBackground);
   text_ = kReadingText;
   if (!Create(owner)) return;
   RECT ownerRect{};
@@ -51,11 +49,6 @@ LRESULT WaitPopup::OnTimer(const ui::Message& m) {
   ::KillTimer(Handle(), kDismissTimer);
   DestroyOwnedWindow();
   return 0;
-}
-
-LRESULT WaitPopup::OnControlColour(const ui::Message& m) {
-  ::SetBkMode(reinterpret_cast<HDC>(m.wParam), TRANSPARENT);
-  return reinterpret_cast<LRESULT>(background_.Get());
 }
 
 LRESULT WaitPopup::OnPaint(const ui::Message&) {

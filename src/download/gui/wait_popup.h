@@ -49,12 +49,10 @@ class WaitPopup : public ui::Dialog {
  private:
   static constexpr UINT_PTR kDismissTimer = 1;
 
-  LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnPaint(const ui::Message& m);
   LRESULT OnTimer(const ui::Message& m);
   static const ui::Handler<WaitPopup> kMessages[];
 
-  ui::Brush background_;
   ui::Font font_;  // made at the first paint, in the screen's resolution
   std::string text_;
   std::chrono::steady_clock::time_point shown_ = std::chrono::steady_clock::now();

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "ui/dialog.h"
-#include "ui/handles.h"
 
 namespace dockline::organizer {
 
@@ -16,13 +15,6 @@ class ContactDialog : public ui::Dialog {
 
  protected:
   bool OnInitDialog() override;
-  bool OnMessage(const ui::Message& m, LRESULT& result) override;
-
- private:
-  LRESULT OnControlColour(const ui::Message& m);
-  static const ui::Handler<ContactDialog> kMessages[];
-
-  ui::Brush face_;
 };
 
 }  // namespace dockline::organizer

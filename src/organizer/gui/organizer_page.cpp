@@ -44,14 +44,14 @@ void OrganizerPage::RegisterWindowClasses() {
   ui::RegisterWindowClass(L"EditClass", CS_GLOBALCLASS, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
 }
 
-OrganizerPage::OrganizerPage() : ui::Dialog(IDD_ORGANIZER_PAGE) {}
+OrganizerPage::OrganizerPage() : ui::Page(IDD_ORGANIZER_PAGE) {}
 
 OrganizerPage::~OrganizerPage() {
   if (Handle()) Destroy();
 }
 
 bool OrganizerPage::OnMessage(const ui::Message& m, LRESULT& result) {
-  return ui::Dispatch(*this, kMessages, m, result) || ui::Dialog::OnMessage(m, result);
+  return ui::Dispatch(*this, kMessages, m, result) || ui::Page::OnMessage(m, result);
 }
 
 bool OrganizerPage::OnInitDialog() {

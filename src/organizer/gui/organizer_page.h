@@ -13,12 +13,11 @@
 #include <cstdint>
 
 #include "ui/control_refs.h"
-#include "ui/dialog.h"
-#include "ui/handles.h"
+#include "ui/page.h"
 
 namespace dockline::organizer {
 
-class OrganizerPage : public ui::Dialog {
+class OrganizerPage : public ui::Page {
  public:
   static constexpr int kListCount = 4;
   // No list shown yet.
@@ -41,8 +40,6 @@ class OrganizerPage : public ui::Dialog {
  protected:
   bool OnInitDialog() override;
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
-  void OnOK() override {}
-  void OnCancel() override {}
 
  private:
   LRESULT OnAdd(const ui::Message& m);
