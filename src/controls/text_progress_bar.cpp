@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
-#include "controls/memory_dc.h"
 #include "platform/win32/wide.h"
 #include "ui/dpi.h"
 #include "ui/drawing.h"
@@ -32,22 +32,11 @@ TextProgressBar::TextProgressBar()
       captionOverBackground_(::GetSysColor(COLOR_HIGHLIGHT)),
       captionOverBar_(::GetSysColor(COLOR_WINDOW)) {}
 
-void TextProgressBar::OnAttached() {
-  captionFont_ = ui::LayoutStockFont(SYSTEM_FONT);
-  StoreClientWidth();
-  window_.store(Handle());
-}
-
-void TextProgressBar::OnDetached() { window_.store(nullptr); }
-
-void TextProgressBar::StoreClientWidth() {
-  RECT client{};
-  if (Handle() && ::GetClientRect(Handle(), &client)) clientWidth_.store(client.right - client.left);
-}
+void TextProgressBar::OnAttached() { captionFont_ = ui::LayoutStockFont(SYSTEM_FONT); }
 
 void TextProgressBar::SetRange(int lower, int upper) {
-  lower_.store(lower);
-  upper_.store(upper);
+  lower_ = lower;
+  upper_ = upper;
 }
 
 double TextProgressBar::Fraction(int position, int lower, int upper) {
@@ -55,32 +44,28 @@ double TextProgressBar::Fraction(int position, int lower, int upper) {
   return std::clamp((static_cast<double>(position) - lower) / (static_cast<double>(upper) - lower), 0.0, 1.0);
 }
 
-// The repaint decision and the paint use this one rounding, so a change the
-// worker lets pass is never one the paint would have shown.
+// The repaint decision and the paint use this one rounding, so a change
+// SetPos lets pass is never one the paint would have shown.
 int TextProgressBar::BarWidth(double fraction, int clientWidth) { return static_cast<int>(fraction * clientWidth); }
 
 int TextProgressBar::SetPos(int position) {
-  HWND hwnd = window_.load();
-  if (!hwnd || !::IsWindow(hwnd)) return -1;
-  const int previous = position_.exchange(position);
-  const int width = BarWidth(Fraction(position, lower_.load(), upper_.load()), clientWidth_.load());
-  if (lastBarWidth_.exchange(width) != width) {
-    // Only a whole pixel of change asks for a repaint. InvalidateRect does not
-    // wait for the window's thread: the paint follows when that thread pumps.
-    ::InvalidateRect(hwnd, nullptr, TRUE);
-  }
+  if (!Handle()) return -1;
+  const int previous = std::exchange(position_, position);
+  RECT client{};
+  ::GetClientRect(Handle(), &client);
+  const int width = BarWidth(Fraction(position, lower_, upper_), client.right - client.left);
+  // Only a whole pixel of change asks for a repaint.
+  if (std::exchange(lastBarWidth_, width) != width) Invalidate(true);
   return previous;
 }
 
 void TextProgressBar::Paint(HDC target) {
-  const int lower = lower_.load();
-  const int upper = upper_.load();
-  if (lower >= upper) return;
+  if (lower_ >= upper_) return;
   RECT client{};
   ::GetClientRect(Handle(), &client);
-  const double fraction = Fraction(position_.load(), lower, upper);
+  const double fraction = Fraction(position_, lower_, upper_);
 
-  MemoryDC memory(target);
+  ui::MemoryDC memory(target);
   HDC dc = memory.Get();
   RECT bar = client;
   bar.right = bar.left + BarWidth(fraction, client.right - client.left);
@@ -89,7 +74,6 @@ void TextProgressBar::Paint(HDC target) {
   ui::FillSolidRect(dc, bar, barColour_);
   ui::FillSolidRect(dc, rest, backgroundColour_);
 
-  if (!showCaption_) return;
   std::wstring text;
   if (!caption_.empty()) {
     text = platform::Wide(caption_);
@@ -130,8 +114,7 @@ LRESULT TextProgressBar::OnEraseBackground(const ui::Message&) { return TRUE; }
 
 LRESULT TextProgressBar::OnSize(const ui::Message& m) {
   const LRESULT result = Default(m);
-  StoreClientWidth();
-  lastBarWidth_.store(-1);
+  lastBarWidth_ = -1;
   return result;
 }
 

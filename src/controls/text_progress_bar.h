@@ -5,15 +5,11 @@
 // where the bar ends. The caption is the percentage ("42%") unless a window
 // text has been set, which is then shown instead.
 //
-// Threads: SetRange, SetPos, StepIt and SetStep are called by the download
-// worker. They touch only atomic values and, when the bar's pixel width
-// changes, invalidate the window; the paint happens on the UI thread whenever
-// it next pumps. The worker never waits for the UI thread, so a busy or
-// blocked UI thread cannot stall a download. Window messages (paint, size,
-// text) are handled on the UI thread.
+// Driven on the UI thread: the download page's timer reads the download's
+// progress record and sets the bars. A position that moves the bar by a
+// whole pixel invalidates it; the paint follows when the thread next pumps.
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
 #include "ui/handles.h"
@@ -25,30 +21,20 @@ class TextProgressBar : public ui::Window {
  public:
   TextProgressBar();
 
-  // Worker-side operations.
   void SetRange(int lower, int upper);
   // Answers the previous position, or -1 (nothing stored) without a window.
   int SetPos(int position);
-  int StepIt() { return SetPos(position_.load() + step_.load()); }
-  void SetStep(int step) { step_.store(step); }
+  int StepIt() { return SetPos(position_ + step_); }
+  void SetStep(int step) { step_ = step; }
 
-  int Pos() const { return position_.load(); }
-  int Lower() const { return lower_.load(); }
-  int Upper() const { return upper_.load(); }
-  int Step() const { return step_.load(); }
-  void SetShowCaption(bool show) { showCaption_ = show; }
-  // How many repaints SetPos has asked for.
+  // The window text shown instead of the percentage; "" for none.
   const std::string& Caption() const { return caption_; }
-
-  COLORREF BarColour() const { return barColour_; }
-  COLORREF BackgroundColour() const { return backgroundColour_; }
 
   // Paints the control onto any DC (WM_PAINT and WM_PRINTCLIENT).
   void Paint(HDC dc);
 
  protected:
   void OnAttached() override;
-  void OnDetached() override;
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
 
  private:
@@ -63,18 +49,14 @@ class TextProgressBar : public ui::Window {
 
   static double Fraction(int position, int lower, int upper);
   static int BarWidth(double fraction, int clientWidth);
-  void StoreClientWidth();
 
-  std::atomic<int> position_{0};
-  std::atomic<int> step_{1};
-  std::atomic<int> upper_{100};
-  std::atomic<int> lower_{0};
-  std::string caption_;  // UTF-8; UI thread only
+  int position_ = 0;
+  int step_ = 1;
+  int upper_ = 100;
+  int lower_ = 0;
+  std::string caption_;  // UTF-8
   ui::Font captionFont_;  // empty where the DC's own font has its 96-dpi size
-  bool showCaption_ = true;
-  std::atomic<int> lastBarWidth_{-1};
-  std::atomic<int> clientWidth_{0};
-  std::atomic<HWND> window_{nullptr};  // the handle as the worker may read it
+  int lastBarWidth_ = -1;  // at the last repaint decision; -1: repaint at the next position
   const COLORREF barColour_;
   const COLORREF backgroundColour_;
   const COLORREF captionOverBackground_;

@@ -18,6 +18,28 @@ void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour);
 SIZE TextExtent(HDC dc, std::string_view utf8);
 void DrawTextAt(HDC dc, int x, int y, std::string_view utf8);
 
+// An off-screen drawing context over a target: drawing in the target's
+// coordinates lands in a bitmap of the target's clip box, which is copied onto
+// the target in one step when the MemoryDC goes away, so a control that paints
+// everything does not flicker. Over a printer it draws on the target directly.
+class MemoryDC {
+ public:
+  explicit MemoryDC(HDC target);
+  ~MemoryDC();
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+
+  HDC Get() const { return offScreen_ ? memory_.Get() : target_; }
+
+ private:
+  HDC target_;
+  bool offScreen_ = false;
+  RECT area_{};
+  MemoryDcHandle memory_;
+  Bitmap bitmap_;
+  HGDIOBJ previous_ = nullptr;
+};
+
 // A bitmap selected into a memory DC that matches `target`, to blit from;
 // the selection is undone and the DC deleted when it goes.
 class BitmapSource {

@@ -2,11 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <future>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "ui/ui_test_support.h"
 
@@ -30,42 +26,23 @@ class TextProgressBarTest : public ::testing::Test {
   TextProgressBar bar;
 };
 
-// The worker never waits for the UI thread: even when the UI thread is
-// blocked (here: waiting for the worker) every SetPos returns.
-TEST_F(TextProgressBarTest, WorkerDrivesTheBarWhileTheUiThreadIsBlocked) {
-  bar.SetRange(0, 10000);
-  std::atomic<int> last{-2};
-  auto worker = std::async(std::launch::async, [&] {
-    for (int i = 1; i <= 10000; ++i) last = bar.SetPos(i);
-  });
-  testing::ResultWithin(worker, "every position");  // no message pumping meanwhile
-  EXPECT_EQ(9999, last.load());
-  EXPECT_TRUE(RepaintPending());
-  testing::PumpMessages();  // the paint follows on the UI thread
+// A repaint is asked for only when the bar moves by a whole pixel, and
+// after a resize, whose next position always redraws.
+TEST_F(TextProgressBarTest, RepaintsWhenTheBarMovesAWholePixelOrWasResized) {
+  bar.SetRange(0, 1000);  // 200 pixels: five positions a pixel
+  EXPECT_EQ(0, bar.SetPos(4));
   EXPECT_FALSE(RepaintPending());
-}
-
-// The page destroys its controls while a worker may still report progress:
-// once the window is gone, every report answers -1 and touches nothing.
-TEST_F(TextProgressBarTest, ProgressRacingTheWindowsDestructionStopsAtItsEnd) {
-  bar.SetRange(0, 1000);
-  std::atomic<bool> destroyed{false}, stop{false};
-  std::atomic<int> lateReports{0}, reports{0};
-  std::thread worker([&] {
-    for (int i = 0; !stop; i = (i + 7) % 1000, ++reports) {
-      const bool wasDestroyed = destroyed;
-      if (bar.SetPos(i) != -1 && wasDestroyed) ++lateReports;
-    }
-  });
-  testing::Await([&] { return reports >= 100; }, "100 reports");
+  EXPECT_EQ(4, bar.SetPos(5));
+  EXPECT_TRUE(RepaintPending());
+  ::ValidateRect(bar.Handle(), nullptr);
+  bar.SetPos(5);
+  EXPECT_FALSE(RepaintPending());
+  ::SetWindowPos(bar.Handle(), nullptr, 0, 0, 200, 30, SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW);
+  ::ValidateRect(bar.Handle(), nullptr);
+  bar.SetPos(5);
+  EXPECT_TRUE(RepaintPending());
   bar.Destroy();
-  destroyed = true;
-  const int at = reports;
-  testing::Await([&] { return reports >= at + 100; }, "100 reports after the window's end");
-  stop = true;
-  worker.join();
-  EXPECT_EQ(0, lateReports.load());
-  EXPECT_EQ(nullptr, bar.Handle());
+  EXPECT_EQ(-1, bar.SetPos(6));
 }
 
 TEST_F(TextProgressBarTest, WindowTextReplacesThePercentageUntilEmptiedAndComesBackInWholeCharacters) {
