@@ -55,7 +55,7 @@ void DeviceMonitor::Poll() {
     previousLetter_ = letter;
     const bool present = letter != 0;
     view_.SetDevicePresent(present);
-    if (!present && state_.DownloadRunning == 0) view_.ShowLocalList();
+    if (!present && !DownloadRunning(state_)) view_.ShowLocalList();
   }
 }
 

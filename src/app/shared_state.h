@@ -16,10 +16,12 @@ struct SharedState {
   // The device's drive letter, 0 while no device is attached. The one fact
   // about the device's presence: no reader can see "online" without a letter.
   std::atomic<char> DriveLetter{0};
-  std::atomic<std::int32_t> DownloadRunning{0};
+  // From a download's first ticked row to its end; the window is not closed under it.
+  std::atomic<bool> DownloadRunning{false};
   std::atomic<std::int32_t> CurrentCategory{0};    // the sidebar entry chosen last
 };
 
 inline bool DeviceOnline(const SharedState& state) { return state.DriveLetter.load() != 0; }
+inline bool DownloadRunning(const SharedState& state) { return state.DownloadRunning.load(); }
 
 }  // namespace dockline::app

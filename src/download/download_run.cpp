@@ -164,10 +164,10 @@ void DownloadRun::FinishFile() { Step(kSteps); }
 RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token stop) {
   struct Finish {  // every way out marks the end, so the page's timer sees it
     DownloadProgress& progress;
-    std::atomic<std::int32_t>* running;
+    std::atomic<bool>* running;
     ~Finish() {
       progress.active = false;
-      if (running) *running = 0;
+      if (running) *running = false;
       progress.finished = true;
     }
   } finish{progress_, settings_.runningFlag};
@@ -201,7 +201,7 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
     if (row.ticked) {
       CheckDevice();
       if (halt_ != Halt::None) break;
-      if (settings_.runningFlag) *settings_.runningFlag = 1;
+      if (settings_.runningFlag) *settings_.runningFlag = true;
       const std::string& name = row.entry.name;
       const int category = CategoryTable::categoryFromTypeText(row.typeText);
       progress_.SetStatus("正在下载 " + name);

@@ -143,7 +143,7 @@ struct RunSettings {
   std::function<bool()> devicePresent;  // asked between rows and after a failure
   std::string tempFolder;               // for the files conversions make; "" the system's
   std::chrono::milliseconds pictureDelay{100};  // shows the full bar after a picture
-  std::atomic<std::int32_t>* runningFlag = nullptr;  // set from the first ticked row to the end
+  std::atomic<bool>* runningFlag = nullptr;  // set from the first ticked row to the end
   bool rawTexts = false;                // .txt and .lrc go across as they are, whatever their encoding
   // Each placed file is read back from the device and compared with what was
   // read from the PC; a file that differs is removed and not counted.

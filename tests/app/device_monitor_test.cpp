@@ -65,7 +65,7 @@ TEST(DeviceMonitor, PollsReportOnlyChangesAndSendThePageBackOnlyWhenNoDownloadRu
       SCOPED_TRACE(step.name);
       sys.letter = step.letter;
       sys.free = step.free;
-      state.DownloadRunning = step.downloading ? 1 : 0;
+      state.DownloadRunning = step.downloading;
       view.events.clear();
       monitor.Poll();
       EXPECT_EQ(view.events, step.events);

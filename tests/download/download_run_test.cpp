@@ -139,7 +139,7 @@ class Download : public ScratchFolder {
   const std::string temp_ = Path("临时");
   bool present_ = true;
   bool verify_ = false;
-  std::atomic<std::int32_t> running_{0};
+  std::atomic<bool> running_{false};
   Files files_;
   Prompts prompts_;
   DownloadProgress progress_;
@@ -170,7 +170,7 @@ TEST_F(Download, ARunCopiesConvertsCountsSkipsAndFillsTheBars) {
   EXPECT_EQ(progress_.Counter(), "已下载文件数：4/6");
   EXPECT_EQ(progress_.Status(), "下载完毕");
   EXPECT_TRUE(progress_.overallRange == 42 && progress_.overallPosition == 42);
-  EXPECT_TRUE(progress_.finished && !progress_.active && running_ == 0);
+  EXPECT_TRUE(progress_.finished && !progress_.active && !running_);
   EXPECT_TRUE(platform::FindFiles(platform::JoinPath(temp_, "*")).empty()) << "the page's text file is cleaned up";
   EXPECT_EQ(Read(rows[1].entry.path), page);
 }
@@ -313,7 +313,7 @@ TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
     std::promise<void> asked;
     prompts_.answers = {OverwriteChoice::Yes};
     prompts_.onAsk = [&] {
-      EXPECT_EQ(running_, 1) << "a run under way is marked, so the window is not closed under it";
+      EXPECT_TRUE(running_) << "a run under way is marked, so the window is not closed under it";
       gate_.Pause();
       asked.set_value();
     };

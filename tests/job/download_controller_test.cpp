@@ -87,7 +87,7 @@ class Controller : public testing::ScratchFolder {
   testing::TestHost host_;
   DownloadPage page_;
   std::atomic<char> drive_{'G'};
-  std::atomic<std::int32_t> running_{0};
+  std::atomic<bool> running_{false};
   std::atomic<std::int32_t> category_{0};
   std::unique_ptr<DownloadController> controller_;
   Texts made_;

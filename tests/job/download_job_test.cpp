@@ -75,7 +75,7 @@ TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
     platform::RemoveFile(OnDevice("3.mp3"));
     Answerer answerer;
     answerer.overwrite = [&] { return c.answer; };
-    std::atomic<std::int32_t> running{0};
+    std::atomic<bool> running{false};
     auto settings = Settings();
     settings.runningFlag = &running;
     DownloadJob job(dispatcher_.Poster(), nullptr);
@@ -89,7 +89,7 @@ TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
     EXPECT_EQ(Read(OnDevice("2.mp3")), c.second);
     EXPECT_EQ(Read(OnDevice("3.mp3")), "new");
     EXPECT_EQ(job.Progress().Status(), "下载完毕");
-    EXPECT_EQ(running, 0);
+    EXPECT_FALSE(running);
   }
 }
 

@@ -247,7 +247,7 @@ void MainDialog::SelectEntry(int entry) {
     groupButtons_[static_cast<std::size_t>(old)]->Invalidate(true);
   if (groupButtons_[static_cast<std::size_t>(entry)]) groupButtons_[static_cast<std::size_t>(entry)]->Invalidate(true);
   const std::string_view busy = downloads_ ? downloads_->BusyText() : std::string_view();
-  if (app_.State().DownloadRunning == 1 || !busy.empty()) {
+  if (DownloadRunning(app_.State()) || !busy.empty()) {
     ui::AppMessageBox(busy.empty() ? download::kBusyRefusal : busy);
     return;
   }
@@ -321,7 +321,7 @@ void MainDialog::DestroyGroupButtons() {
 void MainDialog::ShowLocalList() {
   // The device went away: a device list would show files no longer there.
   PostTask(app_.Ui(), [this] {
-    if (app_.State().DownloadRunning == 0) downloadPage_.ShowLocalList();
+    if (!DownloadRunning(app_.State())) downloadPage_.ShowLocalList();
   });
 }
 
@@ -443,7 +443,7 @@ LRESULT MainDialog::OnClose(const ui::Message&) {
 }
 
 void MainDialog::CloseApplication() {
-  if (app_.State().DownloadRunning == 1 || (downloads_ && downloads_->Downloading())) {
+  if (DownloadRunning(app_.State()) || (downloads_ && downloads_->Downloading())) {
     // The download goes on while the box is open: the worker is told nothing.
     ui::AppMessageBox("关闭下载软件前，请先停止下载。");
     return;

@@ -111,7 +111,7 @@ bool DownloadController::Idle() {
 void DownloadController::Download() {
   // Tested before anything touches the device: the leftovers of cut copies
   // are cleared before a run, and under a run one of them is its own copy.
-  if (!Idle() || (context_.downloadRunning && context_.downloadRunning->load() == 1)) return;
+  if (!Idle() || (context_.downloadRunning && context_.downloadRunning->load())) return;
   HWND button = page_.Item(IDC_DOWNLOAD);
   ::EnableWindow(button, FALSE);  // no second click while a box below is open
   ui::MessageBoxNotifier notifier(context_.ui);

@@ -35,7 +35,7 @@ struct DownloadContext {
   ui::UiPoster ui;
   HWND owner = nullptr;  // the main window: owns the wait popup
   std::atomic<char>* driveLetter = nullptr;
-  std::atomic<std::int32_t>* downloadRunning = nullptr;
+  std::atomic<bool>* downloadRunning = nullptr;
   std::atomic<std::int32_t>* currentCategory = nullptr;
   DownloadPathStore* settings = nullptr;  // keeps the page's 写入后校验 option
 };
