@@ -59,30 +59,29 @@ constexpr std::array<int, 2> kRepeatPasses{1, 10};
 constexpr std::array<int, 2> kGuidePasses{6, 9};
 constexpr std::array<int, kCategoryCount> kOwnPass{0, 1, 2, 3, 4, 5, 6, 7, 8};
 
-constexpr bool InTable(int index) { return index >= 0 && index < kCategoryCount; }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-std::string_view CategoryTable::label(int index) { return InTable(index) ? kCategories[index].label : ""; }
+std::string_view CategoryTable::label(int index) { return IsCategory(index) ? kCategories[index].label : ""; }
 
 std::string_view CategoryTable::fileFilter(int index) {
-  return InTable(index) ? kCategories[index].filter : "";
+  return IsCategory(index) ? kCategories[index].filter : "";
 }
 
 std::string_view CategoryTable::deviceFolder(int index) {
-  return InTable(index) ? kCategories[index].folder : "";
+  return IsCategory(index) ? kCategories[index].folder : "";
 }
 
 std::span<const std::string_view> CategoryTable::labels() { return kLabels; }
 
 std::span<const int> CategoryTable::listingPasses(int index) {
   switch (index) {
-    case 0: return kMusicPasses;
-    case 1: return kRepeatPasses;
-    case 6: return kGuidePasses;
+    case kMusicCategory: return kMusicPasses;
+    case kRepeatReadingCategory: return kRepeatPasses;
+    case kExamGuideCategory: return kGuidePasses;
     default:
-      if (!InTable(index)) return {};
+      if (!IsCategory(index)) return {};
       return std::span<const int>(&kOwnPass[index], 1);
   }
 }
@@ -94,7 +93,7 @@ ListingPassEntry CategoryTable::ListingPass(int pass) {
 }
 
 std::string CategoryTable::typeText(int index) {
-  if (!InTable(index)) return {};
+  if (!IsCategory(index)) return {};
   std::string out = std::to_string(index + 1);
   out.push_back('.');
   out.append(kCategories[index].label);
@@ -110,7 +109,7 @@ int CategoryTable::categoryFromTypeText(std::string_view text) {
 }
 
 std::string CategoryTable::devicePath(char driveLetter, int index, std::string_view fileName) {
-  if (!InTable(index)) return {};
+  if (!IsCategory(index)) return {};
   std::string out(1, driveLetter);
   if (text::EqualsIgnoreAsciiCase(fileName, kEncyclopediaName)) {
     out.append(kEncyclopediaPath);

@@ -20,6 +20,20 @@ inline constexpr int kListingPassCount = 15;
 // What categoryFromTypeText answers for a text that names no category.
 inline constexpr int kNoCategory = -1;
 
+// The categories that rules of their own single out.
+inline constexpr int kMusicCategory = 0;           // 数 码MP3
+inline constexpr int kRepeatReadingCategory = 1;   // 可视复读
+inline constexpr int kBookCategory = 2;            // 电子图书
+inline constexpr int kExamGuideCategory = 6;       // 黄冈宝典
+inline constexpr int kPictureCategory = 8;         // 下载图片
+
+constexpr bool IsCategory(int index) { return index >= 0 && index < kCategoryCount; }
+// Songs of these categories may bring a lyric file ("a.mp3" → "a.lrc").
+constexpr bool HasLyricFiles(int index) { return index == kMusicCategory || index == kRepeatReadingCategory; }
+// Device files of these categories may have a companion ("book.txt" →
+// "book.cfg") that is deleted with them.
+constexpr bool HasCompanionFiles(int index) { return index == kRepeatReadingCategory || index == kBookCategory; }
+
 // Parent of most category folders; created before them.
 inline constexpr std::string_view kSystemFolder = ":\\系统\\";
 // The encyclopedia file has a fixed home of its own, whatever its category.

@@ -54,7 +54,7 @@ std::vector<FileEntry> ListCategoryFiles(const std::string& deviceRoot, int cate
 }
 
 std::string CompanionPath(std::string_view path, int categoryNumber) {
-  if ((categoryNumber != 2 && categoryNumber != 3) || path.size() < 3) return {};
+  if (!HasCompanionFiles(categoryNumber - 1) || path.size() < 3) return {};
   return std::string(path.substr(0, path.size() - 3)) + "cfg";
 }
 

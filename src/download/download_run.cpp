@@ -11,7 +11,6 @@
 namespace dockline::download {
 namespace {
 
-constexpr int kSteps = 7;  // a file's share of the overall bar, and its per-file bar
 
 bool IsDriveRoot(const std::string& root) {
   return (root.size() == 2 || (root.size() == 3 && (root[2] == '\\' || root[2] == '/'))) && root[1] == ':';
@@ -131,7 +130,7 @@ bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size
         if (!found.directory) platform::RemoveFile(platform::JoinPath(path, found.name));
   }
   if (rowCount == 0) {
-    notifier.ShowMessage("没有可下载的文件");
+    notifier.ShowMessage(kNoFilesText);
     return false;
   }
   return true;
@@ -153,13 +152,13 @@ void DownloadRun::CheckDevice() {
 }
 
 void DownloadRun::Step(int sevenths) {
-  const int before = progress_.fileSevenths.load();
+  const int before = progress_.fileSteps.load();
   if (sevenths <= before) return;
-  progress_.fileSevenths = sevenths;
+  progress_.fileSteps = sevenths;
   progress_.overallPosition += sevenths - before;
 }
 
-void DownloadRun::FinishFile() { Step(kSteps); }
+void DownloadRun::FinishFile() { Step(kFileSteps); }
 
 RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token stop) {
   struct Finish {  // every way out marks the end, so the page's timer sees it
@@ -197,7 +196,7 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
   for (int j = 0; j < total && !StopTest(); ++j) {
     const DownloadRow& row = rows[static_cast<std::size_t>(j)];
     progress_.currentRow = j;
-    progress_.fileSevenths = 0;
+    progress_.fileSteps = 0;
     if (row.ticked) {
       CheckDevice();
       if (halt_ != Halt::None) break;
@@ -222,7 +221,7 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
   switch (halt_) {
     case Halt::None:
       progress_.overallPosition = progress_.overallRange.load();
-      progress_.fileSevenths = kSteps;
+      progress_.fileSteps = kFileSteps;
       prompts_.ShowPageMessage(WithReplacements(kCompletedText, replacements_));
       progress_.SetStatus(std::string(kCompletedText));
       return RunEnd::Completed;
@@ -277,7 +276,7 @@ bool DownloadRun::DownloadOne(const DownloadRow& row, int category, int ticked) 
 }
 
 bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, int ticked) {
-  progress_.overallRange = static_cast<std::int64_t>(kSteps) * ticked;
+  progress_.overallRange = static_cast<std::int64_t>(kFileSteps) * ticked;
   if (text::EqualsIgnoreAsciiCase(source, target)) {
     FinishFile();
     return true;
@@ -327,7 +326,7 @@ bool DownloadRun::PlaceFile(const std::string& source, const std::string& target
   const auto result = files_.Copy(
       source, target,
       [&](std::uint64_t copied, std::uint64_t total) {
-        Step(total == 0 ? kSteps : static_cast<int>(copied * kSteps / total));
+        Step(total == 0 ? kFileSteps : static_cast<int>(copied * kFileSteps / total));
         return !StopTest();
       },
       settings_.verify ? &hash : nullptr);

@@ -43,6 +43,9 @@ struct DownloadRow {
   FileEntry entry;       // name and path are used
 };
 
+// A file's share of the overall bar, and the full mark of the per-file bar.
+inline constexpr int kFileSteps = 7;
+
 // What the user sees, kept by the worker and read by the UI thread. Numbers
 // are atomics; the two texts change together under a lock.
 class DownloadProgress {
@@ -51,11 +54,11 @@ class DownloadProgress {
   std::atomic<int> tickedRows{0};    // K
   std::atomic<int> downloaded{0};    // C
   std::atomic<int> currentRow{-1};   // the row being worked on
-  // The overall bar: 7 steps per ticked file.
+  // The overall bar: kFileSteps per ticked file.
   std::atomic<std::int64_t> overallPosition{0};
   std::atomic<std::int64_t> overallRange{0};
-  // The per-file bar, in sevenths of the current file (7: full).
-  std::atomic<int> fileSevenths{0};
+  // The per-file bar, in steps of the current file (kFileSteps: full).
+  std::atomic<int> fileSteps{0};
   std::atomic<bool> active{false};    // the download view is up
   std::atomic<bool> finished{false};  // the run has ended (whatever the way)
 
@@ -73,9 +76,8 @@ class DownloadProgress {
   std::atomic<unsigned> textVersion_{0};
 };
 
-// "已下载文件数：C/K"
+// "已下载文件数：C/K"; CounterText(0, 0) when no download runs.
 std::string CounterText(int downloaded, int ticked);
-inline constexpr std::string_view kCounterIdleText = "已下载文件数：0/0";
 
 // Holds the worker at its next stop test while the page asks "stop the
 // download?". Pause and Resume come from the UI thread; a stop always lets
@@ -151,6 +153,7 @@ struct RunSettings {
 };
 
 inline constexpr std::string_view kNotOnlineText = "言途6170没有联机!";
+inline constexpr std::string_view kNoFilesText = "没有可下载的文件";
 inline constexpr std::string_view kCompletedText = "下载完毕";
 inline constexpr std::string_view kStoppedText = "下载已终止";
 inline constexpr std::string_view kDisconnectedText = "言途6170已断开连接，下载已终止。";

@@ -5,14 +5,12 @@
 #include "convert/book_text.h"
 #include "convert/html_to_text.h"
 #include "convert/picture_file.h"
+#include "download/category_table.h"
 #include "platform/file_system.h"
 #include "text/encoding.h"
 
 namespace dockline::download {
 namespace {
-
-constexpr int kEbookCategory = 2;
-constexpr int kPictureCategory = 8;
 
 bool EndsWithAny(std::string_view path, std::initializer_list<std::string_view> endings) {
   for (const auto e : endings)
@@ -40,7 +38,7 @@ bool IsPictureName(std::string_view path) {
 
 ConversionPlan PlanConversion(int category, std::string_view sourcePath, std::string_view target, bool rawTexts) {
   ConversionPlan plan{Conversion::Copy, std::string(target)};
-  if (category == kEbookCategory && IsWebPage(sourcePath)) {
+  if (category == kBookCategory && IsWebPage(sourcePath)) {
     // Only the name is cut at its first dot: a device folder may hold dots too.
     const std::string_view name = platform::FileNamePart(target);
     plan.kind = Conversion::PageToText;

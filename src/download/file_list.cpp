@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "download/category_table.h"
 #include "platform/file_system.h"
 #include "text/encoding.h"
 
@@ -29,7 +30,7 @@ std::string DialogFolder(std::string_view remembered) {
 
 std::string LyricCompanion(int category, std::string_view path) {
   constexpr std::string_view kSong = ".mp3";
-  if (category != 0 && category != 1) return {};
+  if (!HasLyricFiles(category)) return {};
   // Only the name's own extension counts: a folder called "x.mp3" is no song.
   if (platform::FileNamePart(path).size() <= kSong.size() || !path.ends_with(kSong)) return {};
   return std::string(path.substr(0, path.size() - kSong.size())) + ".lrc";

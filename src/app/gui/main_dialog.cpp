@@ -246,9 +246,8 @@ void MainDialog::SelectEntry(int entry) {
   if (old != kNoEntry && groupButtons_[static_cast<std::size_t>(old)])
     groupButtons_[static_cast<std::size_t>(old)]->Invalidate(true);
   if (groupButtons_[static_cast<std::size_t>(entry)]) groupButtons_[static_cast<std::size_t>(entry)]->Invalidate(true);
-  const std::string_view busy = downloads_ ? downloads_->BusyText() : std::string_view();
-  if (DownloadRunning(app_.State()) || !busy.empty()) {
-    ui::AppMessageBox(busy.empty() ? download::kBusyRefusal : busy);
+  if (const std::string_view busy = downloads_ ? downloads_->BusyText() : std::string_view(); !busy.empty()) {
+    ui::AppMessageBox(busy);
     return;
   }
   pages_.Show(slot);
@@ -443,7 +442,7 @@ LRESULT MainDialog::OnClose(const ui::Message&) {
 }
 
 void MainDialog::CloseApplication() {
-  if (DownloadRunning(app_.State()) || (downloads_ && downloads_->Downloading())) {
+  if (downloads_ && downloads_->Downloading()) {
     // The download goes on while the box is open: the worker is told nothing.
     ui::AppMessageBox("关闭下载软件前，请先停止下载。");
     return;

@@ -77,7 +77,7 @@ void DownloadController::Shutdown() {
 }
 
 std::string_view DownloadController::BusyText() const {
-  if (Downloading() || stopAsked_) return kBusyRefusal;
+  if (Downloading() || stopAsked_ || (context_.downloadRunning && context_.downloadRunning->load())) return kBusyRefusal;
   if (!task_) return {};
   switch (task_->GetKind()) {
     case PageJob::Kind::Listing: return kListingRefusal;
@@ -111,7 +111,7 @@ bool DownloadController::Idle() {
 void DownloadController::Download() {
   // Tested before anything touches the device: the leftovers of cut copies
   // are cleared before a run, and under a run one of them is its own copy.
-  if (!Idle() || (context_.downloadRunning && context_.downloadRunning->load())) return;
+  if (!Idle()) return;
   HWND button = page_.Item(IDC_DOWNLOAD);
   ::EnableWindow(button, FALSE);  // no second click while a box below is open
   ui::MessageBoxNotifier notifier(context_.ui);
@@ -186,8 +186,8 @@ void DownloadController::ShowProgress() {
   if (!viewEntered_) return;
   page_.OverallBar().SetRange(0, static_cast<int>(progress.overallRange.load()));
   page_.OverallBar().SetPos(static_cast<int>(progress.overallPosition.load()));
-  page_.FileBar().SetRange(0, 7);
-  page_.FileBar().SetPos(progress.fileSevenths.load());
+  page_.FileBar().SetRange(0, kFileSteps);
+  page_.FileBar().SetPos(progress.fileSteps.load());
   if (const unsigned version = progress.TextVersion(); version != shownTexts_) {
     shownTexts_ = version;
     page_.SetItemText(IDC_RUN_TEXT, progress.Status());
@@ -244,8 +244,9 @@ void DownloadController::ShowDeviceList() {
     ui::AppMessageBox(kNotOnlineText);
     return;
   }
-  int category = context_.currentCategory ? context_.currentCategory->load() : 0;
-  if (category < 0 || category >= kCategoryCount) category = 0;
+  // The sidebar entry chosen last; an organizer entry lists the first category.
+  const int entry = context_.currentCategory ? context_.currentCategory->load() : 0;
+  const int category = IsCategory(entry) ? entry : 0;
   page_.ShowDeviceView(category);
   ListDevice(category, false);
 }

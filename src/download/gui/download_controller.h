@@ -41,7 +41,6 @@ struct DownloadContext {
 };
 
 inline constexpr std::string_view kStopQuestion = "要终止下载吗?";
-inline constexpr std::string_view kNoFilesText = "没有可下载的文件";
 inline constexpr std::string_view kDeleteQuestion = "确定从U盘删除选定文件?";
 inline constexpr std::string_view kDeletingText = "正在删除，请稍候";
 // What a command meeting the page's work is told.

@@ -1,6 +1,7 @@
 #include "download/gui/download_page.h"
 
 #include "download/category_table.h"
+#include "download/download_run.h"
 #include "resource.h"
 
 namespace dockline::download {
@@ -117,7 +118,7 @@ void DownloadPage::ShowDeviceView(int category) {
   ShowItem(IDC_PC_LIST, false);
   ShowItem(IDC_TYPE_LABEL, true);
   ShowItem(IDC_TYPE_COMBO, true);
-  typeCombo_.Select(category >= 0 && category < kCategoryCount ? category : 0);
+  typeCombo_.Select(category);
   for (int id : {IDC_DOWNLOAD, IDC_VERIFY, IDC_SELECTION_STATUS, IDC_PAGE_BANNER}) ShowItem(id, false);
   view_ = View::Device;
 }
@@ -133,7 +134,7 @@ void DownloadPage::EnterDownloadView() {
 
 void DownloadPage::RestoreListView() {
   ShowItem(IDC_RUN_COUNTER, false);
-  SetItemText(IDC_RUN_COUNTER, kIdleCounterText);
+  SetItemText(IDC_RUN_COUNTER, CounterText(0, 0));
   for (int id : {IDC_DELETE, IDC_LOCAL_TAB, IDC_DOWNLOAD, IDC_VERIFY, IDC_INVERT, IDC_SELECT_ALL, IDC_DEVICE_TAB})
     ShowItem(id, true);
   for (int id : {IDC_RUN_TEXT, IDC_OVERALL_BAR, IDC_FILE_BAR, IDC_STOP}) ShowItem(id, false);

@@ -30,7 +30,6 @@ class DownloadPage : public ui::Page {
 
   static constexpr COLORREF kBannerBlue = RGB(0, 105, 165);
   static constexpr const char* kBannerText = "                                             请选择你要下载的文件";
-  static constexpr const char* kIdleCounterText = "已下载文件数：0/0";
 
   // The window class of the main window's page-area placeholder. Call once
   // before the main window's template is instantiated.
