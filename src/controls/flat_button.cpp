@@ -27,13 +27,13 @@ void FlatButton::Draw(HDC dc, const RECT& item, UINT itemState) {
 
   ::SetDCBrushColor(dc, kFrame);
   ::FrameRect(dc, &item, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-  focused_ = (itemState & ODS_FOCUS) != 0;
-  highlighted_ = focused_ || (itemState & (ODS_SELECTED | ODS_DEFAULT)) != 0;
+  const bool focused = (itemState & ODS_FOCUS) != 0;
+  highlighted_ = focused || (itemState & (ODS_SELECTED | ODS_DEFAULT)) != 0;
 
   RECT inner = item;
   ::InflateRect(&inner, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
   DrawFace(dc, inner);
-  if (Hover() || focused_) DrawHoverBorder(dc, inner);
+  if (Hover() || focused) DrawHoverBorder(dc, inner);
 
   HFONT font = reinterpret_cast<HFONT>(::SendMessageW(Handle(), WM_GETFONT, 0, 0));
   ui::SelectGuard fontSel(dc, font);

@@ -21,9 +21,6 @@ class FlatButton : public HoverButton {
 
   FlatButton() : HoverButton(/*eraseOnLeave=*/false) {}
 
-  bool Focused() const { return focused_; }
-  bool Highlighted() const { return highlighted_; }
-
   // The owner-draw routine, on any DC.
   void Draw(HDC dc, const RECT& item, UINT itemState) override;
 
@@ -34,8 +31,7 @@ class FlatButton : public HoverButton {
   virtual void DrawHoverBorder(HDC dc, const RECT& inner);
 
  private:
-  bool focused_ = false;
-  bool highlighted_ = false;
+  bool highlighted_ = false;  // pressed, focused or default, as last drawn
 };
 
 }  // namespace dockline::controls

@@ -45,7 +45,6 @@ void SkinButton::Draw(HDC dc, const RECT& item, UINT itemState) {
 
   ::SetDCBrushColor(dc, kFrame);
   ::FrameRect(dc, &item, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-  focused_ = (itemState & ODS_FOCUS) != 0;
 
   RECT inner = item;
   ::InflateRect(&inner, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
@@ -56,7 +55,7 @@ void SkinButton::Draw(HDC dc, const RECT& item, UINT itemState) {
     ui::SelectGuard pen(dc, hoverPen_.Get());
     ::MoveToEx(dc, inner.left, inner.top, nullptr);
     ::LineTo(dc, inner.right, inner.top);
-  } else if (focused_ || categoryIndex_ == chosen) {
+  } else if ((itemState & ODS_FOCUS) || categoryIndex_ == chosen) {
     ui::FillSolidRect(dc, inner, kChosenFace);
   } else {
     ui::FillSolidRect(dc, inner, kNormalFace);

@@ -58,11 +58,6 @@ class SkinButton : public HoverButton {
   // The same with an icon made elsewhere (the button takes it).
   void SetCaptionAndIcon(std::string_view caption, ui::Bitmap icon);
   void SetCategoryIndex(int index) { categoryIndex_ = index; }
-  void SetHost(const SidebarHost* host) { host_ = host; }
-
-  int CategoryIndex() const { return categoryIndex_; }
-  bool HasIcon() const { return hasIcon_; }
-  bool Focused() const { return focused_; }
 
   // The owner-draw routine, on any DC.
   void Draw(HDC dc, const RECT& item, UINT itemState) override;
@@ -80,13 +75,11 @@ class SkinButton : public HoverButton {
   ui::Bitmap icon_;
   ui::Pen hoverPen_;
   ui::Font font_;  // made at the first paint, in the screen's resolution
-  bool focused_ = false;
 };
 
 class HeaderButton : public BitmapButton {
  public:
   void SetGroupIndex(int index) { groupIndex_ = index; }
-  int GroupIndex() const { return groupIndex_; }
 
  protected:
   bool OnMessage(const ui::Message& m, LRESULT& result) override;

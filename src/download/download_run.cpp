@@ -59,11 +59,6 @@ void PauseGate::Resume() {
   opened_.notify_all();
 }
 
-bool PauseGate::IsPaused() const {
-  std::lock_guard lock(mutex_);
-  return paused_;
-}
-
 void PauseGate::Wait(std::stop_token stop) {
   std::unique_lock lock(mutex_);
   opened_.wait(lock, stop, [this] { return !paused_; });
@@ -161,13 +156,12 @@ void DownloadRun::Step(int sevenths) {
 void DownloadRun::FinishFile() { Step(kFileSteps); }
 
 RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token stop) {
-  struct Finish {  // every way out marks the end, so the page's timer sees it
+  struct Finish {  // every way out marks the end
     DownloadProgress& progress;
     std::atomic<bool>* running;
     ~Finish() {
       progress.active = false;
       if (running) *running = false;
-      progress.finished = true;
     }
   } finish{progress_, settings_.runningFlag};
 
@@ -184,8 +178,6 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
   stop_ = stop;
   halt_ = Halt::None;
   choice_ = OverwriteChoice::Yes;
-  progress_.totalRows = total;
-  progress_.tickedRows = ticked;
   progress_.downloaded = 0;
   progress_.overallRange = total;
   progress_.overallPosition = 0;
@@ -195,7 +187,6 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
   int downloaded = 0;
   for (int j = 0; j < total && !StopTest(); ++j) {
     const DownloadRow& row = rows[static_cast<std::size_t>(j)];
-    progress_.currentRow = j;
     progress_.fileSteps = 0;
     if (row.ticked) {
       CheckDevice();

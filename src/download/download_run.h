@@ -50,17 +50,13 @@ inline constexpr int kFileSteps = 7;
 // are atomics; the two texts change together under a lock.
 class DownloadProgress {
  public:
-  std::atomic<int> totalRows{0};     // T
-  std::atomic<int> tickedRows{0};    // K
-  std::atomic<int> downloaded{0};    // C
-  std::atomic<int> currentRow{-1};   // the row being worked on
+  std::atomic<int> downloaded{0};  // files placed on the device so far
   // The overall bar: kFileSteps per ticked file.
   std::atomic<std::int64_t> overallPosition{0};
   std::atomic<std::int64_t> overallRange{0};
   // The per-file bar, in steps of the current file (kFileSteps: full).
   std::atomic<int> fileSteps{0};
-  std::atomic<bool> active{false};    // the download view is up
-  std::atomic<bool> finished{false};  // the run has ended (whatever the way)
+  std::atomic<bool> active{false};  // from the first row to the run's end: the download view is up
 
   void SetStatus(std::string text);
   void SetCounter(std::string text);
@@ -86,7 +82,6 @@ class PauseGate {
  public:
   void Pause();
   void Resume();
-  bool IsPaused() const;
   // Returns once the gate is open or a stop is asked.
   void Wait(std::stop_token stop);
 

@@ -80,7 +80,6 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   ui::PageHost& Pages() { return pages_; }
   download::DownloadPage& DownloadPage() { return downloadPage_; }
   int SelectedEntry() const override { return selectedEntry_; }
-  int ExpandedGroup() const { return expandedGroup_; }
 
  protected:
   bool OnInitDialog() override;

@@ -52,7 +52,6 @@ class DownloadJob {
   // The window is closing: stop, and release every wait for the UI thread.
   void Shutdown() { worker_.Shutdown(); }
 
-  bool Started() const { return worker_.Started(); }
   bool Finished() const { return worker_.Finished(); }
   // How the run ended, once Finished().
   std::optional<RunEnd> Result() const;
