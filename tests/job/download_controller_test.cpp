@@ -114,7 +114,7 @@ TEST_F(Controller, AStopQuestionOutlivingItsRunIsAnsweredSafely) {
     // its chances to end the run.
     if (controller_->Downloading()) return 0;
     if (!ended) ended = Clock::now();
-    return Clock::now() - *ended > std::chrono::milliseconds(4 * DownloadController::kProgressPeriodMs) ? IDYES : 0;
+    return Clock::now() - *ended > std::chrono::milliseconds(4 * DownloadPage::kProgressPeriodMs) ? IDYES : 0;
   });
   Click(IDC_STOP);
   // The run ends once the question is answered: the page is back in its list view.

@@ -8,7 +8,6 @@
 #include "download/device_files.h"
 #include "download/gui/file_dialog.h"
 #include "platform/file_system.h"
-#include "resource.h"
 #include "ui/message_box.h"
 #include "ui/worker.h"
 
@@ -48,7 +47,8 @@ DownloadController::DownloadController(DownloadPage& page, DownloadContext conte
   commands.deviceCategory = [this](int category) { ListDevice(category, true); };
   commands.deleteChecked = [this] { DeleteChecked(); };
   commands.tickAll = [this](bool invert) { TickAll(invert); };
-  commands.timer = [this](UINT_PTR id) { OnTimer(id); };
+  commands.progressShown = [this] { OnProgressShown(); };
+  commands.rowsDue = [this] { ApplyRows(); };
   commands.verifyChanged = [this](bool on) {
     if (context_.settings) context_.settings->SetVerifyAfterWrite(on);
   };
@@ -63,10 +63,8 @@ DownloadController::~DownloadController() {
 
 void DownloadController::Shutdown() {
   closing_ = true;
-  if (page_.Handle()) {
-    ::KillTimer(page_.Handle(), kProgressTimer);
-    ::KillTimer(page_.Handle(), kRowsTimer);
-  }
+  page_.UnwatchProgress();
+  page_.WatchRows(false);
   // Both are released first, then joined: neither waits for the other.
   if (task_) task_->Work().Shutdown();
   if (job_) job_->Shutdown();
@@ -112,8 +110,7 @@ void DownloadController::Download() {
   // Tested before anything touches the device: the leftovers of cut copies
   // are cleared before a run, and under a run one of them is its own copy.
   if (!Idle()) return;
-  HWND button = page_.Item(IDC_DOWNLOAD);
-  ::EnableWindow(button, FALSE);  // no second click while a box below is open
+  page_.EnableDownload(false);  // no second click while a box below is open
   ui::MessageBoxNotifier notifier(context_.ui);
   const std::string root = DeviceRoot();
   if (PrepareDownload(root, !root.empty(), static_cast<std::size_t>(page_.PcList().Count()), notifier)) {
@@ -138,14 +135,12 @@ void DownloadController::Download() {
     settings.runningFlag = context_.downloadRunning;
     settings.verify = page_.VerifyChecked();
     job_ = std::make_unique<DownloadJob>(context_.ui, page_.Handle());
-    viewEntered_ = false;
-    shownTexts_ = ~0u;
     if (job_->Start(std::move(rows), std::move(settings)))
-      ::SetTimer(page_.Handle(), kProgressTimer, kProgressPeriodMs, nullptr);
+      page_.WatchProgress(job_->Progress());
     else
       job_.reset();
   }
-  ::EnableWindow(button, TRUE);
+  page_.EnableDownload(true);
 }
 
 void DownloadController::Stop() {
@@ -163,42 +158,18 @@ void DownloadController::Stop() {
   job_->Gate().Resume();
 }
 
-void DownloadController::OnTimer(UINT_PTR id) {
-  if (id == kRowsTimer) {
-    ApplyRows();
-    return;
-  }
-  if (id != kProgressTimer) return;
+// The page has just shown the run's progress: a run that has ended is done
+// with, unless the stop question is still open over it.
+void DownloadController::OnProgressShown() {
   if (!job_) {
-    ::KillTimer(page_.Handle(), kProgressTimer);
-    return;
-  }
-  ShowProgress();
-  if (job_->Finished() && !stopAsked_) EndRun();
-}
-
-void DownloadController::ShowProgress() {
-  DownloadProgress& progress = job_->Progress();
-  if (progress.active && !viewEntered_) {
-    page_.EnterDownloadView();
-    viewEntered_ = true;
-  }
-  if (!viewEntered_) return;
-  page_.OverallBar().SetRange(0, static_cast<int>(progress.overallRange.load()));
-  page_.OverallBar().SetPos(static_cast<int>(progress.overallPosition.load()));
-  page_.FileBar().SetRange(0, kFileSteps);
-  page_.FileBar().SetPos(progress.fileSteps.load());
-  if (const unsigned version = progress.TextVersion(); version != shownTexts_) {
-    shownTexts_ = version;
-    page_.SetItemText(IDC_RUN_TEXT, progress.Status());
-    page_.SetItemText(IDC_RUN_COUNTER, progress.Counter());
+    page_.UnwatchProgress();
+  } else if (job_->Finished() && !stopAsked_) {
+    EndRun();
   }
 }
 
 void DownloadController::EndRun() {
-  ::KillTimer(page_.Handle(), kProgressTimer);
-  if (viewEntered_) page_.RestoreListView();
-  viewEntered_ = false;
+  page_.UnwatchProgress();
   job_.reset();
   page_.UpdateSelectionStatus();
 }
@@ -209,12 +180,12 @@ void DownloadController::BeginTask(std::unique_ptr<PageJob> task, std::function<
   task_ = std::move(task);
   finishTask_ = std::move(finish);
   page_.SetBusy(true);
-  ::SetTimer(page_.Handle(), kRowsTimer, kRowsPeriodMs, nullptr);
+  page_.WatchRows(true);
 }
 
 void DownloadController::ApplyRows() {
   if (!task_) {
-    ::KillTimer(page_.Handle(), kRowsTimer);
+    page_.WatchRows(false);
     return;
   }
   // The status line is counted once a batch, not once a row.
@@ -223,7 +194,7 @@ void DownloadController::ApplyRows() {
 }
 
 void DownloadController::EndTask() {
-  ::KillTimer(page_.Handle(), kRowsTimer);
+  page_.WatchRows(false);
   task_.reset();  // its worker has ended
   page_.SetBusy(false);
   if (auto finish = std::exchange(finishTask_, nullptr)) finish();

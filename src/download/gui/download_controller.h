@@ -1,13 +1,13 @@
 #pragma once
 // The download page's commands wired to the download core. Whatever takes
 // long runs on a worker, never on the UI thread: 下载 starts a DownloadJob
-// over a snapshot of the PC list, and a 100 ms timer carries its progress
-// into the page's bars and texts; 停止下载 asks and stops; 已下载 and the
+// over a snapshot of the PC list, whose progress the page shows on its own
+// timer; 停止下载 asks and stops; 已下载 and the
 // type combo list the device, 删除 deletes ticked rows (and their files in
 // the device view), 全选 and 反选 tick rows, and a sidebar category takes
-// the files chosen in the file dialog: each a PageJob, whose row changes a
-// fast timer brings into the list in batches (behind the wait popup, but
-// for the ticks). One piece of work at a time: while one
+// the files chosen in the file dialog: each a PageJob, whose row changes the
+// page's fast timer brings into the list in batches (behind the wait popup,
+// but for the ticks). One piece of work at a time: while one
 // runs, the commands that would meet it are refused (BusyText).
 //
 //   DownloadController controller(page, context);   // after page.Create()
@@ -51,11 +51,7 @@ inline constexpr std::string_view kTickingRefusal = "正在选择文件,请稍�
 
 class DownloadController {
  public:
-  static constexpr UINT_PTR kProgressTimer = 0x6170;
-  static constexpr UINT kProgressPeriodMs = 100;
   // A page job's rows: a batch at every tick, the window answering between.
-  static constexpr UINT_PTR kRowsTimer = 0x6171;
-  static constexpr UINT kRowsPeriodMs = 10;
   static constexpr std::chrono::milliseconds kBatchBudget{25};
   // The type combo's refill keeps its popup up at least this long.
   static constexpr std::chrono::milliseconds kRefillPopupMinimum{1000};
@@ -90,8 +86,7 @@ class DownloadController {
 
   // Whether a command may start work now (an ended run is done with first).
   bool Idle();
-  void OnTimer(UINT_PTR id);
-  void ShowProgress();
+  void OnProgressShown();
   void EndRun();
   // A page job begins: commands off, the rows' timer on; `finish` runs on
   // the UI thread once its rows are all in.
@@ -108,10 +103,8 @@ class DownloadController {
   DownloadPage& page_;
   DownloadContext context_;
   std::unique_ptr<DownloadJob> job_;
-  bool viewEntered_ = false;
   bool stopAsked_ = false;  // the stop question is open: the run is not ended under it
   bool closing_ = false;
-  unsigned shownTexts_ = ~0u;
   std::unique_ptr<PageJob> task_;
   std::function<void()> finishTask_;
   std::unique_ptr<WaitPopup> popup_;

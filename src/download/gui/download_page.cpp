@@ -9,6 +9,8 @@ namespace dockline::download {
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT_PTR kRowsTimer = 2;
 
 }  // namespace
 
@@ -145,6 +147,49 @@ void DownloadPage::RestoreListView() {
   ShowItem(IDC_SELECTION_STATUS, true);
 }
 
+void DownloadPage::WatchProgress(const DownloadProgress& progress) {
+  if (!Handle()) return;
+  progress_ = &progress;
+  runViewShown_ = false;
+  shownTexts_ = ~0u;
+  ::SetTimer(Handle(), kProgressTimer, kProgressPeriodMs, nullptr);
+}
+
+void DownloadPage::UnwatchProgress() {
+  if (Handle()) ::KillTimer(Handle(), kProgressTimer);
+  if (runViewShown_) RestoreListView();
+  runViewShown_ = false;
+  progress_ = nullptr;
+}
+
+void DownloadPage::ShowProgress(const DownloadProgress& progress) {
+  if (progress.active && !runViewShown_) {
+    EnterDownloadView();
+    runViewShown_ = true;
+  }
+  if (!runViewShown_) return;
+  overallBar_.SetRange(0, static_cast<int>(progress.overallRange.load()));
+  overallBar_.SetPos(static_cast<int>(progress.overallPosition.load()));
+  fileBar_.SetRange(0, kFileSteps);
+  fileBar_.SetPos(progress.fileSteps.load());
+  if (const unsigned version = progress.TextVersion(); version != shownTexts_) {
+    shownTexts_ = version;
+    SetItemText(IDC_RUN_TEXT, progress.Status());
+    SetItemText(IDC_RUN_COUNTER, progress.Counter());
+  }
+}
+
+void DownloadPage::WatchRows(bool on) {
+  if (!Handle()) return;
+  if (on) {
+    ::SetTimer(Handle(), kRowsTimer, kRowsPeriodMs, nullptr);
+  } else {
+    ::KillTimer(Handle(), kRowsTimer);
+  }
+}
+
+void DownloadPage::EnableDownload(bool on) { ::EnableWindow(Item(IDC_DOWNLOAD), on ? TRUE : FALSE); }
+
 bool DownloadPage::VerifyChecked() const { return ::IsDlgButtonChecked(Handle(), IDC_VERIFY) == BST_CHECKED; }
 
 void DownloadPage::SetVerifyChecked(bool on) {
@@ -220,7 +265,12 @@ LRESULT DownloadPage::OnVerify(const ui::Message&) {
 }
 
 LRESULT DownloadPage::OnTimer(const ui::Message& m) {
-  if (commands_.timer) commands_.timer(static_cast<UINT_PTR>(m.wParam));
+  if (m.wParam == kProgressTimer) {
+    if (progress_) ShowProgress(*progress_);
+    if (commands_.progressShown) commands_.progressShown();
+  } else if (m.wParam == kRowsTimer) {
+    if (commands_.rowsDue) commands_.rowsDue();
+  }
   return 0;
 }
 

@@ -18,6 +18,7 @@
 #include "controls/flat_button.h"
 #include "controls/link_label.h"
 #include "controls/text_progress_bar.h"
+#include "download/download_run.h"
 #include "download/gui/file_list_view.h"
 #include "ui/control_refs.h"
 #include "ui/page.h"
@@ -35,6 +36,11 @@ class DownloadPage : public ui::Page {
   // before the main window's template is instantiated.
   static void RegisterWindowClasses();
 
+  // How often a watched download's progress is shown, and how often a page
+  // job's row changes are asked for.
+  static constexpr UINT kProgressPeriodMs = 100;
+  static constexpr UINT kRowsPeriodMs = 10;
+
   // The commands whose work arrives with the download and the device
   // listing; unset ones do nothing.
   struct Commands {
@@ -44,8 +50,9 @@ class DownloadPage : public ui::Page {
     std::function<void(bool)> tickAll;        // 全选 (false), 反选 (true: every tick turned)
     std::function<void()> stop;               // 停止下载
     std::function<void(int)> deviceCategory;  // type combo: category chosen
-    std::function<void(UINT_PTR)> timer;      // a timer of the page's window fired
     std::function<void(bool)> verifyChanged;  // 写入后校验 ticked or cleared by the user
+    std::function<void()> progressShown;      // the watched progress was shown (WatchProgress)
+    std::function<void()> rowsDue;            // time for a page job's next rows (WatchRows)
   };
 
   DownloadPage();
@@ -82,14 +89,24 @@ class DownloadPage : public ui::Page {
   // The 写入后校验 box beside 下载: shown with the PC list.
   bool VerifyChecked() const;
   void SetVerifyChecked(bool on);
+  // 下载 takes no click while its command asks its questions.
+  void EnableDownload(bool on);
 
   // ---- a download's controls ----
   // Shows the picture, run text, both bars, stop button and counter and
   // hides the lists and their buttons; RestoreListView undoes it.
   void EnterDownloadView();
   void RestoreListView();
-  controls::TextProgressBar& OverallBar() { return overallBar_; }
-  controls::TextProgressBar& FileBar() { return fileBar_; }
+  // The page's timer shows `progress` every kProgressPeriodMs, then tells
+  // the progressShown command; UnwatchProgress stops it and brings the
+  // list view back. `progress` must outlive the watch.
+  void WatchProgress(const DownloadProgress& progress);
+  void UnwatchProgress();
+  // The bars and texts of a run: the download view comes up once the run is
+  // under way, and stays until UnwatchProgress.
+  void ShowProgress(const DownloadProgress& progress);
+  // A page job's rows: the rowsDue command every kRowsPeriodMs while on.
+  void WatchRows(bool on);
 
  protected:
   bool OnInitDialog() override;
@@ -128,6 +145,9 @@ class DownloadPage : public ui::Page {
   controls::FlatButton localTab_, deviceTab_, downloadButton_, selectAllButton_, invertButton_, deleteButton_;
   controls::TextProgressBar overallBar_, fileBar_;
   ui::ComboBoxRef typeCombo_;
+  const DownloadProgress* progress_ = nullptr;  // watched
+  bool runViewShown_ = false;
+  unsigned shownTexts_ = ~0u;  // the progress texts' version on screen
 };
 
 }  // namespace dockline::download
