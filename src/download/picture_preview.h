@@ -1,0 +1,23 @@
+#pragma once
+// Which rows of the download page open a preview of what the device will
+// show, and the words under that preview.
+
+#include <cstdint>
+#include <string>
+
+#include "download/file_entry.h"
+
+namespace dockline::download {
+
+// A PC row whose download makes a device picture (the decision of
+// PlanConversion, so the preview is what the download will make), or a
+// device row holding a picture file.
+bool PreviewsAsPicture(const FileEntry& entry, bool onDevice);
+
+// "320 × 240，在U盘上占 19,215 字节"
+std::string PreviewSizeText(int width, int height, std::uint64_t deviceBytes);
+
+// "19,215": thousands set apart, as the size of a file is read.
+std::string GroupedDigits(std::uint64_t value);
+
+}  // namespace dockline::download
