@@ -7,6 +7,7 @@
 #include "download/category_table.h"
 #include "download/device_files.h"
 #include "download/gui/file_dialog.h"
+#include "download/picture_preview.h"
 #include "platform/file_system.h"
 #include "resource.h"
 #include "ui/message_box.h"
@@ -40,7 +41,7 @@ class DownloadController::SelectionView : public CategorySelectionView {
 };
 
 DownloadController::DownloadController(DownloadPage& page, DownloadContext context)
-    : page_(page), context_(std::move(context)) {
+    : page_(page), context_(std::move(context)), previews_(context_.ui) {
   DownloadPage::Commands commands;
   commands.download = [this] { Download(); };
   commands.stop = [this] { Stop(); };
@@ -49,6 +50,7 @@ DownloadController::DownloadController(DownloadPage& page, DownloadContext conte
   commands.deleteChecked = [this] { DeleteChecked(); };
   commands.tickAll = [this](bool invert) { TickAll(invert); };
   commands.timer = [this](UINT_PTR id) { OnTimer(id); };
+  commands.openRow = [this](FileListView& list, int row) { OpenRow(list, row); };
   commands.verifyChanged = [this](bool on) {
     if (context_.settings) context_.settings->SetVerifyAfterWrite(on);
   };
@@ -72,6 +74,7 @@ void DownloadController::Shutdown() {
   if (job_) job_->Shutdown();
   task_.reset();  // joins, dispatching messages meanwhile
   job_.reset();
+  previews_.Shutdown();
   finishTask_ = nullptr;
   popup_.reset();
 }
@@ -348,6 +351,14 @@ void DownloadController::AddFiles(int category, std::vector<std::string> paths, 
     page_.UpdateSelectionStatus();
     page_.ShowLocalList();
   });
+}
+
+void DownloadController::OpenRow(FileListView& list, int row) {
+  const FileEntry* entry = list.Record(row);
+  if (closing_ || !entry || !PreviewsAsPicture(*entry, &list == &page_.DeviceList())) return;
+  // Copies: the row may go while the preview is up.
+  const std::string path = entry->path, name = entry->name;
+  previews_.Open(context_.owner, path, name);
 }
 
 }  // namespace dockline::download

@@ -26,6 +26,7 @@
 #include "download/gui/download_job.h"
 #include "download/gui/download_page.h"
 #include "download/gui/page_job.h"
+#include "download/gui/preview_dialog.h"
 #include "download/gui/wait_popup.h"
 #include "ui/ui_thread.h"
 
@@ -88,6 +89,8 @@ class DownloadController {
   void DeleteChecked();
   void TickAll(bool invert);
   void AddFiles(int category, std::vector<std::string> paths, DownloadPathStore& settings);
+  // A double click or Enter on a row: the preview of a picture's row.
+  void OpenRow(FileListView& list, int row);
 
   // Whether a command may start work now (an ended run is done with first).
   bool Idle();
@@ -116,6 +119,7 @@ class DownloadController {
   std::unique_ptr<PageJob> task_;
   std::function<void()> finishTask_;
   std::unique_ptr<WaitPopup> popup_;
+  PicturePreviews previews_;
 };
 
 }  // namespace dockline::download
