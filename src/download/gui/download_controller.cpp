@@ -6,6 +6,7 @@
 #include "download/category_selection.h"
 #include "download/category_table.h"
 #include "download/device_files.h"
+#include "download/dropped_files.h"
 #include "download/gui/file_dialog.h"
 #include "download/picture_preview.h"
 #include "platform/file_system.h"
@@ -335,21 +336,49 @@ void DownloadController::SelectCategory(int category, DownloadPathStore& setting
 }
 
 void DownloadController::AddFiles(int category, std::vector<std::string> paths, DownloadPathStore& settings) {
+  auto last = std::make_shared<std::string>();  // read once the worker has ended
+  TakeFiles(
+      [category, paths = std::move(paths), last](PageJob& job, platform::Notifier& notifier, std::stop_token stop) {
+        *last = ReadChosenFiles(
+            category, paths, notifier, [&job](std::vector<FileEntry> rows) { job.Append(std::move(rows)); }, stop);
+      },
+      [&settings, category, last] { RememberFolder(settings, category, *last); });
+}
+
+bool DownloadController::DropFiles(std::vector<std::string> paths) {
+  if (closing_ || paths.empty()) return false;
+  if (!Idle()) {
+    ui::AppMessageBox(BusyText());
+    return false;
+  }
+  const int current = context_.currentCategory ? context_.currentCategory->load() : kNoCategory;
+  auto refused = std::make_shared<std::vector<std::string>>();  // read once the worker has ended
+  TakeFiles(
+      [paths = std::move(paths), current, refused](PageJob& job, platform::Notifier& notifier, std::stop_token stop) {
+        *refused = ReadDroppedFiles(
+            paths, current, notifier, [&job](std::vector<FileEntry> rows) { job.Append(std::move(rows)); }, stop);
+      },
+      // Named once, after the rows that were taken are all in.
+      [refused] {
+        if (!refused->empty()) ui::AppMessageBox(RefusedFilesMessage(*refused));
+      });
+  return true;
+}
+
+void DownloadController::TakeFiles(ReadFiles read, std::function<void()> then) {
   if (!Idle()) return;
   OpenPopup(WaitPopup::kReadingText);
   auto task = std::make_unique<PageJob>(PageJob::Kind::Adding, page_.PcList(), context_.ui);
   PageJob* job = task.get();
-  auto last = std::make_shared<std::string>();  // read once the worker has ended
-  job->Work().Start([job, category, paths = std::move(paths), last](std::stop_token stop) {
+  job->Work().Start([job, read = std::move(read)](std::stop_token stop) {
     ui::WorkerNotifier notifier(job->Work());
-    *last = ReadChosenFiles(
-        category, paths, notifier, [job](std::vector<FileEntry> rows) { job->Append(std::move(rows)); }, stop);
+    read(*job, notifier, stop);
   });
-  BeginTask(std::move(task), [this, &settings, category, last] {
-    RememberFolder(settings, category, *last);
+  BeginTask(std::move(task), [this, then = std::move(then)] {
     ClosePopup();
     page_.UpdateSelectionStatus();
     page_.ShowLocalList();
+    then();
   });
 }
 
