@@ -1,7 +1,10 @@
 #include "download/picture_preview.h"
 
+#include <optional>
+
 #include "download/category_table.h"
 #include "download/file_conversion.h"
+#include "platform/file_system.h"
 #include "text/encoding.h"
 
 namespace dockline::download {
@@ -12,6 +15,20 @@ bool PreviewsAsPicture(const FileEntry& entry, bool onDevice) {
   // Any drive will do: only the kind of conversion is asked for.
   const std::string target = CategoryTable::devicePath('G', category, entry.name);
   return !target.empty() && PlanConversion(category, entry.path, target).kind == Conversion::Picture;
+}
+
+RowPreview PreviewRowFile(const std::string& path, bool onDevice) {
+  RowPreview preview;
+  if (!onDevice) {
+    const std::optional<std::uint64_t> size = platform::FileSize(path);
+    if (!size || *size == 0) {
+      preview.failure = size ? kEmptySourceText : kUnreadableSourceText;
+      return preview;
+    }
+  }
+  preview.picture = convert::PreviewDevicePicture(path);
+  if (preview.picture.code != convert::kPictureOk) preview.failure = convert::PictureFileErrorText(preview.picture.code, path);
+  return preview;
 }
 
 std::string PreviewSizeText(int width, int height, std::uint64_t deviceBytes) {

@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include "convert/device_picture.h"
+#include "download/file_conversion.h"
+#include "test_support.h"
+
 namespace dockline::download {
 namespace {
 
@@ -35,6 +39,32 @@ TEST(PicturePreview, SizesReadAsTheUserReadsThem) {
   EXPECT_EQ(GroupedDigits(1000), "1,000");
   EXPECT_EQ(GroupedDigits(123456789), "123,456,789");
   EXPECT_EQ(GroupedDigits(18446744073709551615ull), "18,446,744,073,709,551,615");
+}
+
+// A file the download would make no picture of says so in the download's
+// own words, the source's faults first; a picture file shows as it is.
+class PreviewRow : public testing::ScratchFolder {};
+
+TEST_F(PreviewRow, SaysWhatTheDownloadWouldSayOrShowsThePicture) {
+  const std::string empty = Path("空.jpg"), gone = Path("没了.jpg"), noise = Path("乱.jpg"), cut = Path("断.ych");
+  Write(empty, "");
+  Write(noise, std::string(100, '\x5a'));
+  Write(cut, std::string(convert::kPictureMagic) + std::string("\x40\x01\xf0\x00\xff", 5));
+  const std::pair<RowPreview, std::string> failures[] = {
+      {PreviewRowFile(empty, false), std::string(kEmptySourceText)},
+      {PreviewRowFile(gone, false), std::string(kUnreadableSourceText)},
+      {PreviewRowFile(noise, false), convert::PictureFileErrorText(convert::kPictureNotConvertible, noise)},
+      {PreviewRowFile(cut, true), convert::PictureFileErrorText(convert::kPictureDamaged, cut)},
+  };
+  for (const auto& [preview, words] : failures) EXPECT_EQ(preview.failure, words);
+
+  const std::string made = Path("图.ych");
+  const platform::Bytes picture = convert::EncodePicture({5, 2, {0, 1, 2, 3, 3, 3, 2, 1, 0, 0}});
+  Write(made, std::string(picture.begin(), picture.end()));
+  const RowPreview shown = PreviewRowFile(made, true);
+  EXPECT_EQ(shown.failure, "");
+  EXPECT_EQ(shown.picture.picture.levels, (std::vector<std::uint8_t>{0, 1, 2, 3, 3, 3, 2, 1, 0, 0}));
+  EXPECT_EQ(shown.picture.deviceBytes, 19u);
 }
 
 }  // namespace

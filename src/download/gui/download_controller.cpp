@@ -384,10 +384,11 @@ void DownloadController::TakeFiles(ReadFiles read, std::function<void()> then) {
 
 void DownloadController::OpenRow(FileListView& list, int row) {
   const FileEntry* entry = list.Record(row);
-  if (closing_ || !entry || !PreviewsAsPicture(*entry, &list == &page_.DeviceList())) return;
+  const bool onDevice = &list == &page_.DeviceList();
+  if (closing_ || !entry || !PreviewsAsPicture(*entry, onDevice)) return;
   // Copies: the row may go while the preview is up.
   const std::string path = entry->path, name = entry->name;
-  previews_.Open(context_.owner, path, name);
+  previews_.Open(context_.owner, path, name, onDevice);
 }
 
 }  // namespace dockline::download

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "download/picture_preview.h"
 #include "platform/win32/wide.h"
 #include "preview_resource.h"
 #include "ui/drawing.h"
@@ -31,10 +30,9 @@ const ui::Handler<PreviewDialog> PreviewDialog::kMessages[] = {
     {WM_DESTROY, &PreviewDialog::OnDestroy},
 };
 
-PreviewDialog::PreviewDialog(ui::UiPoster ui, std::string path, std::string name, std::function<void(Deliver)> start)
+PreviewDialog::PreviewDialog(ui::UiPoster ui, std::string name, std::function<void(Deliver)> start)
     : ui::Dialog(IDD_PREVIEW),
       ui_(std::move(ui)),
-      path_(std::move(path)),
       name_(std::move(name)),
       start_(std::move(start)),
       self_(std::make_shared<PreviewDialog*>(this)),
@@ -54,7 +52,7 @@ bool PreviewDialog::OnInitDialog() {
   LayOut();
   SetItemText(IDC_PREVIEW_NAME, name_);
   if (start_) {
-    start_([ui = ui_, self = self_](convert::PicturePreview preview) {
+    start_([ui = ui_, self = self_](RowPreview preview) {
       ui.Post([self, preview = std::move(preview)]() mutable {
         if (*self) (*self)->Show(std::move(preview));
       });
@@ -87,16 +85,17 @@ void PreviewDialog::LayOut() {
                  height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void PreviewDialog::Show(convert::PicturePreview preview) {
+void PreviewDialog::Show(RowPreview preview) {
   if (!Handle()) return;
-  if (preview.code != convert::kPictureOk) {
-    failure_ = convert::PictureFileErrorText(preview.code, path_);
+  if (!preview.failure.empty()) {
+    failure_ = std::move(preview.failure);
     ::InvalidateRect(Handle(), &screen_, TRUE);
     return;
   }
-  const int width = preview.picture.width, height = preview.picture.height;
-  bitmap_ = convert::EncodePreviewBitmap(preview.picture);
-  SetItemText(IDC_PREVIEW_INFO, PreviewSizeText(width, height, preview.deviceBytes));
+  const convert::PicturePreview& made = preview.picture;
+  const int width = made.picture.width, height = made.picture.height;
+  bitmap_ = convert::EncodePreviewBitmap(made.picture);
+  SetItemText(IDC_PREVIEW_INFO, PreviewSizeText(width, height, made.deviceBytes));
   // Where a smaller picture lies on the screen is the device's affair; the
   // middle shows its size best.
   HWND picture = Item(IDC_PREVIEW_PICTURE);
@@ -152,14 +151,14 @@ LRESULT PreviewDialog::OnDestroy(const ui::Message& m) {
   return Default(m);
 }
 
-void PicturePreviews::Open(HWND owner, const std::string& path, const std::string& name) {
+void PicturePreviews::Open(HWND owner, const std::string& path, const std::string& name, bool onDevice) {
   if (closing_) return;
   std::erase_if(running_, [](const std::unique_ptr<ui::Worker>& work) { return !work->Started() || work->Finished(); });
   running_.push_back(std::make_unique<ui::Worker>(ui_, "预览出错："));
   ui::Worker* work = running_.back().get();
-  PreviewDialog dialog(ui_, path, name, [work, path](PreviewDialog::Deliver deliver) {
-    work->Start([path, deliver = std::move(deliver)](std::stop_token stop) {
-      convert::PicturePreview preview = convert::PreviewDevicePicture(path);
+  PreviewDialog dialog(ui_, name, [work, path, onDevice](PreviewDialog::Deliver deliver) {
+    work->Start([path, onDevice, deliver = std::move(deliver)](std::stop_token stop) {
+      RowPreview preview = PreviewRowFile(path, onDevice);
       if (!stop.stop_requested()) deliver(std::move(preview));
     });
   });

@@ -19,6 +19,7 @@
 
 #include "controls/flat_button.h"
 #include "convert/picture_file.h"
+#include "download/picture_preview.h"
 #include "ui/dialog.h"
 #include "ui/handles.h"
 #include "ui/ui_thread.h"
@@ -36,11 +37,11 @@ class PreviewDialog : public ui::Dialog {
 
   // Hands the finished preview over from any thread; dropped once the
   // dialog has gone.
-  using Deliver = std::function<void(convert::PicturePreview)>;
+  using Deliver = std::function<void(RowPreview)>;
 
   // `start` runs once the window stands, with the way back for the preview
-  // it has made on a worker.
-  PreviewDialog(ui::UiPoster ui, std::string path, std::string name, std::function<void(Deliver)> start);
+  // it has made on a worker. `name` is the file's, shown under the picture.
+  PreviewDialog(ui::UiPoster ui, std::string name, std::function<void(Deliver)> start);
   ~PreviewDialog() override;
 
  protected:
@@ -48,7 +49,7 @@ class PreviewDialog : public ui::Dialog {
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
 
  private:
-  void Show(convert::PicturePreview preview);
+  void Show(RowPreview preview);
   void LayOut();
   LRESULT OnPaint(const ui::Message& m);
   LRESULT OnDrawPicture(const ui::Message& m);
@@ -57,7 +58,6 @@ class PreviewDialog : public ui::Dialog {
   static const ui::Handler<PreviewDialog> kMessages[];
 
   ui::UiPoster ui_;
-  std::string path_;
   std::string name_;
   std::function<void(Deliver)> start_;
   // The dialog as the deliveries find it: set and cleared on the UI thread only.
@@ -79,9 +79,9 @@ class PicturePreviews {
   PicturePreviews(const PicturePreviews&) = delete;
   PicturePreviews& operator=(const PicturePreviews&) = delete;
 
-  // The preview of `path` (a picture to convert, or a device picture file)
-  // over `owner`, titled by `name`; returns once it is closed.
-  void Open(HWND owner, const std::string& path, const std::string& name);
+  // The preview of `path`, a picture to convert on the PC or a picture file
+  // on the device, over `owner`; returns once it is closed.
+  void Open(HWND owner, const std::string& path, const std::string& name, bool onDevice);
   // Work still under way is released and waited for, messages flowing.
   void Shutdown();
 
