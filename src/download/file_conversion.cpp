@@ -107,7 +107,7 @@ PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sou
         case convert::BookTextResult::Converted:
           return {true, made, true, result.replaced};
         case convert::BookTextResult::Unreadable:
-          notifier.ShowMessage("无法打开源文件");
+          notifier.ShowMessage(kUnreadableSourceText);
           return {false, sourcePath, false, 0};
         case convert::BookTextResult::NotWritten:
           notifier.ShowMessage("无法在临时文件夹中创建文本文件：" + made + Reason(result.error));

@@ -48,6 +48,7 @@ class DownloadPage : public ui::Dialog {
     std::function<void(int)> deviceCategory;  // type combo: category chosen
     std::function<void(UINT_PTR)> timer;      // a timer of the page's window fired
     std::function<void(bool)> verifyChanged;  // 写入后校验 ticked or cleared by the user
+    std::function<void(FileListView&, int)> openRow;  // a row double-clicked, or Enter on it
   };
 
   DownloadPage();
@@ -96,6 +97,9 @@ class DownloadPage : public ui::Dialog {
  protected:
   bool OnInitDialog() override;
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
+  // Enter on a list goes to the list, which tells the page (NM_RETURN): the
+  // dialog manager would make it the main window's IDOK.
+  bool PreTranslateMessage(MSG& msg) override;
   void OnOK() override {}
   void OnCancel() override {}
 
@@ -111,6 +115,8 @@ class DownloadPage : public ui::Dialog {
   LRESULT OnTypeChange(const ui::Message& m);
   LRESULT OnPcItemChanged(const ui::Message& m);
   LRESULT OnColumnClick(const ui::Message& m);
+  LRESULT OnRowDoubleClick(const ui::Message& m);
+  LRESULT OnRowEnter(const ui::Message& m);
   LRESULT OnDeleteItem(const ui::Message& m);
   LRESULT OnDeleteAllItems(const ui::Message& m);
   LRESULT OnDisplayInfo(const ui::Message& m);
