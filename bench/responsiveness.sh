@@ -5,7 +5,8 @@
 # downloads 60 songs of 4 MB and a 1 GiB file, lists FILES files of the
 # device, deletes them, takes FILES files chosen in the open-file dialog
 # (from the press of its Open button: every file of a folder is typed into
-# it beforehand), sorts, unticks and ticks them, and removes their rows. The time
+# it beforehand), sorts, unticks and ticks them, removes their rows, takes
+# them again dropped as a folder, and previews a camera's photo. The time
 # each takes is printed beside it. Goal: a worst answer of 100 ms everywhere.
 #   responsiveness.sh DOCKLINE.exe dockline-probe.exe TOOLS_DIR [FILES]
 # Run under tools/with-wine (the simulated device on G:).
@@ -17,7 +18,7 @@ device=$WINEPREFIX/dockline-devices/device
 src=$WINEPREFIX/drive_c/bench
 stop=$WINEPREFIX/drive_c/ping.stop
 PC_LIST=1022 DEVICE_LIST=1027 DOWNLOAD=1023 SELECT_ALL=1024 INVERT=1025 DELETE=1028 LOCAL_TAB=1026 DEVICE_TAB=1029
-YES=6 NAME_COLUMN=1
+YES=6 NAME_COLUMN=1 PREVIEW_INFO=1072
 
 p() { wine "$probe" "$@" | tr -d '\r'; }
 eventually() { for _ in $(seq 1 100); do "$@" && return 0; sleep 0.1; done; return 1; }
@@ -36,6 +37,7 @@ for ((i = 0; i < files; i++)); do
 done
 for ((i = 0; i < 60; i++)); do head -c $((4 * 1024 * 1024)) /dev/urandom > "$src/songs/s$i.mp3"; done
 head -c $((1024 * 1024 * 1024)) /dev/urandom > "$src/songs/big.mp3"
+mkdir -p "$src/photo" && convert -size 4000x3000 -seed 5 plasma:fractal -quality 90 "$src/photo/照片.jpg"
 
 wine "$exe" & pid=$!
 p wait-window 60000 >/dev/null || fail "the main window did not appear"
@@ -101,5 +103,14 @@ measure "sorts them by name" true p click-column $PC_LIST $NAME_COLUMN
 measure "inverts their ticks" true p click $INVERT
 measure "ticks them all" true p click $SELECT_ALL
 measure "removes their rows" "count $PC_LIST 0" p click $DELETE
+measure "takes them dropped as a folder" "count $PC_LIST $files" p drop 'C:\bench\many'
+p click $DELETE
+eventually emptied || fail "the dropped rows stayed"
+p drop 'C:\bench\photo\照片.jpg'
+photo_listed() { count $PC_LIST 1; }
+eventually photo_listed || fail "the photo was not taken"
+previewed() { [ -n "$(p window-text 预览 $PREVIEW_INFO 2>/dev/null)" ]; }
+measure "previews a 4000 x 3000 photo" previewed p open-row $PC_LIST 0 enter
+p window-key 预览 27
 p close 10000 >/dev/null || fail "closing did not end the window"
 wait $pid || true

@@ -1,62 +1,17 @@
 #include "download/category_selection.h"
 
-#include <algorithm>
-#include <optional>
-#include <unordered_map>
 #include <utility>
 
 #include "download/category_table.h"
+#include "download/chosen_file.h"
 #include "download/file_list.h"
 #include "platform/file_system.h"
-#include "text/encoding.h"
 
 namespace dockline::download {
 
 std::string MissingFileMessage(std::string_view path) {
   return "请确定文件 " + std::string(path) + " 是否存在。";
 }
-
-namespace {
-
-FileEntry Entry(int category, std::string path, std::uint64_t size) {
-  FileEntry e;
-  e.marked = true;
-  e.size = size;
-  e.name = std::string(platform::FileNamePart(path));
-  e.categoryNumber = category + 1;
-  e.path = std::move(path);
-  return e;
-}
-
-// The lyric files beside the chosen songs, each folder listed once: a file
-// system asked for a name it lacks may read through every name in the
-// folder (Wine does, to match the case), and a folder of songs may hold
-// thousands of them.
-class LyricFiles {
- public:
-  // The lyric file `path` names, as its folder spells it, and its size.
-  std::optional<platform::FoundFile> Find(std::string_view path) {
-    const std::string folder(platform::FolderPart(path));
-    auto [listed, fresh] = folders_.try_emplace(folder);
-    if (fresh) {
-      for (auto& file : platform::FindFiles(platform::JoinPath(folder, "*.lrc")))
-        if (!file.directory) listed->second.emplace(Key(file.name), std::move(file));
-    }
-    const auto found = listed->second.find(Key(platform::FileNamePart(path)));
-    if (found == listed->second.end()) return std::nullopt;
-    return found->second;
-  }
-
- private:
-  static std::string Key(std::string_view name) {
-    std::string key(name);
-    std::transform(key.begin(), key.end(), key.begin(), text::AsciiLower);
-    return key;
-  }
-  std::unordered_map<std::string, std::unordered_map<std::string, platform::FoundFile>> folders_;
-};
-
-}  // namespace
 
 bool SelectCategory(int category, std::string_view refusal, DownloadPathStore& settings, CategorySelectionView& view) {
   if (!refusal.empty()) {
@@ -77,13 +32,7 @@ bool SelectCategory(int category, std::string_view refusal, DownloadPathStore& s
 
 std::string ReadChosenFiles(int category, const std::vector<std::string>& chosen, platform::Notifier& notifier,
                             const std::function<void(std::vector<FileEntry>)>& add, std::stop_token stop) {
-  // Big enough that handing over costs little, small enough that rows show
-  // while a slow folder is still being read.
-  constexpr std::size_t kBatch = 256;
-  std::vector<FileEntry> batch;
-  auto handOver = [&] {
-    if (!batch.empty()) add(std::exchange(batch, {}));
-  };
+  RowBatches rows(add);
   LyricFiles lyrics;
   std::string last;
   for (const std::string& returned : chosen) {
@@ -94,20 +43,16 @@ std::string ReadChosenFiles(int category, const std::vector<std::string>& chosen
     if (!size) {
       // Gone or unreadable since it was chosen: the others are still added,
       // and the rows found so far show before the box.
-      handOver();
+      rows.HandOver();
       notifier.ShowMessage(MissingFileMessage(path));
       continue;
     }
-    const std::string lyric = LyricCompanion(category, path);
-    batch.push_back(Entry(category, std::move(path), *size));
     // A song without its lyric file is common: nothing to tell.
-    if (!lyric.empty()) {
-      if (const auto found = lyrics.Find(lyric))
-        batch.push_back(Entry(category, platform::JoinPath(platform::FolderPart(lyric), found->name), found->size));
-    }
-    if (batch.size() >= kBatch) handOver();
+    std::optional<FileEntry> lyric = lyrics.RowFor(category, path);
+    rows.Add(ChosenFile(category, std::move(path), *size));
+    if (lyric) rows.Add(std::move(*lyric));
   }
-  handOver();
+  rows.HandOver();
   return last;
 }
 

@@ -239,11 +239,11 @@ bool DownloadRun::DownloadOne(const DownloadRow& row, int category, int ticked) 
     std::uint32_t error = 0;
     const auto size = files_.ReadableSize(row.entry.path, error);
     if (!size) {
-      prompts_.ShowMessage("无法打开源文件");
+      prompts_.ShowMessage(kUnreadableSourceText);
       return false;
     }
     if (*size == 0) {
-      prompts_.ShowMessage("为了您的系统良好，请不要复制空文件。");
+      prompts_.ShowMessage(kEmptySourceText);
       return false;
     }
   }
@@ -275,7 +275,7 @@ bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, in
   std::uint32_t error = 0;
   const auto size = files_.ReadableSize(source, error);
   if (!size) {
-    prompts_.ShowMessage("无法打开源文件");
+    prompts_.ShowMessage(kUnreadableSourceText);
     return false;
   }
   const std::string root = DeviceRootFolder(settings_.deviceRoot);
@@ -295,7 +295,7 @@ bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, in
     return false;
   }
   if (*size == 0) {
-    prompts_.ShowMessage("为了您的系统良好，请不要复制空文件。");
+    prompts_.ShowMessage(kEmptySourceText);
     return false;
   }
   if (choice_ != OverwriteChoice::YesToAll && files_.Exists(target)) {

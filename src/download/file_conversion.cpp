@@ -1,6 +1,8 @@
 #include "download/file_conversion.h"
 
 #include <array>
+#include <atomic>
+#include <random>
 
 #include "convert/book_text.h"
 #include "convert/html_to_text.h"
@@ -27,6 +29,19 @@ std::string WithExtension(std::string_view path, std::string_view extension) {
 }
 
 std::string Reason(std::uint32_t code) { return "（" + platform::ErrorText(code) + "）"; }
+
+// The temporary folder is everyone's, and files opened from a zip or a mail
+// land there: what a conversion makes must neither overwrite a file it finds
+// there (the source among them) nor remove one afterwards. So its files get
+// a prefix of their own, free in that folder, with no dot in it (a page's
+// text is named up to the first dot).
+std::string FreePrefix(const std::string& folder, std::string_view madeName) {
+  static std::atomic<unsigned> next{std::random_device{}() % 100000};
+  for (;;) {
+    std::string prefix = "dockline~" + std::to_string(next++) + "~";
+    if (!platform::FileExists(platform::JoinPath(folder, prefix + std::string(madeName)))) return prefix;
+  }
+}
 
 }  // namespace
 
@@ -64,13 +79,15 @@ PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sou
       return out;
     case Conversion::PageToText: {
       std::string ignored = std::string(fileName);
+      const std::string ownName = FreePrefix(folder, convert::ReplaceFromFirstDot(fileName, ".txt")) + std::string(fileName);
       convert::HtmlToText pages(notifier, folder);
-      out.ok = pages.Convert(out.path, ignored, fileName);
+      out.ok = pages.Convert(out.path, ignored, ownName);
       out.temporary = out.ok;
       return out;
     }
     case Conversion::Picture: {
-      const std::string made = platform::JoinPath(folder, platform::FileNamePart(plan.target));
+      const std::string_view name = platform::FileNamePart(plan.target);
+      const std::string made = platform::JoinPath(folder, FreePrefix(folder, name) + std::string(name));
       const int code = convert::ConvertPictureFile(sourcePath, made);
       if (code != convert::kPictureOk) {
         notifier.ShowMessage(convert::PictureFileErrorText(code, sourcePath, made));
@@ -79,7 +96,8 @@ PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sou
       return {true, made, true, 0};
     }
     case Conversion::BookText: {
-      const std::string made = platform::JoinPath(folder, platform::FileNamePart(plan.target));
+      const std::string_view name = platform::FileNamePart(plan.target);
+      const std::string made = platform::JoinPath(folder, FreePrefix(folder, name) + std::string(name));
       const auto result = convert::ConvertBookText(sourcePath, made);
       switch (result.status) {
         case convert::BookTextResult::Unchanged:
@@ -87,7 +105,7 @@ PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sou
         case convert::BookTextResult::Converted:
           return {true, made, true, result.replaced};
         case convert::BookTextResult::Unreadable:
-          notifier.ShowMessage("无法打开源文件");
+          notifier.ShowMessage(kUnreadableSourceText);
           return {false, sourcePath, false, 0};
         case convert::BookTextResult::NotWritten:
           notifier.ShowMessage("无法在临时文件夹中创建文本文件：" + made + Reason(result.error));

@@ -17,6 +17,11 @@ namespace dockline::download {
 
 enum class Conversion { Copy, PageToText, Picture, BookText };
 
+// A source that cannot be read, and an empty one: told before anything is
+// made of it, a copy or a conversion alike.
+inline constexpr std::string_view kUnreadableSourceText = "无法打开源文件";
+inline constexpr std::string_view kEmptySourceText = "为了您的系统良好，请不要复制空文件。";
+
 struct ConversionPlan {
   Conversion kind = Conversion::Copy;
   std::string target;  // the device path, its name changed as the conversion makes it

@@ -63,6 +63,8 @@ struct FoundFile {
   std::string name;  // the name alone, no folder
   std::uint64_t size = 0;
   bool directory = false;
+  bool hidden = false;  // hidden on Windows, a dot file on POSIX: what a file manager does not show
+  bool link = false;    // a symbolic link or junction: a walk through folders does not follow it
 };
 // Files matching `pattern` (a folder followed by a wildcard such as
 // "G:\mp3\*.mp3"), in the order the file system delivers them.

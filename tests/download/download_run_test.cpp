@@ -197,6 +197,28 @@ TEST_F(Download, TextsArriveAsGbkAndPicturesAsDevicePicturesNamingWhatWasLost) {
   ExpectNoPartialFiles();
 }
 
+// The temporary folder is everyone's: files opened from a zip or a mail
+// land there. A conversion neither overwrites nor removes what it finds
+// there, even a source of the same name as the file it makes.
+TEST_F(Download, ConversionsLeaveTheFilesOfTheTemporaryFolderAlone) {
+  const std::string book = "\xEF\xBB\xBF第一章";
+  const std::string page = G("<p>你好</p>");
+  Write(platform::JoinPath(temp_, "书.txt"), book);
+  Write(platform::JoinPath(temp_, "页.html"), page);
+  Write(platform::JoinPath(temp_, "页.txt"), "the user's own");
+  DownloadRow fromTemp = Row("书.txt", 2, book);
+  fromTemp.entry.path = platform::JoinPath(temp_, "书.txt");
+  DownloadRow pageInTemp = Row("页.html", 2, page);
+  pageInTemp.entry.path = platform::JoinPath(temp_, "页.html");
+  EXPECT_EQ(Run({fromTemp, pageInTemp}), RunEnd::Completed);
+  EXPECT_EQ(Read(OnDevice(2, "书.txt")), G("第一章"));
+  EXPECT_EQ(Read(OnDevice(2, "页.txt")), G("你好"));
+  EXPECT_EQ(Read(platform::JoinPath(temp_, "书.txt")), book);
+  EXPECT_EQ(Read(platform::JoinPath(temp_, "页.html")), page);
+  EXPECT_EQ(Read(platform::JoinPath(temp_, "页.txt")), "the user's own");
+  EXPECT_EQ(platform::FindFiles(platform::JoinPath(temp_, "*")).size(), 3u) << "nothing of ours is left";
+}
+
 TEST_F(Download, NothingToDoChangesNothing) {
   EXPECT_EQ(Run({Row("a.mp3", 0, "a", false)}), RunEnd::NotStarted);
   EXPECT_FALSE(PrepareDownload(device_, true, 0, prompts_));

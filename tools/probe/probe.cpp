@@ -36,10 +36,20 @@
 //   probe file-dialog-cancel TIMEOUT_MS
 //   probe box TIMEOUT_MS [BUTTON_ID]         prints a message box's text, presses its
 //                                            button (IDOK unless given)
+//   probe drop PATH...                       drops files and folders onto the main window, as
+//                                            the shell does: WM_DROPFILES with its block in the
+//                                            program's memory
+//   probe open-row ID ROW dblclick|enter     clicks a list view's row, then double-clicks it or
+//                                            presses Enter on it
+// Other windows of the program, found by caption:
+//   probe window-text CAPTION ID             text of that window's control
+//   probe window-rect CAPTION ID             "left top width height" of a visible control, on the screen
+//   probe window-key CAPTION VK              a key press (down, up) at that window
 #include <windows.h>
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -192,6 +202,8 @@ class RemoteBuffer {
   RemoteBuffer(const RemoteBuffer&) = delete;
   RemoteBuffer& operator=(const RemoteBuffer&) = delete;
   explicit operator bool() const { return remote_ != nullptr; }
+  // The block stays in the program, which owns it from now on.
+  void Leave() { remote_ = nullptr; }
   char* At(std::size_t offset) const { return static_cast<char*>(remote_) + offset; }
   bool Write(std::size_t offset, const void* data, std::size_t n) const {
     return offset + n <= size_ && WriteProcessMemory(process_.Get(), At(offset), data, n, nullptr);
@@ -456,6 +468,75 @@ int PageCommand(HWND main, const std::vector<std::string>& a) {
       }
     }
     return WaitFor(timeout, [&] { return !IsWindow(dialog); }) ? 0 : 1;
+  }
+  if (cmd == "drop" && a.size() >= 2) {
+    // What Explorer hands a window that accepts files: a DROPFILES header,
+    // then the wide paths, each ended by a NUL and the list by another. The
+    // program lets it go with DragFinish, so the block is left to it.
+    std::wstring paths;
+    for (std::size_t i = 1; i < a.size(); ++i) paths += Wide(a[i]) + L'\0';
+    paths += L'\0';
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.pt = {300, 300};
+    header.fWide = TRUE;
+    RemoteBuffer block(main, sizeof header + paths.size() * sizeof(wchar_t));
+    if (!block || !block.Write(0, &header, sizeof header) ||
+        !block.Write(sizeof header, paths.data(), paths.size() * sizeof(wchar_t))) {
+      Print("cannot reach the program's memory");
+      return 1;
+    }
+    if (!PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(block.At(0)), 0)) return 1;
+    block.Leave();
+    return 0;
+  }
+  if (cmd == "open-row" && a.size() == 4) {
+    HWND list = FindDescendant(main, number(1), L"SysListView32");
+    RemoteBuffer buf(main, sizeof(RECT));
+    RECT r{LVIR_LABEL, 0, 0, 0};
+    if (!list || !buf || !buf.Write(0, &r, sizeof r) ||
+        !SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(number(2)), reinterpret_cast<LPARAM>(buf.At(0))) ||
+        !buf.Read(0, &r, sizeof r)) {
+      Print("no such row");
+      return 1;
+    }
+    // A click selects the row and gives its list the focus, as a user's would.
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    if (a[3] == "dblclick") {
+      PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+      PostMessageW(list, WM_LBUTTONUP, 0, at);
+    } else {
+      PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+      PostMessageW(list, WM_KEYUP, VK_RETURN, 0xC0000001);
+    }
+    return 0;
+  }
+  if ((cmd == "window-text" || cmd == "window-rect" || cmd == "window-key") && a.size() == 3) {
+    HWND window = FindOwnedBox(main, Wide(a[1]).c_str());
+    if (!window) {
+      Print("no window captioned " + a[1]);
+      return 1;
+    }
+    if (cmd == "window-key") {
+      PostMessageW(window, WM_KEYDOWN, static_cast<WPARAM>(number(2)), 1);
+      PostMessageW(window, WM_KEYUP, static_cast<WPARAM>(number(2)), 0xC0000001);
+      return 0;
+    }
+    HWND control = GetDlgItem(window, number(2));
+    if (cmd == "window-text") {
+      Print(control ? Narrow(WindowText(control)) : "<no control>");
+      return control ? 0 : 1;
+    }
+    RECT r{};
+    if (!control || !IsWindowVisible(control) || !GetWindowRect(control, &r)) {
+      Print("not shown");
+      return 1;
+    }
+    Print(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + " " +
+          std::to_string(r.bottom - r.top));
+    return 0;
   }
   if (cmd == "ping" && (a.size() == 2 || a.size() == 3)) return Ping(main, std::atol(a[1].c_str()), a.size() == 3 ? Wide(a[2]) : L"");
   if (cmd == "box" && (a.size() == 2 || a.size() == 3)) {

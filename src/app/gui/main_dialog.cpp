@@ -9,6 +9,7 @@
 #include "download/settings_location.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
+#include "ui/dropped_paths.h"
 #include "ui/message_box.h"
 #include "ui/messages.h"
 #include "ui/resources.h"
@@ -82,6 +83,7 @@ const ui::Handler<MainDialog> MainDialog::kMessages[] = {
     {WM_CHAR, &MainDialog::OnIgnore},
     {WM_MOVE, &MainDialog::OnMove},
     {WM_DEVICECHANGE, &MainDialog::OnDeviceChange},
+    {WM_DROPFILES, &MainDialog::OnDropFiles},
     {WM_CLOSE, &MainDialog::OnClose},
     {WM_HELP, &MainDialog::OnHelp},
     {WM_DESTROY, &MainDialog::OnDestroy},
@@ -185,6 +187,11 @@ bool MainDialog::OnInitDialog() {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
+  // Files and folders from the file manager come as WM_DROPFILES, which the
+  // shell gives any window that accepts files, with no OLE on this thread.
+  // A drop target of our own would add only the cursor's drop effect; a drop
+  // the page cannot take now is refused in words instead.
+  ::DragAcceptFiles(hwnd, TRUE);
   ui::SetMainWindow(hwnd);
   app_.StartMonitor(*this);
   return true;
@@ -368,6 +375,13 @@ LRESULT MainDialog::OnDeviceChange(const ui::Message&) {
   // every drive again at its next poll; the question is answered there.
   app_.DrivesChanged();
   return TRUE;
+}
+
+LRESULT MainDialog::OnDropFiles(const ui::Message& m) {
+  std::vector<std::string> paths = ui::TakeDroppedPaths(reinterpret_cast<HDROP>(m.wParam));
+  // Whichever page is shown, the files go into the download page's PC list.
+  if (downloads_ && downloads_->DropFiles(std::move(paths))) pages_.Show(kDownloadPageSlot);
+  return 0;
 }
 
 LRESULT MainDialog::OnMove(const ui::Message& m) {

@@ -107,6 +107,7 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   LRESULT OnHelp(const ui::Message& m);
   LRESULT OnMove(const ui::Message& m);
   LRESULT OnDeviceChange(const ui::Message& m);
+  LRESULT OnDropFiles(const ui::Message& m);
   LRESULT OnWebSite(const ui::Message& m);
   LRESULT OnSwitchGroup(const ui::Message& m);
   LRESULT OnCategorySelected(const ui::Message& m);

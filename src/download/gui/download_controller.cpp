@@ -6,7 +6,9 @@
 #include "download/category_selection.h"
 #include "download/category_table.h"
 #include "download/device_files.h"
+#include "download/dropped_files.h"
 #include "download/gui/file_dialog.h"
+#include "download/picture_preview.h"
 #include "platform/file_system.h"
 #include "ui/message_box.h"
 #include "ui/worker.h"
@@ -39,7 +41,7 @@ class DownloadController::SelectionView : public CategorySelectionView {
 };
 
 DownloadController::DownloadController(DownloadPage& page, DownloadContext context)
-    : page_(page), context_(std::move(context)) {
+    : page_(page), context_(std::move(context)), previews_(context_.ui) {
   DownloadPage::Commands commands;
   commands.download = [this] { Download(); };
   commands.stop = [this] { Stop(); };
@@ -49,6 +51,7 @@ DownloadController::DownloadController(DownloadPage& page, DownloadContext conte
   commands.tickAll = [this](bool invert) { TickAll(invert); };
   commands.progressShown = [this] { OnProgressShown(); };
   commands.rowsDue = [this] { ApplyRows(); };
+  commands.openRow = [this](FileListView& list, int row) { OpenRow(list, row); };
   commands.verifyChanged = [this](bool on) {
     if (context_.settings) context_.settings->SetVerifyAfterWrite(on);
   };
@@ -70,6 +73,7 @@ void DownloadController::Shutdown() {
   if (job_) job_->Shutdown();
   task_.reset();  // joins, dispatching messages meanwhile
   job_.reset();
+  previews_.Shutdown();
   finishTask_ = nullptr;
   popup_.reset();
 }
@@ -304,22 +308,59 @@ void DownloadController::SelectCategory(int category, DownloadPathStore& setting
 }
 
 void DownloadController::AddFiles(int category, std::vector<std::string> paths, DownloadPathStore& settings) {
+  auto last = std::make_shared<std::string>();  // read once the worker has ended
+  TakeFiles(
+      [category, paths = std::move(paths), last](PageJob& job, platform::Notifier& notifier, std::stop_token stop) {
+        *last = ReadChosenFiles(
+            category, paths, notifier, [&job](std::vector<FileEntry> rows) { job.Append(std::move(rows)); }, stop);
+      },
+      [&settings, category, last] { RememberFolder(settings, category, *last); });
+}
+
+bool DownloadController::DropFiles(std::vector<std::string> paths) {
+  if (closing_ || paths.empty()) return false;
+  if (!Idle()) {
+    ui::AppMessageBox(BusyText());
+    return false;
+  }
+  const int current = context_.currentCategory ? context_.currentCategory->load() : kNoCategory;
+  auto refused = std::make_shared<std::vector<std::string>>();  // read once the worker has ended
+  TakeFiles(
+      [paths = std::move(paths), current, refused](PageJob& job, platform::Notifier& notifier, std::stop_token stop) {
+        *refused = ReadDroppedFiles(
+            paths, current, notifier, [&job](std::vector<FileEntry> rows) { job.Append(std::move(rows)); }, stop);
+      },
+      // Named once, after the rows that were taken are all in.
+      [refused] {
+        if (!refused->empty()) ui::AppMessageBox(RefusedFilesMessage(*refused));
+      });
+  return true;
+}
+
+void DownloadController::TakeFiles(ReadFiles read, std::function<void()> then) {
   if (!Idle()) return;
   OpenPopup(WaitPopup::kReadingText);
   auto task = std::make_unique<PageJob>(PageJob::Kind::Adding, page_.PcList(), context_.ui);
   PageJob* job = task.get();
-  auto last = std::make_shared<std::string>();  // read once the worker has ended
-  job->Work().Start([job, category, paths = std::move(paths), last](std::stop_token stop) {
+  job->Work().Start([job, read = std::move(read)](std::stop_token stop) {
     ui::WorkerNotifier notifier(job->Work());
-    *last = ReadChosenFiles(
-        category, paths, notifier, [job](std::vector<FileEntry> rows) { job->Append(std::move(rows)); }, stop);
+    read(*job, notifier, stop);
   });
-  BeginTask(std::move(task), [this, &settings, category, last] {
-    RememberFolder(settings, category, *last);
+  BeginTask(std::move(task), [this, then = std::move(then)] {
     ClosePopup();
     page_.UpdateSelectionStatus();
     page_.ShowLocalList();
+    then();
   });
+}
+
+void DownloadController::OpenRow(FileListView& list, int row) {
+  const FileEntry* entry = list.Record(row);
+  const bool onDevice = &list == &page_.DeviceList();
+  if (closing_ || !entry || !PreviewsAsPicture(*entry, onDevice)) return;
+  // Copies: the row may go while the preview is up.
+  const std::string path = entry->path, name = entry->name;
+  previews_.Open(context_.owner, path, name, onDevice);
 }
 
 }  // namespace dockline::download

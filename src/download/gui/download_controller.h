@@ -20,12 +20,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stop_token>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "download/download_path_store.h"
 #include "download/gui/download_job.h"
 #include "download/gui/download_page.h"
 #include "download/gui/page_job.h"
+#include "download/gui/preview_dialog.h"
 #include "download/gui/wait_popup.h"
 #include "ui/ui_thread.h"
 
@@ -69,6 +73,10 @@ class DownloadController {
   // A sidebar click on download category 0..8: the file dialog, then the
   // chosen files taken into the PC list. Refused while work is under way.
   void SelectCategory(int category, DownloadPathStore& settings);
+  // Files and folders dropped onto the window: taken into the PC list, each
+  // file under the category that takes its type. Refused, with the words of
+  // the work under way, while the page is busy; answers whether it was taken.
+  bool DropFiles(std::vector<std::string> paths);
   // The window is closing: every piece of work is stopped, released from
   // its waits and joined while messages keep flowing.
   void Shutdown();
@@ -83,6 +91,13 @@ class DownloadController {
   void DeleteChecked();
   void TickAll(bool invert);
   void AddFiles(int category, std::vector<std::string> paths, DownloadPathStore& settings);
+  // Files taken into the PC list by a page job behind the wait popup: `read`
+  // runs on its worker, handing the job its rows; `then` runs on the UI
+  // thread once they are all in.
+  using ReadFiles = std::function<void(PageJob&, platform::Notifier&, std::stop_token)>;
+  void TakeFiles(ReadFiles read, std::function<void()> then);
+  // A double click or Enter on a row: the preview of a picture's row.
+  void OpenRow(FileListView& list, int row);
 
   // Whether a command may start work now (an ended run is done with first).
   bool Idle();
@@ -108,6 +123,7 @@ class DownloadController {
   std::unique_ptr<PageJob> task_;
   std::function<void()> finishTask_;
   std::unique_ptr<WaitPopup> popup_;
+  PicturePreviews previews_;
 };
 
 }  // namespace dockline::download

@@ -26,6 +26,8 @@ const ui::Handler<DownloadPage> DownloadPage::kMessages[] = {
     {WM_COMMAND, CBN_SELCHANGE, IDC_TYPE_COMBO, &DownloadPage::OnTypeChange},
     {WM_NOTIFY, LVN_ITEMCHANGED, IDC_PC_LIST, &DownloadPage::OnPcItemChanged},
     {WM_NOTIFY, LVN_COLUMNCLICK, ui::kAny, &DownloadPage::OnColumnClick},
+    {WM_NOTIFY, NM_DBLCLK, ui::kAny, &DownloadPage::OnRowDoubleClick},
+    {WM_NOTIFY, NM_RETURN, ui::kAny, &DownloadPage::OnRowEnter},
     {WM_NOTIFY, LVN_DELETEITEM, ui::kAny, &DownloadPage::OnDeleteItem},
     {WM_NOTIFY, LVN_DELETEALLITEMS, ui::kAny, &DownloadPage::OnDeleteAllItems},
     {WM_NOTIFY, LVN_GETDISPINFOW, ui::kAny, &DownloadPage::OnDisplayInfo},
@@ -295,6 +297,36 @@ LRESULT DownloadPage::OnColumnClick(const ui::Message& m) {
   if (busy_) return 0;
   if (FileListView* list = ListOf(click->hdr.idFrom)) list->SortByColumn(click->iSubItem);
   return 0;
+}
+
+LRESULT DownloadPage::OnRowDoubleClick(const ui::Message& m) {
+  const auto* click = reinterpret_cast<const NMITEMACTIVATE*>(m.lParam);
+  FileListView* list = ListOf(click->hdr.idFrom);
+  if (!list || click->iItem < 0 || !commands_.openRow) return 0;
+  // A double click on a tick box ticks and unticks; it opens nothing.
+  LVHITTESTINFO hit{};
+  hit.pt = click->ptAction;
+  list->List().Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  if (!(hit.flags & LVHT_ONITEMSTATEICON)) commands_.openRow(*list, click->iItem);
+  return 0;
+}
+
+LRESULT DownloadPage::OnRowEnter(const ui::Message& m) {
+  FileListView* list = ListOf(reinterpret_cast<const NMHDR*>(m.lParam)->idFrom);
+  if (!list || !commands_.openRow) return 0;
+  const auto row = static_cast<int>(list->List().Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED | LVNI_SELECTED));
+  if (row >= 0) commands_.openRow(*list, row);
+  return 0;
+}
+
+bool DownloadPage::PreTranslateMessage(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN &&
+      (msg.hwnd == pcList_.Handle() || msg.hwnd == deviceList_.Handle())) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+    return true;
+  }
+  return ui::Dialog::PreTranslateMessage(msg);
 }
 
 LRESULT DownloadPage::OnDeleteItem(const ui::Message& m) {

@@ -53,6 +53,7 @@ class DownloadPage : public ui::Page {
     std::function<void(bool)> verifyChanged;  // 写入后校验 ticked or cleared by the user
     std::function<void()> progressShown;      // the watched progress was shown (WatchProgress)
     std::function<void()> rowsDue;            // time for a page job's next rows (WatchRows)
+    std::function<void(FileListView&, int)> openRow;  // a row double-clicked, or Enter on it
   };
 
   DownloadPage();
@@ -111,6 +112,9 @@ class DownloadPage : public ui::Page {
  protected:
   bool OnInitDialog() override;
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
+  // Enter on a list goes to the list, which tells the page (NM_RETURN): the
+  // dialog manager would make it the main window's IDOK.
+  bool PreTranslateMessage(MSG& msg) override;
 
  private:
   LRESULT OnLocalTab(const ui::Message& m);
@@ -124,6 +128,8 @@ class DownloadPage : public ui::Page {
   LRESULT OnTypeChange(const ui::Message& m);
   LRESULT OnPcItemChanged(const ui::Message& m);
   LRESULT OnColumnClick(const ui::Message& m);
+  LRESULT OnRowDoubleClick(const ui::Message& m);
+  LRESULT OnRowEnter(const ui::Message& m);
   LRESULT OnDeleteItem(const ui::Message& m);
   LRESULT OnDeleteAllItems(const ui::Message& m);
   LRESULT OnDisplayInfo(const ui::Message& m);

@@ -319,9 +319,15 @@ std::vector<FoundFile> FindFiles(const std::string& pattern) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     if (::fnmatch(wildcard.c_str(), name.c_str(), FNM_CASEFOLD) != 0) continue;
+    const std::string path = folder + "/" + name;
     struct stat st {};
-    if (::stat((folder + "/" + name).c_str(), &st) != 0) continue;
-    out.push_back({name, static_cast<std::uint64_t>(st.st_size), S_ISDIR(st.st_mode)});
+    if (::stat(path.c_str(), &st) != 0) continue;
+    bool link = e->d_type == DT_LNK;
+    if (e->d_type == DT_UNKNOWN) {
+      struct stat own {};
+      link = ::lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+    }
+    out.push_back({name, static_cast<std::uint64_t>(st.st_size), S_ISDIR(st.st_mode), name.front() == '.', link});
   }
   ::closedir(dir);
   return out;

@@ -197,8 +197,13 @@ std::vector<FoundFile> FindFiles(const std::string& pattern) {
   do {
     const std::wstring_view name(fd.cFileName);
     if (name == L"." || name == L"..") continue;
+    // Other reparse points (a cloud drive's placeholders) are ordinary files
+    // and folders to the user; links and junctions may lead back up the tree.
+    const bool link = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                      (fd.dwReserved0 == IO_REPARSE_TAG_SYMLINK || fd.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
     out.push_back({Narrow(name), (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
-                   (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+                   (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0,
+                   link});
   } while (FindNextFileW(search.Get(), &fd));
   return out;
 }

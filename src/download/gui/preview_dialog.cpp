@@ -1,0 +1,177 @@
+#include "download/gui/preview_dialog.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win32/wide.h"
+#include "preview_resource.h"
+#include "ui/drawing.h"
+
+namespace dockline::download {
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr int kMargin = 12;
+constexpr int kGap = 8;
+constexpr int kLineHeight = 18;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+
+void Place(HWND control, int x, int y, int width, int height) { ::MoveWindow(control, x, y, width, height, FALSE); }
+
+}  // namespace
+
+const ui::Handler<PreviewDialog> PreviewDialog::kMessages[] = {
+    {WM_PAINT, &PreviewDialog::OnPaint},
+    {WM_DRAWITEM, &PreviewDialog::OnDrawPicture},
+    {WM_CTLCOLORDLG, &PreviewDialog::OnControlColour},
+    {WM_CTLCOLORSTATIC, &PreviewDialog::OnControlColour},
+    {WM_CTLCOLORBTN, &PreviewDialog::OnControlColour},
+    {WM_DESTROY, &PreviewDialog::OnDestroy},
+};
+
+PreviewDialog::PreviewDialog(ui::UiPoster ui, std::string name, std::function<void(Deliver)> start)
+    : ui::Dialog(IDD_PREVIEW),
+      ui_(std::move(ui)),
+      name_(std::move(name)),
+      start_(std::move(start)),
+      self_(std::make_shared<PreviewDialog*>(this)),
+      white_(::CreateSolidBrush(kWhite)) {}
+
+PreviewDialog::~PreviewDialog() {
+  *self_ = nullptr;
+  DestroyOwnedWindow();
+}
+
+bool PreviewDialog::OnMessage(const ui::Message& m, LRESULT& result) {
+  return ui::Dispatch(*this, kMessages, m, result) || ui::Dialog::OnMessage(m, result);
+}
+
+bool PreviewDialog::OnInitDialog() {
+  close_.AttachDlgItem(Handle(), IDCANCEL);
+  LayOut();
+  SetItemText(IDC_PREVIEW_NAME, name_);
+  if (start_) {
+    start_([ui = ui_, self = self_](RowPreview preview) {
+      ui.Post([self, preview = std::move(preview)]() mutable {
+        if (*self) (*self)->Show(std::move(preview));
+      });
+    });
+  }
+  return true;
+}
+
+// In pixels, whatever the template's units come to: the picture is drawn
+// 1:1, as the device shows it. Centred over the window it was opened from.
+void PreviewDialog::LayOut() {
+  screen_ = {kMargin, kMargin, kMargin + kScreenWidth, kMargin + kScreenHeight};
+  int y = screen_.bottom + 1 + kGap;
+  Place(Item(IDC_PREVIEW_NAME), kMargin, y, kScreenWidth, kLineHeight);
+  y += kLineHeight;
+  Place(Item(IDC_PREVIEW_INFO), kMargin, y, kScreenWidth, kLineHeight);
+  y += kLineHeight + kGap;
+  Place(Item(IDCANCEL), screen_.right - kButtonWidth, y, kButtonWidth, kButtonHeight);
+  RECT frame{0, 0, screen_.right + kMargin, y + kButtonHeight + kMargin};
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  RECT over{};
+  if (HWND owner = ::GetWindow(Handle(), GW_OWNER)) {
+    ::GetWindowRect(owner, &over);
+  } else {
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+  }
+  ::SetWindowPos(Handle(), nullptr, (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2, width,
+                 height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PreviewDialog::Show(RowPreview preview) {
+  if (!Handle()) return;
+  if (!preview.failure.empty()) {
+    failure_ = std::move(preview.failure);
+    ::InvalidateRect(Handle(), &screen_, TRUE);
+    return;
+  }
+  const convert::PicturePreview& made = preview.picture;
+  const int width = made.picture.width, height = made.picture.height;
+  bitmap_ = convert::EncodePreviewBitmap(made.picture);
+  SetItemText(IDC_PREVIEW_INFO, PreviewSizeText(width, height, made.deviceBytes));
+  // Where a smaller picture lies on the screen is the device's affair; the
+  // middle shows its size best.
+  HWND picture = Item(IDC_PREVIEW_PICTURE);
+  Place(picture, screen_.left + (kScreenWidth - width) / 2, screen_.top + (kScreenHeight - height) / 2, width, height);
+  ::ShowWindow(picture, width > 0 && height > 0 ? SW_SHOW : SW_HIDE);
+  ::InvalidateRect(Handle(), &screen_, TRUE);
+}
+
+LRESULT PreviewDialog::OnPaint(const ui::Message&) {
+  ui::PaintDC paint(Handle());
+  const HDC dc = paint.Get();
+  RECT frame = screen_;
+  ::InflateRect(&frame, 1, 1);
+  ::FrameRect(dc, &frame, static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH)));
+  ui::FillSolidRect(dc, screen_, kScreenColour);
+  if (!bitmap_.empty()) return 0;  // the picture control draws the picture
+  const std::wstring text = platform::Wide(failure_.empty() ? kMakingText : failure_);
+  ui::SelectGuard font(dc, reinterpret_cast<HFONT>(::SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+  const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+  // Centred both ways, broken into lines where a long path needs it.
+  RECT area = screen_;
+  ::InflateRect(&area, -kGap, -kGap);
+  RECT measured = area;
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+  ::OffsetRect(&measured, (area.right - measured.right) / 2, ((area.bottom - area.top) - (measured.bottom - measured.top)) / 2);
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, DT_CENTER | DT_WORDBREAK);
+  ::SetBkMode(dc, oldMode);
+  return 0;
+}
+
+LRESULT PreviewDialog::OnDrawPicture(const ui::Message& m) {
+  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m.lParam);
+  if (item->CtlID != IDC_PREVIEW_PICTURE || bitmap_.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))
+    return FALSE;
+  // The bitmap file's headers are not aligned for the structures: copied out.
+  BITMAPFILEHEADER file{};
+  BITMAPINFO info{};
+  std::memcpy(&file, bitmap_.data(), sizeof file);
+  std::memcpy(&info.bmiHeader, bitmap_.data() + sizeof file, sizeof info.bmiHeader);
+  const int width = info.bmiHeader.biWidth, height = info.bmiHeader.biHeight;
+  ::SetDIBitsToDevice(item->hDC, 0, 0, width, height, 0, 0, 0, height, bitmap_.data() + file.bfOffBits, &info,
+                      DIB_RGB_COLORS);
+  return TRUE;
+}
+
+LRESULT PreviewDialog::OnControlColour(const ui::Message& m) {
+  ::SetBkMode(reinterpret_cast<HDC>(m.wParam), TRANSPARENT);
+  return reinterpret_cast<LRESULT>(white_.Get());
+}
+
+LRESULT PreviewDialog::OnDestroy(const ui::Message& m) {
+  *self_ = nullptr;  // a preview still on its way finds no dialog
+  return Default(m);
+}
+
+void PicturePreviews::Open(HWND owner, const std::string& path, const std::string& name, bool onDevice) {
+  if (closing_) return;
+  std::erase_if(running_, [](const std::unique_ptr<ui::Worker>& work) { return !work->Started() || work->Finished(); });
+  running_.push_back(std::make_unique<ui::Worker>(ui_, "预览出错："));
+  ui::Worker* work = running_.back().get();
+  PreviewDialog dialog(ui_, name, [work, path, onDevice](PreviewDialog::Deliver deliver) {
+    work->Start([path, onDevice, deliver = std::move(deliver)](std::stop_token stop) {
+      RowPreview preview = PreviewRowFile(path, onDevice);
+      if (!stop.stop_requested()) deliver(std::move(preview));
+    });
+  });
+  dialog.DoModal(owner);
+  // Closed before its picture came: nobody waits for that work any more.
+  for (const auto& running : running_)
+    if (running.get() == work) running->RequestStop();
+}
+
+void PicturePreviews::Shutdown() {
+  closing_ = true;
+  for (const auto& work : running_) work->Shutdown();
+  running_.clear();  // each joins, messages flowing
+}
+
+}  // namespace dockline::download

@@ -1,0 +1,94 @@
+#pragma once
+// What the device will show for a file: its picture at the device's size in
+// its four greys, drawn 1:1 on the device's screen, with its size and the
+// bytes it takes on the device. A modal dialog (template 205, "预览") opened
+// from a row of the download page. The picture is made by the conversion
+// the download itself runs, on a worker: the window answers while a large
+// photo decodes, and closing the preview early leaves that work to end
+// unseen, without waiting for it.
+//
+//   PicturePreviews previews(ui);                   // lives as long as the page
+//   previews.Open(mainWindow, path, name);          // returns once it is closed
+//   previews.Shutdown();                            // the window is closing
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/flat_button.h"
+#include "convert/picture_file.h"
+#include "download/picture_preview.h"
+#include "ui/dialog.h"
+#include "ui/handles.h"
+#include "ui/ui_thread.h"
+#include "ui/worker.h"
+
+namespace dockline::download {
+
+class PreviewDialog : public ui::Dialog {
+ public:
+  static constexpr int kScreenWidth = convert::kPictureMaxWidth;
+  static constexpr int kScreenHeight = convert::kPictureMaxHeight;
+  // The device's lightest grey, as its pictures' own level 3 is drawn.
+  static constexpr COLORREF kScreenColour = RGB(255, 255, 255);
+  static constexpr const char* kMakingText = "正在生成预览…";
+
+  // Hands the finished preview over from any thread; dropped once the
+  // dialog has gone.
+  using Deliver = std::function<void(RowPreview)>;
+
+  // `start` runs once the window stands, with the way back for the preview
+  // it has made on a worker. `name` is the file's, shown under the picture.
+  PreviewDialog(ui::UiPoster ui, std::string name, std::function<void(Deliver)> start);
+  ~PreviewDialog() override;
+
+ protected:
+  bool OnInitDialog() override;
+  bool OnMessage(const ui::Message& m, LRESULT& result) override;
+
+ private:
+  void Show(RowPreview preview);
+  void LayOut();
+  LRESULT OnPaint(const ui::Message& m);
+  LRESULT OnDrawPicture(const ui::Message& m);
+  LRESULT OnControlColour(const ui::Message& m);
+  LRESULT OnDestroy(const ui::Message& m);
+  static const ui::Handler<PreviewDialog> kMessages[];
+
+  ui::UiPoster ui_;
+  std::string name_;
+  std::function<void(Deliver)> start_;
+  // The dialog as the deliveries find it: set and cleared on the UI thread only.
+  std::shared_ptr<PreviewDialog*> self_;
+  RECT screen_{};
+  std::string failure_;     // the download's own words for a file it could not convert
+  platform::Bytes bitmap_;  // the picture in its greys, as a bitmap file; empty until made
+  ui::Brush white_;
+  controls::FlatButton close_;
+};
+
+// The previews of one page and the work behind them: a preview closed before
+// its picture came leaves its worker here, to end on its own and go at the
+// next preview, or with the window.
+class PicturePreviews {
+ public:
+  explicit PicturePreviews(ui::UiPoster ui) : ui_(std::move(ui)) {}
+  ~PicturePreviews() { Shutdown(); }
+  PicturePreviews(const PicturePreviews&) = delete;
+  PicturePreviews& operator=(const PicturePreviews&) = delete;
+
+  // The preview of `path`, a picture to convert on the PC or a picture file
+  // on the device, over `owner`; returns once it is closed.
+  void Open(HWND owner, const std::string& path, const std::string& name, bool onDevice);
+  // Work still under way is released and waited for, messages flowing.
+  void Shutdown();
+
+ private:
+  ui::UiPoster ui_;
+  bool closing_ = false;
+  std::vector<std::unique_ptr<ui::Worker>> running_;
+};
+
+}  // namespace dockline::download
