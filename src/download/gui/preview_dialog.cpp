@@ -24,9 +24,6 @@ void Place(HWND control, int x, int y, int width, int height) { ::MoveWindow(con
 const ui::Handler<PreviewDialog> PreviewDialog::kMessages[] = {
     {WM_PAINT, &PreviewDialog::OnPaint},
     {WM_DRAWITEM, &PreviewDialog::OnDrawPicture},
-    {WM_CTLCOLORDLG, &PreviewDialog::OnControlColour},
-    {WM_CTLCOLORSTATIC, &PreviewDialog::OnControlColour},
-    {WM_CTLCOLORBTN, &PreviewDialog::OnControlColour},
     {WM_DESTROY, &PreviewDialog::OnDestroy},
 };
 
@@ -35,8 +32,9 @@ PreviewDialog::PreviewDialog(ui::UiPoster ui, std::string name, std::function<vo
       ui_(std::move(ui)),
       name_(std::move(name)),
       start_(std::move(start)),
-      self_(std::make_shared<PreviewDialog*>(this)),
-      white_(::CreateSolidBrush(kWhite)) {}
+      self_(std::make_shared<PreviewDialog*>(this)) {
+  SetBackground(kWhite);
+}
 
 PreviewDialog::~PreviewDialog() {
   *self_ = nullptr;
@@ -139,11 +137,6 @@ LRESULT PreviewDialog::OnDrawPicture(const ui::Message& m) {
   ::SetDIBitsToDevice(item->hDC, 0, 0, width, height, 0, 0, 0, height, bitmap_.data() + file.bfOffBits, &info,
                       DIB_RGB_COLORS);
   return TRUE;
-}
-
-LRESULT PreviewDialog::OnControlColour(const ui::Message& m) {
-  ::SetBkMode(reinterpret_cast<HDC>(m.wParam), TRANSPARENT);
-  return reinterpret_cast<LRESULT>(white_.Get());
 }
 
 LRESULT PreviewDialog::OnDestroy(const ui::Message& m) {

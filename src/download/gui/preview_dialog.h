@@ -53,7 +53,6 @@ class PreviewDialog : public ui::Dialog {
   void LayOut();
   LRESULT OnPaint(const ui::Message& m);
   LRESULT OnDrawPicture(const ui::Message& m);
-  LRESULT OnControlColour(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
   static const ui::Handler<PreviewDialog> kMessages[];
 
@@ -65,7 +64,6 @@ class PreviewDialog : public ui::Dialog {
   RECT screen_{};
   std::string failure_;     // the download's own words for a file it could not convert
   platform::Bytes bitmap_;  // the picture in its greys, as a bitmap file; empty until made
-  ui::Brush white_;
   controls::FlatButton close_;
 };
 
