@@ -7,7 +7,6 @@
 #define IDD_MAIN 102
 #define IDD_DOWNLOAD_PAGE 131
 #define IDD_ORGANIZER_PAGE 132
-#define IDD_CONTACT_CARD 157
 #define IDD_WAIT_POPUP 194
 #define IDD_OVERWRITE 198
 
@@ -90,18 +89,6 @@
 #define IDC_CONTACT_LIST 1044
 #define IDC_ORGANIZER_ADD 1045
 
-// Controls of the contact card dialog (template 157)
-#define IDC_CARD_ADDRESS 1014
-#define IDC_CARD_BIRTHDAY 1015
-#define IDC_CARD_NOTES 1016
-#define IDC_CARD_WEBSITE 1018
-#define IDC_CARD_CATEGORY 1042
-#define IDC_CARD_NAME 1048
-#define IDC_CARD_PHONE 1049
-#define IDC_CARD_EMAIL 1050
-#define IDC_CARD_COMPANY 1051
-#define IDC_CARD_TITLE 1052
-#define IDC_CARD_FAX 1053
 // The overwrite question (template 198); "是" is IDYES
 #define IDC_OVERWRITE_NO 1060
 #define IDC_OVERWRITE_YES_TO_ALL 1061

@@ -1,6 +1,6 @@
 #include "organizer/gui/contact_dialog.h"
 
-#include "resource.h"
+#include "contact_card_resource.h"
 #include "ui/control_refs.h"
 
 namespace dockline::organizer {
