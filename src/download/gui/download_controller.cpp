@@ -70,9 +70,9 @@ void DownloadController::Shutdown() {
   page_.WatchRows(false);
   // Both are released first, then joined: neither waits for the other.
   if (task_) task_->Work().Shutdown();
-  if (job_) job_->Shutdown();
+  if (download_) download_->Shutdown();
   task_.reset();  // joins, dispatching messages meanwhile
-  job_.reset();
+  download_.reset();
   previews_.Shutdown();
   finishTask_ = nullptr;
   popup_.reset();
@@ -106,7 +106,7 @@ bool DownloadController::Idle() {
   if (closing_) return false;
   // A run that has ended but whose end the timer has not shown yet is done
   // with now, so that a command at once after it finds the page as it will be.
-  if (job_ && job_->Finished() && !stopAsked_) EndRun();
+  if (download_ && download_->Finished() && !stopAsked_) EndRun();
   return BusyText().empty();
 }
 
@@ -138,11 +138,11 @@ void DownloadController::Download() {
     };
     settings.runningFlag = context_.downloadRunning;
     settings.verify = page_.VerifyChecked();
-    job_ = std::make_unique<DownloadJob>(context_.ui, page_.Handle());
-    if (job_->Start(std::move(rows), std::move(settings)))
-      page_.WatchProgress(job_->Progress());
+    download_ = std::make_unique<DownloadThread>(context_.ui, page_.Handle());
+    if (download_->Start(std::move(rows), std::move(settings)))
+      page_.WatchProgress(download_->Progress());
     else
-      job_.reset();
+      download_.reset();
   }
   page_.EnableDownload(true);
 }
@@ -154,27 +154,27 @@ void DownloadController::Stop() {
   // run under the question, so the answer always meets the job it was asked
   // about; only a closing window can take that job away meanwhile.
   stopAsked_ = true;
-  job_->Gate().Pause();
+  download_->Gate().Pause();
   const bool yes = ui::AppMessageBox(kStopQuestion, MB_YESNO) == IDYES;
   stopAsked_ = false;
-  if (!job_) return;
-  if (yes) job_->RequestStop();
-  job_->Gate().Resume();
+  if (!download_) return;
+  if (yes) download_->RequestStop();
+  download_->Gate().Resume();
 }
 
 // The page has just shown the run's progress: a run that has ended is done
 // with, unless the stop question is still open over it.
 void DownloadController::OnProgressShown() {
-  if (!job_) {
+  if (!download_) {
     page_.UnwatchProgress();
-  } else if (job_->Finished() && !stopAsked_) {
+  } else if (download_->Finished() && !stopAsked_) {
     EndRun();
   }
 }
 
 void DownloadController::EndRun() {
   page_.UnwatchProgress();
-  job_.reset();
+  download_.reset();
   page_.UpdateSelectionStatus();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The download page's commands wired to the download core. Whatever takes
-// long runs on a worker, never on the UI thread: 下载 starts a DownloadJob
+// long runs on a worker, never on the UI thread: 下载 starts a DownloadThread
 // over a snapshot of the PC list, whose progress the page shows on its own
 // timer; 停止下载 asks and stops; 已下载 and the
 // type combo list the device, 删除 deletes ticked rows (and their files in
@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "download/download_path_store.h"
-#include "download/gui/download_job.h"
+#include "download/gui/download_thread.h"
 #include "download/gui/download_page.h"
 #include "download/gui/page_job.h"
 #include "download/gui/preview_dialog.h"
@@ -66,7 +66,7 @@ class DownloadController {
   DownloadController& operator=(const DownloadController&) = delete;
 
   // A download is under way (its worker has not ended yet).
-  bool Downloading() const { return job_ && !job_->Finished(); }
+  bool Downloading() const { return download_ && !download_->Finished(); }
   // What a command that would meet the work under way is told; "" while
   // the page is idle.
   std::string_view BusyText() const;
@@ -117,7 +117,7 @@ class DownloadController {
 
   DownloadPage& page_;
   DownloadContext context_;
-  std::unique_ptr<DownloadJob> job_;
+  std::unique_ptr<DownloadThread> download_;
   bool stopAsked_ = false;  // the stop question is open: the run is not ended under it
   bool closing_ = false;
   std::unique_ptr<PageJob> task_;

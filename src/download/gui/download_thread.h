@@ -1,10 +1,10 @@
 #pragma once
 // One download on its own thread, for the download page.
 //
-//   auto job = std::make_unique<DownloadJob>(ui::UiDispatcher::Process(), pageWindow);
-//   job->Start(rows, settings);          // rows: the PC list as it stands now
-//   ... a UI timer reads job->Progress() and shows it ...
-//   job->Finished()                      // the run has ended: restore the list view
+//   auto download = std::make_unique<DownloadThread>(ui::UiDispatcher::Process(), pageWindow);
+//   download->Start(rows, settings);          // rows: the PC list as it stands now
+//   ... a UI timer reads download->Progress() and shows it ...
+//   download->Finished()                      // the run has ended: restore the list view
 //
 // The worker never touches a window. Its questions and messages are run on
 // the UI thread through the poster, and it waits for each answer; a stop
@@ -33,14 +33,14 @@ namespace dockline::download {
 
 inline constexpr std::string_view kStoppingText = "下载正在终止,请稍候...";
 
-class DownloadJob {
+class DownloadThread {
  public:
   // Questions and page messages are owned by `owner` (the download page).
-  DownloadJob(ui::UiPoster ui, HWND owner);
-  // Shuts the job down and waits for the worker, pumping messages.
-  ~DownloadJob();
-  DownloadJob(const DownloadJob&) = delete;
-  DownloadJob& operator=(const DownloadJob&) = delete;
+  DownloadThread(ui::UiPoster ui, HWND owner);
+  // Shuts the download down and waits for the worker, pumping messages.
+  ~DownloadThread();
+  DownloadThread(const DownloadThread&) = delete;
+  DownloadThread& operator=(const DownloadThread&) = delete;
 
   // Starts the worker over a snapshot of the rows; false when it was started before.
   bool Start(std::vector<DownloadRow> rows, RunSettings settings);

@@ -1,4 +1,4 @@
-#include "download/gui/download_job.h"
+#include "download/gui/download_thread.h"
 
 #include "download/gui/overwrite_dialog.h"
 #include "ui/message_box.h"
@@ -8,7 +8,7 @@ namespace dockline::download {
 // The worker's questions and messages, shown by the UI thread. A message
 // waits until the user has closed it; the overwrite question is released by
 // a stop as well.
-class DownloadJob::Prompts : public DownloadPrompts {
+class DownloadThread::Prompts : public DownloadPrompts {
  public:
   Prompts(const ui::Worker& worker, HWND owner) : worker_(worker), owner_(owner) {}
 
@@ -27,12 +27,12 @@ class DownloadJob::Prompts : public DownloadPrompts {
   HWND owner_;
 };
 
-DownloadJob::DownloadJob(ui::UiPoster ui, HWND owner) : owner_(owner), worker_(std::move(ui), "下载出错：") {}
+DownloadThread::DownloadThread(ui::UiPoster ui, HWND owner) : owner_(owner), worker_(std::move(ui), "下载出错：") {}
 
 // The worker goes first (the last member): shut down and joined.
-DownloadJob::~DownloadJob() = default;
+DownloadThread::~DownloadThread() = default;
 
-bool DownloadJob::Start(std::vector<DownloadRow> rows, RunSettings settings) {
+bool DownloadThread::Start(std::vector<DownloadRow> rows, RunSettings settings) {
   if (worker_.Started()) return false;
   prompts_ = std::make_unique<Prompts>(worker_, owner_);
   return worker_.Start([this, rows = std::move(rows), settings = std::move(settings)](std::stop_token stop) mutable {
@@ -42,13 +42,13 @@ bool DownloadJob::Start(std::vector<DownloadRow> rows, RunSettings settings) {
   });
 }
 
-void DownloadJob::RequestStop() {
+void DownloadThread::RequestStop() {
   if (Finished() || worker_.StopRequested()) return;
   progress_.SetStatus(std::string(kStoppingText));
   worker_.RequestStop();
 }
 
-std::optional<RunEnd> DownloadJob::Result() const {
+std::optional<RunEnd> DownloadThread::Result() const {
   if (!Finished()) return std::nullopt;
   const int result = result_.load();
   return result < 0 ? RunEnd::Stopped : static_cast<RunEnd>(result);

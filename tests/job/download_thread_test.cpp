@@ -1,4 +1,4 @@
-#include "download/gui/download_job.h"
+#include "download/gui/download_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
     std::atomic<bool> running{false};
     auto settings = Settings();
     settings.runningFlag = &running;
-    DownloadJob job(dispatcher_.Poster(), nullptr);
+    DownloadThread job(dispatcher_.Poster(), nullptr);
     ASSERT_TRUE(job.Start({Row("1.mp3", "new"), Row("2.mp3", "new"), Row("3.mp3", "new")}, settings));
     EXPECT_FALSE(job.Start({}, settings)) << "one run per job";
     if (!dockline::testing::PumpUntil([&] { return job.Finished(); })) dockline::testing::GiveUp("the run's end");
@@ -96,13 +96,13 @@ TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
 TEST_F(Job, AStopReleasesAWorkerWaitingForTheOverwriteQuestion) {
   Write(OnDevice("1.mp3"), "old");
   Answerer answerer;
-  std::unique_ptr<DownloadJob> job;
+  std::unique_ptr<DownloadThread> job;
   // The question stays open until the stopped run has ended and said so.
   answerer.overwrite = [&] {
     job->RequestStop();
     return job->Finished() ? static_cast<WPARAM>(IDC_OVERWRITE_YES_TO_ALL) : 0;
   };
-  job = std::make_unique<DownloadJob>(dispatcher_.Poster(), nullptr);
+  job = std::make_unique<DownloadThread>(dispatcher_.Poster(), nullptr);
   ASSERT_TRUE(job->Start({Row("1.mp3", "new"), Row("2.mp3", "new")}, Settings()));
   if (!dockline::testing::PumpUntil([&] { return job->Finished(); })) dockline::testing::GiveUp("the stopped run's end");
   job->Join();
@@ -116,7 +116,7 @@ TEST_F(Job, AStopReleasesAWorkerWaitingForTheOverwriteQuestion) {
 TEST_F(Job, AClosingWindowReleasesTheWorkerAndLeavesTheDispatcherRunning) {
   Answerer answerer;
   {
-    DownloadJob job(dispatcher_.Poster(), nullptr);
+    DownloadThread job(dispatcher_.Poster(), nullptr);
     // The first row's message is waiting for the UI thread when the page goes.
     ASSERT_TRUE(job.Start({Row("无.mp3", ""), Row("1.mp3", "new")}, Settings()));
     platform::RemoveFile(platform::JoinPath(pc_, "无.mp3"));
