@@ -19,10 +19,13 @@ start() {  # [VAR=value...]: the program, waited for until it shows
   p wait-window 60000 >/dev/null || fail "the main window did not appear"
 }
 
-choose() {  # sidebar entry, the folder, the names typed into its file dialog
+alone() { [ "$(p windows | wc -l)" = 1 ]; }  # no dialog or popup over the main window
+rows_are() { [ "$(p rows 1022 | head -1)" = "$1" ]; }  # the PC list's row count
+
+choose() {  # sidebar entry, the folder, the names typed into its file dialog, the PC list's rows after
   p select-entry "$1"
   p file-dialog 20000 "$2" "$3" >/dev/null || fail "no file dialog for entry $1"
-  sleep 1
+  eventually rows_are "$4" || fail "rows after choosing for entry $1: $(p rows 1022)"
 }
 
 finish() {  # closes through the confirmation; the process must end

@@ -16,7 +16,7 @@ start
 p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not found"
 p select-entry 0
 p file-dialog 20000 'C:\大文件' '"big.mp3"' >/dev/null || fail "no file dialog"
-sleep 1
+eventually rows_are 1 || fail "big.mp3 was not queued: $(p rows $PC_LIST)"
 [ "$(p rows $PC_LIST | tail -n +2 | cut -f5)" = $size ] || fail "size shown: $(p rows $PC_LIST)"
 
 intact() {
@@ -33,7 +33,8 @@ p click $STOP
 intact "stop"
 
 # The device pulled out in the middle of the copy.
-sleep 1
+run_over() { p rect $PC_LIST >/dev/null; }  # the list comes back once the run is done with
+eventually run_over || fail "the stopped run did not give the list back"
 p click $DOWNLOAD
 p answer 覆盖 $YES 30000 >/dev/null || fail "no overwrite question the second time"
 sleep 0.5  # into the copy

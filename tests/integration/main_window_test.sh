@@ -33,17 +33,17 @@ p click 1001 && p click 1000
 [ "$(sidebar)" = "$downloads" ] || fail "the download header did not bring its group back: $(sidebar)"
 
 p post $WM_SYSCOMMAND $SC_MINIMIZE 0
-sleep 0.5
-[ "$(p placement | cut -d' ' -f1)" = iconic ] || fail "could not minimise for the hand-over check"
+iconic() { [ "$(p placement | cut -d' ' -f1)" = iconic ]; }
+eventually iconic || fail "could not minimise for the hand-over check"
 timeout 60 wine "$exe" || fail "the second copy did not end quietly"
-sleep 0.5
-[ "$(p placement)" = "normal front" ] || fail "the running copy was not brought back: $(p placement)"
+in_front() { [ "$(p placement)" = "normal front" ]; }
+eventually in_front || fail "the running copy was not brought back: $(p placement)"
 [ "$(p windows)" = "$title" ] || fail "the second copy left a window: $(p windows)"
 
 for target in 0 $IDC_ABOUT; do
   for key in $VK_RETURN $VK_ESCAPE; do p key $target $key; done
 done
-sleep 1
+sleep 0.5  # time for something to open or close, which must not come
 [ "$(p windows)" = "$title" ] || fail "Enter or Esc opened or closed something: $(p windows)"
 
 p select-entry 0

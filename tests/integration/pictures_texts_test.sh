@@ -29,11 +29,9 @@ printf '[00:01]歌词\r\n' > "$src/歌.lrc"
 
 start
 p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not found"
-choose 8 'C:\资料' '"手机.jpg" "大图.png" "调色板.gif"'
-choose 2 'C:\资料' '"书.txt"'
-choose 0 'C:\资料' '"歌.mp3"'
-six_rows() { [ "$(p rows 1022 | head -1)" = 6 ]; }
-eventually six_rows || fail "rows queued: $(p rows 1022)"
+choose 8 'C:\资料' '"手机.jpg" "大图.png" "调色板.gif"' 3
+choose 2 'C:\资料' '"书.txt"' 4
+choose 0 'C:\资料' '"歌.mp3"' 6  # with its lyrics
 
 p click $DOWNLOAD
 [ "$(p answer 提示 1 120000)" = "下载完毕" ] || fail "the download did not finish"

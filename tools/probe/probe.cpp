@@ -13,7 +13,8 @@
 //   probe answer CAPTION BUTTON TIMEOUT_MS   waits for the box, prints its text, presses BUTTON
 //   probe items ID                           texts of the visible controls with that id, top to bottom
 //   probe placement                          "iconic" or "normal", and whether it is in front
-//   probe rect ID                            "left top right bottom" of the first visible control with that id
+//   probe rect ID                            "left top right bottom" of the first visible control with that id,
+//                                            the main window's own first, then its pages'
 //   probe ping MAX_MS [STOP_FILE]            the window's round trip: WM_NULL sent every 20 ms
 //                                            until MAX_MS have passed or STOP_FILE exists; prints
 //                                            "samples N median M p99 P worst W" (ms; a send that
@@ -149,7 +150,7 @@ struct SameId {
 
 BOOL CALLBACK CollectSameId(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<SameId*>(p);
-  if (GetParent(w) == s->parent && GetDlgCtrlID(w) == s->id && IsWindowVisible(w)) s->found.push_back(w);
+  if ((!s->parent || GetParent(w) == s->parent) && GetDlgCtrlID(w) == s->id && IsWindowVisible(w)) s->found.push_back(w);
   return TRUE;
 }
 
@@ -669,6 +670,10 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "rect" && a.size() == 2) {
     SameId s{main, std::atoi(a[1].c_str()), {}};
     EnumChildWindows(main, CollectSameId, reinterpret_cast<LPARAM>(&s));
+    if (s.found.empty()) {  // not the main window's own: a page's
+      s.parent = nullptr;
+      EnumChildWindows(main, CollectSameId, reinterpret_cast<LPARAM>(&s));
+    }
     if (s.found.empty()) return 1;
     RECT r{};
     GetWindowRect(s.found.front(), &r);
