@@ -31,7 +31,7 @@ struct Answerer {
       [this](HWND box) { return ui::WindowTextUtf8(box) == "覆盖" ? overwrite() : static_cast<WPARAM>(IDOK); }};
 };
 
-class Job : public testing::ScratchFolder {
+class DownloadThreadTest : public testing::ScratchFolder {
  protected:
   void SetUp() override {
     ScratchFolder::SetUp();
@@ -56,7 +56,7 @@ class Job : public testing::ScratchFolder {
   const std::string device_ = Path("设备");
 };
 
-TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
+TEST_F(DownloadThreadTest, ARunAsksOnTheUiThreadAndTheAnswersHold) {
   struct Case {
     WPARAM answer;
     Texts seen;
@@ -93,7 +93,7 @@ TEST_F(Job, ARunAsksOnTheUiThreadAndTheAnswersHold) {
   }
 }
 
-TEST_F(Job, AStopReleasesAWorkerWaitingForTheOverwriteQuestion) {
+TEST_F(DownloadThreadTest, AStopReleasesAWorkerWaitingForTheOverwriteQuestion) {
   Write(OnDevice("1.mp3"), "old");
   Answerer answerer;
   std::unique_ptr<DownloadThread> job;
@@ -113,7 +113,7 @@ TEST_F(Job, AStopReleasesAWorkerWaitingForTheOverwriteQuestion) {
   EXPECT_FALSE(platform::FileExists(OnDevice("2.mp3")));
 }
 
-TEST_F(Job, AClosingWindowReleasesTheWorkerAndLeavesTheDispatcherRunning) {
+TEST_F(DownloadThreadTest, AClosingWindowReleasesTheWorkerAndLeavesTheDispatcherRunning) {
   Answerer answerer;
   {
     DownloadThread job(dispatcher_.Poster(), nullptr);
