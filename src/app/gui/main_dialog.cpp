@@ -5,8 +5,6 @@
 
 #include "device/device_locator.h"
 #include "download/category_selection.h"
-#include "download/category_table.h"
-#include "download/settings_location.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "ui/dropped_paths.h"
@@ -106,11 +104,7 @@ bool MainDialog::OnInitDialog() {
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
   ::SetPropW(hwnd, kInstanceMark, reinterpret_cast<HANDLE>(1));
 
-  // The settings file lives beside the program unless that folder is
-  // read-only; then in the user's own application-data folder.
-  app_.Settings().SetFile(download::SettingsFileForThisProgram());
-  ui::MessageBoxNotifier notifier(app_.Ui());
-  app_.Settings().EnsureFile(download::CategoryTable::labels(), notifier);
+  app_.OpenSettings();
 
   openButton_.AttachDlgItem(hwnd, IDC_OPEN_DISK);
   aboutButton_.AttachDlgItem(hwnd, IDC_ABOUT);
