@@ -63,10 +63,6 @@ int Application::Run() {
     ::SetForegroundWindow(running);
     return 0;
   }
-  // Placeholders of the main window's template: their classes must exist
-  // before the template is made into windows.
-  download::DownloadPage::RegisterWindowClasses();
-  organizer::OrganizerPage::RegisterWindowClasses();
   {
     MainDialog main(*this);
     main.DoModal(nullptr);

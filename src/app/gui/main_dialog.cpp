@@ -27,6 +27,16 @@ constexpr int kSidebarFoot = 531;
 constexpr SidebarPlace kSidebarPlace{
     kSidebarLeft, kSidebarWidth, 73, kSidebarFoot, {0, kTitleHeight + 1, kSidebarLeft + kSidebarWidth + 1, kClientHeight}};
 
+// The template holds two hidden placeholders of classes of its own (the page
+// area's and an unused one's); they must exist before the template is made
+// into windows. No object stands behind them: every message gets the default
+// handling. Registered once per process.
+void RegisterPlaceholderClasses() {
+  const auto grey = static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH));
+  ui::RegisterWindowClass(L"TestControl", CS_GLOBALCLASS, grey);
+  ui::RegisterWindowClass(L"EditClass", CS_GLOBALCLASS, grey);
+}
+
 // The picture at the sidebar's foot: the template's one picture control,
 // which has no id of its own.
 HWND FindDecoration(HWND dialog) {
@@ -82,6 +92,7 @@ MainDialog::MainDialog(Application& app)
       smallIcon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXSMICON))),
       pages_(kPageArea),
       sidebar_(kSidebarPlace) {
+  RegisterPlaceholderClasses();
   SetBackground(kWhite);
 }
 
