@@ -73,6 +73,12 @@ int Application::Run() {
   return 0;
 }
 
+void Application::MarkAsRunning(HWND mainWindow) {
+  ::SetPropW(mainWindow, kInstanceMark, reinterpret_cast<HANDLE>(1));
+}
+
+void Application::ClearRunningMark(HWND mainWindow) { ::RemovePropW(mainWindow, kInstanceMark); }
+
 void Application::OpenSettings() {
   // The settings file lives beside the program unless that folder is
   // read-only; then in the user's own application-data folder.

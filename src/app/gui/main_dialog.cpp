@@ -103,6 +103,26 @@ bool MainDialog::OnMessage(const ui::Message& m, LRESULT& result) {
 }
 
 bool MainDialog::OnInitDialog() {
+  SetUpSystemMenuAndIcons();
+  app_.MarkAsRunning(Handle());
+  app_.OpenSettings();
+  SetUpStatusRow();
+  MakeBorderless();
+  titleStrip_.Create(Handle(), RECT{0, 0, kClientWidth, kTitleHeight}, IDB_TITLE_STRIP, kTitleSpots);
+  SetUpPageArea();
+  sidebar_.Attach(Handle());
+  PlaceDecoration();
+  // Files and folders from the file manager come as WM_DROPFILES, which the
+  // shell gives any window that accepts files, with no OLE on this thread.
+  // A drop target of our own would add only the cursor's drop effect; a drop
+  // the page cannot take now is refused in words instead.
+  ::DragAcceptFiles(Handle(), TRUE);
+  ui::SetMainWindow(Handle());
+  app_.StartMonitor(*this);
+  return true;
+}
+
+void MainDialog::SetUpSystemMenuAndIcons() {
   HWND hwnd = Handle();
   if (HMENU menu = ::GetSystemMenu(hwnd, FALSE)) {
     const std::string about = ui::LoadStringResource(IDS_ABOUT_MENU);
@@ -113,10 +133,10 @@ bool MainDialog::OnInitDialog() {
   }
   ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
-  ::SetPropW(hwnd, kInstanceMark, reinterpret_cast<HANDLE>(1));
+}
 
-  app_.OpenSettings();
-
+void MainDialog::SetUpStatusRow() {
+  HWND hwnd = Handle();
   openButton_.AttachDlgItem(hwnd, IDC_OPEN_DISK);
   aboutButton_.AttachDlgItem(hwnd, IDC_ABOUT);
   closeDiskButton_.AttachDlgItem(hwnd, IDC_CLOSE_DISK);
@@ -130,7 +150,10 @@ bool MainDialog::OnInitDialog() {
   stateLabel_.EnableHover(false);
   stateLabel_.SetBoxColor(RGB(255, 0, 0));  // unframed: never seen
   stateLabel_.SetLabelTextColor(RGB(41, 73, 148));
+}
 
+void MainDialog::MakeBorderless() {
+  HWND hwnd = Handle();
   SetText(kWindowText);
   // Not WS_CLIPCHILDREN: the labels draw only their text and rely on the
   // window's white beneath them.
@@ -152,31 +175,25 @@ bool MainDialog::OnInitDialog() {
   ::SetWindowPos(hwnd, nullptr, work.left + ((work.right - work.left) - kClientWidth) / 2,
                  work.top + ((work.bottom - work.top) - kClientHeight) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  titleStrip_.Create(hwnd, RECT{0, 0, kClientWidth, kTitleHeight}, IDB_TITLE_STRIP, kTitleSpots);
+}
+
+void MainDialog::SetUpPageArea() {
   AddMessageFilter(&pages_);
   ::MoveWindow(Item(IDC_PAGE_AREA), kPageArea.left, kPageArea.top, kPageArea.right - kPageArea.left,
                kPageArea.bottom - kPageArea.top, TRUE);
   CreatePages();
+}
 
-  sidebar_.Attach(hwnd);
+void MainDialog::PlaceDecoration() {
   // The decoration stands on the foot header in pixels, whatever size the
   // template's font gives the dialog units: it must not cover that header.
-  if (HWND decoration = FindDecoration(hwnd)) {
+  if (HWND decoration = FindDecoration(Handle())) {
     RECT r{};
     ::GetWindowRect(decoration, &r);
     const int height = r.bottom - r.top;
     ::SetWindowPos(decoration, nullptr, kSidebarLeft, kSidebarFoot - sidebar_.HeaderHeight() - height, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-
-  // Files and folders from the file manager come as WM_DROPFILES, which the
-  // shell gives any window that accepts files, with no OLE on this thread.
-  // A drop target of our own would add only the cursor's drop effect; a drop
-  // the page cannot take now is refused in words instead.
-  ::DragAcceptFiles(hwnd, TRUE);
-  ui::SetMainWindow(hwnd);
-  app_.StartMonitor(*this);
-  return true;
 }
 
 bool MainDialog::PreTranslateMessage(MSG& msg) {
@@ -396,7 +413,7 @@ LRESULT MainDialog::OnDestroy(const ui::Message& m) {
   app_.StopMonitor();
   sidebar_.DestroyButtons();
   RemoveMessageFilter(&pages_);
-  ::RemovePropW(Handle(), kInstanceMark);
+  app_.ClearRunningMark(Handle());
   ui::SetMainWindow(nullptr);
   return Default(m);
 }

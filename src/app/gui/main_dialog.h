@@ -99,6 +99,12 @@ class MainDialog : public ui::Dialog, private MonitorView {
   LRESULT OnCategorySelected(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
 
+  // The steps of OnInitDialog, in their order.
+  void SetUpSystemMenuAndIcons();
+  void SetUpStatusRow();
+  void MakeBorderless();
+  void SetUpPageArea();
+  void PlaceDecoration();
   // Makes the pages and puts them into their slots; runs before the sidebar
   // is laid out.
   void CreatePages();
