@@ -65,7 +65,6 @@ class MainDialog : public ui::Dialog, private MonitorView {
   // Pages().SetPage(kDownloadPageSlot, page).
   ui::PageHost& Pages() { return pages_; }
   download::DownloadPage& DownloadPage() { return downloadPage_; }
-  int SelectedEntry() const { return sidebar_.SelectedEntry(); }
 
  protected:
   bool OnInitDialog() override;
