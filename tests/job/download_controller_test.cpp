@@ -36,7 +36,6 @@ class Controller : public testing::ScratchFolder {
     ScratchFolder::SetUp();
     if (!platform::IsDirectory("G:\\mp3")) GTEST_SKIP() << "no simulated device on G: (run under tools/with-wine)";
     ASSERT_TRUE(host_.Open(609, 530));
-    DownloadPage::RegisterWindowClasses();
     ASSERT_TRUE(page_.Create(host_.Handle()));
     page_.Show();
     ui::SetMainWindow(host_.Handle());

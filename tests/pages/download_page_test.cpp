@@ -27,7 +27,6 @@ class DownloadPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(host.Open(609, 530));
-    DownloadPage::RegisterWindowClasses();
     ASSERT_TRUE(page.Create(host.Handle()));
     page.Show();
   }

@@ -15,7 +15,6 @@ class OrganizerPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(host.Open(609, 530));
-    OrganizerPage::RegisterWindowClasses();
     ASSERT_TRUE(page.Create(host.Handle()));
     ::ShowWindow(page.Handle(), SW_SHOW);
   }

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/gui/sidebar.h"
 #include "controls/bitmap_button.h"
 #include "controls/flat_button.h"
 #include "controls/link_label.h"
-#include "controls/skin_button.h"
 #include "controls/text_progress_bar.h"
 #include "download/gui/wait_popup.h"
 #include "platform/win32/wide.h"
@@ -31,7 +31,6 @@ namespace {
 constexpr int kWidth = 720;
 constexpr int kHeight = 500;
 constexpr COLORREF kPageBlue = RGB(0, 105, 165);
-constexpr COLORREF kSidebarBlue = RGB(198, 219, 255);
 constexpr COLORREF kNoteGrey = RGB(80, 80, 80);
 constexpr UINT_PTR kExitTimer = 1;
 constexpr UINT_PTR kReadyTimer = 2;
@@ -66,12 +65,13 @@ struct Note {
   COLORREF colour;
 };
 
-class GalleryWindow : public ui::Window, public controls::SidebarHost {
+// The program's sidebar in the left column, its first header just below the
+// gallery's title band and its foot at the window's bottom.
+constexpr app::SidebarPlace kSidebarPlace{1, 120, 54, kHeight, {0, 27, 122, kHeight}};
+
+class GalleryWindow : public ui::Window {
  public:
   bool Open(int exitAfterMs, std::wstring readyFile);
-
-  HWND SidebarWindow() const override { return Handle(); }
-  int SelectedEntry() const override { return selectedEntry_; }
 
  protected:
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
@@ -79,6 +79,7 @@ class GalleryWindow : public ui::Window, public controls::SidebarHost {
  private:
   LRESULT OnPaint(const ui::Message& m);
   LRESULT OnControlColour(const ui::Message& m);
+  LRESULT OnSwitchGroup(const ui::Message& m);
   LRESULT OnCategorySelected(const ui::Message& m);
   LRESULT OnTimer(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
@@ -95,7 +96,7 @@ class GalleryWindow : public ui::Window, public controls::SidebarHost {
     notes_.push_back({x, y, std::move(text), colour});
   }
 
-  int selectedEntry_ = 2;
+  app::Sidebar sidebar_{kSidebarPlace};
   ui::Font font_;
   ui::Font noteFont_;
   ui::Font headingFont_;
@@ -111,6 +112,7 @@ const ui::Handler<GalleryWindow> GalleryWindow::kMessages[] = {
     {WM_PAINT, &GalleryWindow::OnPaint},
     {WM_CTLCOLORSTATIC, &GalleryWindow::OnControlColour},
     {WM_CTLCOLORBTN, &GalleryWindow::OnControlColour},
+    {controls::kGroupSwitchMessage, &GalleryWindow::OnSwitchGroup},
     {controls::kCategorySelectedMessage, &GalleryWindow::OnCategorySelected},
     {WM_TIMER, &GalleryWindow::OnTimer},
     {WM_DESTROY, &GalleryWindow::OnDestroy},
@@ -155,52 +157,21 @@ HWND GalleryWindow::MakeControl(const wchar_t* cls, const std::string& text, DWO
   return hwnd;
 }
 
-// The sidebar as the main window lays it out: header 1000, the category
-// buttons 35 pixels apart below a 16-pixel band, header 1001 under them.
+// The program's own sidebar: the gallery makes the two header buttons its
+// template would hold and lets the sidebar do the rest. The header click
+// switches the groups as in the program; the organizer's entries have no icon.
 void GalleryWindow::BuildSidebar() {
-  AddNote(8, 34, "SkinButton / HeaderButton", kPageBlue);
-  auto header0 = std::make_unique<controls::HeaderButton>();
-  header0->CreateControl(L"BUTTON", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, RECT{1, 54, 121, 74}, Handle(), 1000);
-  header0->LoadBitmaps(IDB_HEADER_0);
-  header0->SizeToContent();
-  controls_.push_back(std::move(header0));
-
-  struct Entry {
-    const char* caption;
-    int icon;
-    UINT pinned;
-    bool hover;
-    const char* note;
-  };
-  const Entry entries[] = {
-      {"数 码MP3", IDB_ICON_MUSIC, 0, false, "normal"},
-      {"可视复读", IDB_ICON_REPEAT, 0, true, "hover"},
-      {"电子图书", IDB_ICON_BOOKS, 0, false, "chosen entry"},
-      {"下载词典", IDB_ICON_DICTIONARY, ODS_FOCUS, false, "focused"},
-      {"背诵词库", IDB_ICON_WORDS, ODS_FOCUS, true, "hover + focus"},
-      {"名    片", 129, 0, false, "no icon (129)"},
-  };
-  int top = 74 + 16;
-  for (int i = 0; i < static_cast<int>(std::size(entries)); ++i) {
-    const Entry& e = entries[i];
-    auto button = std::make_unique<Pinned<controls::SkinButton>>(e.pinned, this);
-    button->Create(e.caption, RECT{1, top, 121, top + 35}, Handle(), IDC_SIDEBAR_BUTTON);
-    button->SetCaptionAndIcon(e.caption, e.icon);
-    button->SetCategoryIndex(i);
-    if (e.hover) ::SendMessageW(button->Handle(), WM_MOUSEHOVER, 0, 0);
-    AddNote(128, top + 11, e.note);
-    controls_.push_back(std::move(button));
-    top += 35;
-  }
-  auto header1 = std::make_unique<controls::HeaderButton>();
-  header1->CreateControl(L"BUTTON", "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, RECT{1, top + 16, 121, top + 36},
-                         Handle(), 1001);
-  header1->LoadBitmaps(IDB_HEADER_1);
-  header1->SizeToContent();
-  header1->SetGroupIndex(1);
-  controls_.push_back(std::move(header1));
-  AddNote(128, 58, "header 0 (182)");
-  AddNote(128, top + 20, "header 1 (193)");
+  AddNote(8, 34, "Sidebar: SkinButton / HeaderButton", kPageBlue);
+  for (int id : {IDC_HEADER_0, IDC_HEADER_1})
+    MakeControl(L"BUTTON", "", BS_PUSHBUTTON, 0, 0, kSidebarPlace.width, 20, id);
+  sidebar_.Attach(Handle());
+  sidebar_.Choose(2);
+  ::SendMessageW(sidebar_.Button(1), WM_MOUSEHOVER, 0, 0);
+  const int firstRow = kSidebarPlace.top + sidebar_.HeaderHeight() + app::Sidebar::kButtonGap + 11;
+  const char* notes[] = {"normal", "hover", "chosen"};
+  for (int i = 0; i < 3; ++i) AddNote(128, firstRow + i * app::Sidebar::kButtonHeight, notes[i]);
+  AddNote(128, kSidebarPlace.top + 4, "header 0 (182)");
+  AddNote(128, kSidebarPlace.foot - sidebar_.HeaderHeight() + 4, "header 1 (193): organizer, no icons");
 }
 
 // The main window's status row: logo, state label, state lamp.
@@ -289,7 +260,7 @@ void GalleryWindow::BuildProgressBars() {
 
 // The download page's title.
 void GalleryWindow::BuildTitle() {
-  AddNote(8, 404, "LinkLabel (page title 1017)  /  WaitPopup (template 194)", kPageBlue);
+  AddNote(128, 404, "LinkLabel (page title 1017)  /  WaitPopup (template 194)", kPageBlue);
   auto title = std::make_unique<controls::LinkLabel>();
   title->Attach(MakeControl(L"STATIC", std::string(45, ' ') + "请选择你要下载的文件", SS_LEFT, 121, 424, 487, 20, 1017));
   title->SetFrame(true, kPageBlue);
@@ -304,7 +275,7 @@ void GalleryWindow::BuildTitle() {
 void GalleryWindow::OpenWaitPopup() {
   RECT me{};
   ::GetWindowRect(Handle(), &me);
-  const int popupX = me.left + 8;
+  const int popupX = me.left + 400;
   const int popupY = me.top + 452;
   popupAnchor_ = std::make_unique<ui::Window>();
   ui::RegisterWindowClass(L"DocklineGalleryAnchor");
@@ -323,12 +294,7 @@ LRESULT GalleryWindow::OnPaint(const ui::Message&) {
   // Title band and frame.
   RECT band{0, 0, client.right, 26};
   ui::FillSolidRect(dc, band, kPageBlue);
-  RECT sidebar{1, 26, 121, 54};
-  ui::FillSolidRect(dc, sidebar, kSidebarBlue);
-  RECT sidebarBand{1, 74, 121, 90};
-  ui::FillSolidRect(dc, sidebarBand, kSidebarBlue);
-  RECT sidebarFoot{1, 90 + 6 * 35, 121, 90 + 6 * 35 + 16};
-  ui::FillSolidRect(dc, sidebarFoot, kSidebarBlue);
+  sidebar_.Paint(dc);
   ui::Brush black(::CreateSolidBrush(RGB(0, 0, 0)));
   ::FrameRect(dc, &client, black.Get());
   ::SetBkMode(dc, TRANSPARENT);
@@ -350,12 +316,14 @@ LRESULT GalleryWindow::OnControlColour(const ui::Message& m) {
   return reinterpret_cast<LRESULT>(white_.Get());
 }
 
+LRESULT GalleryWindow::OnSwitchGroup(const ui::Message& m) {
+  sidebar_.SwitchGroup(static_cast<int>(m.lParam));
+  return 0;
+}
+
 // A click on a sidebar button chooses that entry, as in the program.
 LRESULT GalleryWindow::OnCategorySelected(const ui::Message& m) {
-  selectedEntry_ = static_cast<int>(m.lParam);
-  for (auto& control : controls_) {
-    if (::GetDlgCtrlID(control->Handle()) == IDC_SIDEBAR_BUTTON) control->Invalidate(true);
-  }
+  sidebar_.Choose(static_cast<int>(m.lParam));
   return 0;
 }
 
@@ -372,6 +340,7 @@ LRESULT GalleryWindow::OnTimer(const ui::Message& m) {
 
 LRESULT GalleryWindow::OnDestroy(const ui::Message&) {
   popup_.reset();
+  sidebar_.DestroyButtons();
   ::PostQuitMessage(0);
   return 0;
 }

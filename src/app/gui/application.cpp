@@ -4,8 +4,11 @@
 #include <ole2.h>
 
 #include "app/gui/main_dialog.h"
+#include "download/category_table.h"
+#include "download/settings_location.h"
 #include "platform/file_system.h"
 #include "ui/failure.h"
+#include "ui/message_box.h"
 #include "ui/window.h"
 
 namespace dockline::app {
@@ -60,10 +63,6 @@ int Application::Run() {
     ::SetForegroundWindow(running);
     return 0;
   }
-  // Placeholders of the main window's template: their classes must exist
-  // before the template is made into windows.
-  download::DownloadPage::RegisterWindowClasses();
-  organizer::OrganizerPage::RegisterWindowClasses();
   {
     MainDialog main(*this);
     main.DoModal(nullptr);
@@ -72,6 +71,20 @@ int Application::Run() {
   }
   dispatcher_.Stop();
   return 0;
+}
+
+void Application::MarkAsRunning(HWND mainWindow) {
+  ::SetPropW(mainWindow, kInstanceMark, reinterpret_cast<HANDLE>(1));
+}
+
+void Application::ClearRunningMark(HWND mainWindow) { ::RemovePropW(mainWindow, kInstanceMark); }
+
+void Application::OpenSettings() {
+  // The settings file lives beside the program unless that folder is
+  // read-only; then in the user's own application-data folder.
+  settings_.SetFile(download::SettingsFileForThisProgram());
+  ui::MessageBoxNotifier notifier(ui_);
+  settings_.EnsureFile(download::CategoryTable::labels(), notifier);
 }
 
 void Application::StartMonitor(MonitorView& view) {

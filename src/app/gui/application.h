@@ -35,6 +35,14 @@ class Application {
   const ui::UiPoster& Ui() const { return ui_; }
   SharedState& State() { return state_; }
   download::DownloadPathStore& Settings() { return settings_; }
+  // The single-instance mark on the main window, for FindRunningInstance in
+  // a copy started later; cleared as the window goes.
+  void MarkAsRunning(HWND mainWindow);
+  void ClearRunningMark(HWND mainWindow);
+  // Points the settings store at its file and makes the file when it is
+  // missing; what goes wrong is told in a message box. Called once the main
+  // window exists, before anything reads a setting.
+  void OpenSettings();
   // The program's folder with its trailing backslash.
   const std::string& ProgramFolder() const { return programFolder_; }
 

@@ -5,8 +5,6 @@
 
 #include "device/device_locator.h"
 #include "download/category_selection.h"
-#include "download/category_table.h"
-#include "download/settings_location.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "ui/dropped_paths.h"
@@ -20,18 +18,24 @@ namespace {
 
 constexpr int kTitleHeight = 23;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kSidebarFill = RGB(198, 219, 255);
 constexpr RECT kPageArea{121, 49, kClientWidth - 1, kClientHeight - 1};
-// The sidebar column: headers and buttons are 120 pixels wide from x 1; the
-// first header sits at y 73; buttons are 35 pixels apart, the first 16 below
-// its header; the sidebar's foot is at y 531.
+// The sidebar column: 120 pixels wide from x 1, its first header at y 73,
+// its foot at y 531; below the title strip it is painted again whole.
 constexpr int kSidebarLeft = 1;
 constexpr int kSidebarWidth = 120;
-constexpr int kSidebarTop = 73;
-constexpr int kButtonGap = 16;
-constexpr int kButtonHeight = 35;
 constexpr int kSidebarFoot = 531;
-constexpr int kSidebarButtonId = 1820;  // shared by every sidebar button
+constexpr SidebarPlace kSidebarPlace{
+    kSidebarLeft, kSidebarWidth, 73, kSidebarFoot, {0, kTitleHeight + 1, kSidebarLeft + kSidebarWidth + 1, kClientHeight}};
+
+// The template holds two hidden placeholders of classes of its own (the page
+// area's and an unused one's); they must exist before the template is made
+// into windows. No object stands behind them: every message gets the default
+// handling. Registered once per process.
+void RegisterPlaceholderClasses() {
+  const auto grey = static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH));
+  ui::RegisterWindowClass(L"TestControl", CS_GLOBALCLASS, grey);
+  ui::RegisterWindowClass(L"EditClass", CS_GLOBALCLASS, grey);
+}
 
 // The picture at the sidebar's foot: the template's one picture control,
 // which has no id of its own.
@@ -49,14 +53,6 @@ const controls::TitleSpot kTitleSpots[4] = {
     {{567, 4, 578, 20}, IDB_TITLE_MIN_HOVER, kMinimiseCommand},
     {{586, 4, 600, 20}, IDB_TITLE_CLOSE_HOVER, kCloseCommand},
     {{548, 4, 561, 20}, IDB_TITLE_HELP_HOVER, kHelpCommand},
-};
-
-const SidebarEntry kSidebarTable[14] = {
-    {"数 码MP3", IDB_ICON_MUSIC},     {"可视复读", IDB_ICON_REPEAT}, {"电子图书", IDB_ICON_BOOKS},
-    {"下载词典", IDB_ICON_DICTIONARY}, {"背诵词库", IDB_ICON_WORDS},  {"听力测试", IDB_ICON_LISTENING},
-    {"黄冈宝典", IDB_ICON_EXAM},       {"学习数据", IDB_ICON_STUDY},  {"下载图片", IDB_ICON_PICTURES},
-    {"名    片", 129},                 {"行    程", 129},             {"任    务", 129},
-    {"记    事", 129},                 {"全部备份", 129},
 };
 
 int PageSlotOf(int entry) {
@@ -95,7 +91,8 @@ MainDialog::MainDialog(Application& app)
       icon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXICON))),
       smallIcon_(ui::LoadIconResource(IDI_MAIN, ::GetSystemMetrics(SM_CXSMICON))),
       pages_(kPageArea),
-      sidebarBrush_(::CreateSolidBrush(kSidebarFill)) {
+      sidebar_(kSidebarPlace) {
+  RegisterPlaceholderClasses();
   SetBackground(kWhite);
 }
 
@@ -106,6 +103,26 @@ bool MainDialog::OnMessage(const ui::Message& m, LRESULT& result) {
 }
 
 bool MainDialog::OnInitDialog() {
+  SetUpSystemMenuAndIcons();
+  app_.MarkAsRunning(Handle());
+  app_.OpenSettings();
+  SetUpStatusRow();
+  MakeBorderless();
+  titleStrip_.Create(Handle(), RECT{0, 0, kClientWidth, kTitleHeight}, IDB_TITLE_STRIP, kTitleSpots);
+  SetUpPageArea();
+  sidebar_.Attach(Handle());
+  PlaceDecoration();
+  // Files and folders from the file manager come as WM_DROPFILES, which the
+  // shell gives any window that accepts files, with no OLE on this thread.
+  // A drop target of our own would add only the cursor's drop effect; a drop
+  // the page cannot take now is refused in words instead.
+  ::DragAcceptFiles(Handle(), TRUE);
+  ui::SetMainWindow(Handle());
+  app_.StartMonitor(*this);
+  return true;
+}
+
+void MainDialog::SetUpSystemMenuAndIcons() {
   HWND hwnd = Handle();
   if (HMENU menu = ::GetSystemMenu(hwnd, FALSE)) {
     const std::string about = ui::LoadStringResource(IDS_ABOUT_MENU);
@@ -116,14 +133,10 @@ bool MainDialog::OnInitDialog() {
   }
   ::SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
   ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
-  ::SetPropW(hwnd, kInstanceMark, reinterpret_cast<HANDLE>(1));
+}
 
-  // The settings file lives beside the program unless that folder is
-  // read-only; then in the user's own application-data folder.
-  app_.Settings().SetFile(download::SettingsFileForThisProgram());
-  ui::MessageBoxNotifier notifier(app_.Ui());
-  app_.Settings().EnsureFile(download::CategoryTable::labels(), notifier);
-
+void MainDialog::SetUpStatusRow() {
+  HWND hwnd = Handle();
   openButton_.AttachDlgItem(hwnd, IDC_OPEN_DISK);
   aboutButton_.AttachDlgItem(hwnd, IDC_ABOUT);
   closeDiskButton_.AttachDlgItem(hwnd, IDC_CLOSE_DISK);
@@ -137,7 +150,10 @@ bool MainDialog::OnInitDialog() {
   stateLabel_.EnableHover(false);
   stateLabel_.SetBoxColor(RGB(255, 0, 0));  // unframed: never seen
   stateLabel_.SetLabelTextColor(RGB(41, 73, 148));
+}
 
+void MainDialog::MakeBorderless() {
+  HWND hwnd = Handle();
   SetText(kWindowText);
   // Not WS_CLIPCHILDREN: the labels draw only their text and rely on the
   // window's white beneath them.
@@ -159,42 +175,25 @@ bool MainDialog::OnInitDialog() {
   ::SetWindowPos(hwnd, nullptr, work.left + ((work.right - work.left) - kClientWidth) / 2,
                  work.top + ((work.bottom - work.top) - kClientHeight) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  titleStrip_.Create(hwnd, RECT{0, 0, kClientWidth, kTitleHeight}, IDB_TITLE_STRIP, kTitleSpots);
+}
+
+void MainDialog::SetUpPageArea() {
   AddMessageFilter(&pages_);
   ::MoveWindow(Item(IDC_PAGE_AREA), kPageArea.left, kPageArea.top, kPageArea.right - kPageArea.left,
                kPageArea.bottom - kPageArea.top, TRUE);
   CreatePages();
+}
 
-  const int headerImages[2] = {IDB_HEADER_0, IDB_HEADER_1};
-  for (int i = 0; i < 2; ++i) {
-    headers_[i].AttachDlgItem(hwnd, IDC_HEADER_0 + i);
-    headers_[i].LoadBitmaps(headerImages[i]);
-    headers_[i].SetGroupIndex(i);
-  }
-  RECT header{};
-  ::GetClientRect(headers_[0].Handle(), &header);
-  headerHeight_ = header.bottom - header.top;
-  // At start the foot of the first group is filled only a little below its
-  // last button; the decoration picture shows beneath.
-  LayOutSidebar(expandedGroup_, kSidebarFoot - 5 * headerHeight_);
+void MainDialog::PlaceDecoration() {
   // The decoration stands on the foot header in pixels, whatever size the
   // template's font gives the dialog units: it must not cover that header.
-  if (HWND decoration = FindDecoration(hwnd)) {
+  if (HWND decoration = FindDecoration(Handle())) {
     RECT r{};
     ::GetWindowRect(decoration, &r);
     const int height = r.bottom - r.top;
-    ::SetWindowPos(decoration, nullptr, kSidebarLeft, kSidebarFoot - headerHeight_ - height, 0, 0,
+    ::SetWindowPos(decoration, nullptr, kSidebarLeft, kSidebarFoot - sidebar_.HeaderHeight() - height, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-
-  // Files and folders from the file manager come as WM_DROPFILES, which the
-  // shell gives any window that accepts files, with no OLE on this thread.
-  // A drop target of our own would add only the cursor's drop effect; a drop
-  // the page cannot take now is refused in words instead.
-  ::DragAcceptFiles(hwnd, TRUE);
-  ui::SetMainWindow(hwnd);
-  app_.StartMonitor(*this);
-  return true;
 }
 
 bool MainDialog::PreTranslateMessage(MSG& msg) {
@@ -246,13 +245,9 @@ LRESULT MainDialog::OnCategorySelected(const ui::Message& m) {
 void MainDialog::SelectEntry(int entry) {
   const int slot = PageSlotOf(entry);
   if (slot < 0) return;
-  const int old = selectedEntry_;
-  selectedEntry_ = entry;
   app_.State().CurrentCategory = entry;
   // The mark moves to the chosen button even when the choice is refused.
-  if (old != kNoEntry && groupButtons_[static_cast<std::size_t>(old)])
-    groupButtons_[static_cast<std::size_t>(old)]->Invalidate(true);
-  if (groupButtons_[static_cast<std::size_t>(entry)]) groupButtons_[static_cast<std::size_t>(entry)]->Invalidate(true);
+  sidebar_.Choose(entry);
   if (const std::string_view busy = downloads_ ? downloads_->BusyText() : std::string_view(); !busy.empty()) {
     ui::AppMessageBox(busy);
     return;
@@ -269,59 +264,8 @@ void MainDialog::SelectEntry(int entry) {
 }
 
 LRESULT MainDialog::OnSwitchGroup(const ui::Message& m) {
-  SwitchGroup(static_cast<int>(m.lParam));
+  sidebar_.SwitchGroup(static_cast<int>(m.lParam));
   return 0;
-}
-
-void MainDialog::SwitchGroup(int group) {
-  if (group != 0 && group != 1) return;
-  DestroyGroupButtons();
-  // The expanded group's own header folds it and opens the other.
-  expandedGroup_ = group == expandedGroup_ ? 1 - group : group;
-  LayOutSidebar(expandedGroup_, kSidebarFoot - headerHeight_ * (1 - expandedGroup_));
-  // The fill below the buttons changes with the group: the whole column is
-  // painted again, not only what the moves uncover.
-  const RECT column{0, kTitleHeight + 1, kSidebarLeft + kSidebarWidth + 1, kClientHeight};
-  ::InvalidateRect(Handle(), &column, TRUE);
-}
-
-// Headers of the groups up to `group` at the top, its buttons below them,
-// the remaining headers at the foot; `footBottom` ends the painted fill.
-void MainDialog::LayOutSidebar(int group, int footBottom) {
-  const int groupsBelow = 1 - group;
-  RECT cursor{kSidebarLeft, kSidebarTop, kSidebarLeft + kSidebarWidth, kSidebarTop + headerHeight_};
-  for (int i = 0; i <= group; ++i) {
-    ::MoveWindow(headers_[i].Handle(), cursor.left, cursor.top, kSidebarWidth, headerHeight_, TRUE);
-    ::OffsetRect(&cursor, 0, headerHeight_);
-  }
-  BuildGroupButtons(group, cursor);
-  groupRect_ = cursor;
-  groupRect_.bottom = footBottom;
-  cursor.top = kSidebarFoot - headerHeight_ * groupsBelow;
-  for (int i = group + 1; i <= 1; ++i) {
-    ::MoveWindow(headers_[i].Handle(), cursor.left, cursor.top, kSidebarWidth, headerHeight_, TRUE);
-    cursor.top += headerHeight_;
-  }
-}
-
-void MainDialog::BuildGroupButtons(int group, RECT cursor) {
-  const SidebarGroup& g = kSidebarGroups[group];
-  groupButtonCount_ = g.count;
-  RECT button{cursor.left, cursor.top + kButtonGap, cursor.left + kSidebarWidth, cursor.top + kButtonGap + kButtonHeight};
-  for (int e = g.first; e < g.first + g.count; ++e) {
-    auto made = std::make_unique<controls::SkinButton>(static_cast<const controls::SidebarHost*>(this));
-    if (made->Create(kSidebarTable[e].caption, button, Handle(), kSidebarButtonId)) {
-      made->SetCaptionAndIcon(kSidebarTable[e].caption, kSidebarTable[e].icon);
-      made->SetCategoryIndex(e);
-      groupButtons_[static_cast<std::size_t>(e)] = std::move(made);
-    }
-    ::OffsetRect(&button, 0, kButtonHeight);
-  }
-  selectedEntry_ = kNoEntry;
-}
-
-void MainDialog::DestroyGroupButtons() {
-  for (auto& button : groupButtons_) button.reset();  // each takes its window with it
 }
 
 void MainDialog::ShowLocalList() {
@@ -343,15 +287,8 @@ LRESULT MainDialog::OnPaint(const ui::Message&) {
     return 0;
   }
   PaintFrame(dc.Get());
-  PaintSidebar(dc.Get(), groupRect_);
+  sidebar_.Paint(dc.Get());
   return 0;
-}
-
-void MainDialog::PaintSidebar(HDC dc, const RECT& r) {
-  const RECT above{r.left, r.top, r.right, r.top + kButtonGap};
-  const RECT below{r.left, r.top + kButtonGap + kButtonHeight * groupButtonCount_, r.right, r.bottom};
-  ::FillRect(dc, &above, sidebarBrush_.Get());
-  if (below.bottom > below.top) ::FillRect(dc, &below, sidebarBrush_.Get());
 }
 
 void MainDialog::PaintFrame(HDC dc) {
@@ -474,9 +411,9 @@ LRESULT MainDialog::OnDestroy(const ui::Message& m) {
   // The worker is released and joined before the page it reports to goes.
   downloads_.reset();
   app_.StopMonitor();
-  DestroyGroupButtons();
+  sidebar_.DestroyButtons();
   RemoveMessageFilter(&pages_);
-  ::RemovePropW(Handle(), kInstanceMark);
+  app_.ClearRunningMark(Handle());
   ui::SetMainWindow(nullptr);
   return Default(m);
 }

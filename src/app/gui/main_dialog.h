@@ -7,16 +7,15 @@
 // monitor) belongs to the application object.
 #include <windows.h>
 
-#include <array>
 #include <memory>
 #include <string>
 
 #include "app/device_monitor.h"
 #include "app/gui/application.h"
+#include "app/gui/sidebar.h"
 #include "controls/bitmap_button.h"
 #include "controls/flat_button.h"
 #include "controls/link_label.h"
-#include "controls/skin_button.h"
 #include "controls/title_strip.h"
 #include "download/gui/download_controller.h"
 #include "download/gui/download_page.h"
@@ -50,26 +49,13 @@ inline constexpr wchar_t kWebSite[] = L"https://dockline.example.org/";
 inline constexpr wchar_t kHelpFile[] = L"言途6170 DOCKLINE.HLP";
 inline constexpr wchar_t kHelpPage[] = L"dockline-help.html";
 
-// The sidebar: one row per entry (0..8 the download categories, 9..13 the
-// organizer entries) and the two groups they form.
-struct SidebarEntry {
-  const char* caption;
-  int icon;  // bitmap resource; 129 does not exist: no icon
-};
-extern const SidebarEntry kSidebarTable[14];
-struct SidebarGroup {
-  int first;
-  int count;
-};
-inline constexpr SidebarGroup kSidebarGroups[2] = {{0, 9}, {9, 5}};
-
 // The page slots of the page area.
 inline constexpr int kDownloadPageSlot = 0;
 inline constexpr int kOrganizerPageSlot = 1;
 // The slot showing the page of a sidebar entry, -1 for none.
 int PageSlotOf(int entry);
 
-class MainDialog : public ui::Dialog, private MonitorView, private controls::SidebarHost {
+class MainDialog : public ui::Dialog, private MonitorView {
  public:
   explicit MainDialog(Application& app);
   ~MainDialog() override;
@@ -79,7 +65,6 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   // Pages().SetPage(kDownloadPageSlot, page).
   ui::PageHost& Pages() { return pages_; }
   download::DownloadPage& DownloadPage() { return downloadPage_; }
-  int SelectedEntry() const override { return selectedEntry_; }
 
  protected:
   bool OnInitDialog() override;
@@ -113,9 +98,12 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   LRESULT OnCategorySelected(const ui::Message& m);
   LRESULT OnDestroy(const ui::Message& m);
 
-  // SidebarHost.
-  HWND SidebarWindow() const override { return Handle(); }
-
+  // The steps of OnInitDialog, in their order.
+  void SetUpSystemMenuAndIcons();
+  void SetUpStatusRow();
+  void MakeBorderless();
+  void SetUpPageArea();
+  void PlaceDecoration();
   // Makes the pages and puts them into their slots; runs before the sidebar
   // is laid out.
   void CreatePages();
@@ -124,12 +112,7 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   // while a download or other work of the download page is under way.
   void SelectEntry(int entry);
 
-  void LayOutSidebar(int group, int footBottom);
-  void SwitchGroup(int group);
-  void BuildGroupButtons(int group, RECT cursor);
-  void DestroyGroupButtons();
   void PaintFrame(HDC dc);
-  void PaintSidebar(HDC dc, const RECT& r);
   void CloseApplication();
 
   static const ui::Handler<MainDialog> kMessages[];
@@ -150,14 +133,7 @@ class MainDialog : public ui::Dialog, private MonitorView, private controls::Sid
   controls::FlatButton closeDiskButton_;
   controls::LinkLabel stateLabel_;
   controls::LinkLabel logo_;
-  controls::HeaderButton headers_[2];
-  std::array<std::unique_ptr<controls::SkinButton>, 14> groupButtons_;
-  int selectedEntry_ = kNoEntry;
-  int expandedGroup_ = 0;
-  int groupButtonCount_ = 0;
-  int headerHeight_ = 0;
-  RECT groupRect_{};
-  ui::Brush sidebarBrush_;
+  Sidebar sidebar_;
 };
 
 }  // namespace dockline::app

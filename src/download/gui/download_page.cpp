@@ -36,12 +36,6 @@ const ui::Handler<DownloadPage> DownloadPage::kMessages[] = {
     {WM_DESTROY, &DownloadPage::OnDestroy},
 };
 
-void DownloadPage::RegisterWindowClasses() {
-  // A bare placeholder of the main window's template: no object behind it, so
-  // every message gets the default handling. Registered once per process.
-  ui::RegisterWindowClass(L"TestControl", CS_GLOBALCLASS, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
-}
-
 DownloadPage::DownloadPage() : ui::Page(IDD_DOWNLOAD_PAGE) { SetBackground(kWhite); }
 
 DownloadPage::~DownloadPage() {

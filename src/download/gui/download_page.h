@@ -9,7 +9,6 @@
 // The work behind its commands (the download, the device listing, deletion,
 // the chosen files) is the DownloadController's.
 //
-//   DownloadPage::RegisterWindowClasses();   // before the main window's template
 //   page.Create(mainWindow); page.Show();     // as a child, then moved into place
 #include <windows.h>
 
@@ -31,10 +30,6 @@ class DownloadPage : public ui::Page {
 
   static constexpr COLORREF kBannerBlue = RGB(0, 105, 165);
   static constexpr const char* kBannerText = "                                             请选择你要下载的文件";
-
-  // The window class of the main window's page-area placeholder. Call once
-  // before the main window's template is instantiated.
-  static void RegisterWindowClasses();
 
   // How often a watched download's progress is shown, and how often a page
   // job's row changes are asked for.

@@ -38,12 +38,6 @@ const ui::Handler<OrganizerPage> OrganizerPage::kMessages[] = {
     {WM_COMMAND, BN_CLICKED, IDC_ORGANIZER_SYNC, &OrganizerPage::OnIgnore},
 };
 
-void OrganizerPage::RegisterWindowClasses() {
-  // A bare placeholder of the main window's template: no object behind it, so
-  // every message gets the default handling. Registered once per process.
-  ui::RegisterWindowClass(L"EditClass", CS_GLOBALCLASS, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
-}
-
 OrganizerPage::OrganizerPage() : ui::Page(IDD_ORGANIZER_PAGE) {}
 
 OrganizerPage::~OrganizerPage() {

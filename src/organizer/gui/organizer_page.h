@@ -5,7 +5,6 @@
 // a time; the contact list alone has the category filter. Only 新增 does
 // anything: it opens the contact card dialog. The page holds no records.
 //
-//   OrganizerPage::RegisterWindowClasses();  // before the main window's template
 //   page.Create(mainWindow);                  // hidden until a book is chosen
 //   page.ShowList(entry - 9);
 #include <windows.h>
@@ -22,9 +21,6 @@ class OrganizerPage : public ui::Page {
   static constexpr int kListCount = 4;
   // No list shown yet.
   static constexpr std::uint32_t kNoList = 16777215;
-
-  // The window class of the main window's hidden "EditClass" placeholder.
-  static void RegisterWindowClasses();
 
   OrganizerPage();
   ~OrganizerPage() override;
