@@ -22,6 +22,8 @@
 #define IDB_LOGO 142
 #define IDB_LAMP_ON 145
 #define IDB_LAMP_OFF 146
+// The organizer's entries draw no icon: their bitmap id names no resource.
+#define IDB_ICON_NONE 129
 #define IDB_ICON_STUDY 159
 #define IDB_ICON_EXAM 160
 #define IDB_ICON_LISTENING 161

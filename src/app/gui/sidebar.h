@@ -25,7 +25,7 @@ namespace dockline::app {
 // entries) and the two groups they form.
 struct SidebarEntry {
   const char* caption;
-  int icon;  // bitmap resource; 129 does not exist: no icon
+  int icon;  // bitmap resource; IDB_ICON_NONE: no icon
 };
 extern const SidebarEntry kSidebarTable[14];
 struct SidebarGroup {
