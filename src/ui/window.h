@@ -14,10 +14,10 @@
 //  - Create(): a window of a class registered with RegisterWindowClass; the
 //    object is bound at WM_NCCREATE.
 //  - Attach() / AttachDlgItem() / CreateControl(): a control of a system class
-//    (button, static, progress bar...) is subclassed through comctl32
-//    (SetWindowSubclass); OnAttached() is the hook that runs right after,
-//    where a control adds the styles it needs.
-//  - Dialog (dialog.h) binds while the dialog window is being created.
+//    (button, static, progress bar...) is subclassed; OnAttached() is the hook
+//    that runs right after, where a control adds the styles it needs.
+//  - Dialog (dialog.h) binds at WM_INITDIALOG, once its template's controls exist,
+//    and subclasses the dialog window like a control.
 //
 // A parent reflects WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM and
 // WM_CTLCOLOR* back to the child they concern, as ui::Reflected(message). If
@@ -119,7 +119,7 @@ class Window {
   // an object, or this object already has a window.
   bool Attach(HWND hwnd);
   bool AttachDlgItem(HWND dialog, int id) { return Attach(::GetDlgItem(dialog, id)); }
-  // Unbinds without destroying; the window is left to its own procedure.
+  // Unbinds without destroying; the window gets its original procedure back.
   HWND Detach();
   // Destroys the window (on the thread that owns it).
   bool Destroy();
@@ -149,18 +149,17 @@ class Window {
 
  private:
   friend class Dialog;
-  static LRESULT CALLBACK SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                            DWORD_PTR data);
+  static LRESULT CALLBACK SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
   bool ReflectToChild(const Message& m, LRESULT& result);
   bool Bind(HWND hwnd, bool subclass);
-  void Unbind();
+  void Unbind(bool destroying = false);
 
   HWND hwnd_ = nullptr;
   // The window this object is bound to, shared with the tasks it posted.
   std::shared_ptr<std::atomic<HWND>> bound_ = std::make_shared<std::atomic<HWND>>(nullptr);
-  bool subclassed_ = false;  // through comctl32's chain; otherwise a class of ours
-  bool ownsWindow_ = false;  // created by this object, destroyed with it
+  WNDPROC original_ = nullptr;  // null: DefWindowProc
+  bool ownsWindow_ = false;     // created by this object, destroyed with it
 };
 
 // A window object whose window is destroyed first, before any part of the

@@ -172,6 +172,34 @@ TEST(WindowLifetime, AnOwnedParentDiesBeforeItsPartsSoNoHandlerRunsOnAHalfDestro
   EXPECT_EQ(0, ParentWithChild::lateMessages);
 }
 
+WNDPROC gBeneathForeign = nullptr;
+int gForeignCalls = 0;
+LRESULT CALLBACK ForeignSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  ++gForeignCalls;
+  return ::CallWindowProcW(gBeneathForeign, hwnd, message, wParam, lParam);
+}
+
+TEST(WindowLifetime, ReattachingUnderAForeignSubclassKeepsOneChainAndBothSeeTheMessage) {
+  Probe parent;
+  ASSERT_TRUE(parent.Open());
+  HWND button = ::CreateWindowExW(0, L"BUTTON", L"b", WS_CHILD, 0, 0, 50, 20, parent.Handle(), nullptr, nullptr,
+                                  nullptr);
+  Probe first, second;
+  ASSERT_TRUE(first.Attach(button));
+  gBeneathForeign = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignSubclass)));
+  first.Detach();
+  ASSERT_TRUE(second.Attach(button));
+  gForeignCalls = 0;
+  EXPECT_EQ(1, ::SendMessageW(button, kPing, 0, 0));  // an endless loop here overflows the stack
+  EXPECT_EQ(1, gForeignCalls);
+  EXPECT_EQ(std::vector<int>{1}, second.entries);
+  EXPECT_TRUE(first.entries.empty());
+  second.Detach();
+  EXPECT_EQ(0, ::SendMessageW(button, kPing, 0, 0));  // the button's own procedure answers again
+  ::DestroyWindow(button);
+}
+
 class ThrowsAtTheEnd : public Window {
  protected:
   bool OnMessage(const Message& m, LRESULT& result) override {
