@@ -17,15 +17,6 @@ int ComboBoxRef::Add(std::string_view utf8) const {
   return index < 0 ? -1 : static_cast<int>(index);
 }
 
-std::string ComboBoxRef::ItemText(int index) const {
-  const LRESULT length = Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
-  if (length == CB_ERR || length <= 0) return {};
-  std::wstring w(static_cast<std::size_t>(length) + 1, L'\0');
-  const LRESULT copied = Send(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(w.data()));
-  w.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return platform::Narrow(w);
-}
-
 int ListViewRef::InsertColumn(int index, std::string_view title, int width, int format) const {
   std::wstring w = platform::Wide(title);
   LVCOLUMNW column{};
@@ -34,29 +25,6 @@ int ListViewRef::InsertColumn(int index, std::string_view title, int width, int 
   column.cx = width;
   column.pszText = w.data();
   return static_cast<int>(Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
-}
-
-int ListViewRef::ColumnCount() const {
-  HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER));
-  return header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-}
-
-int ListViewRef::InsertItem(int index, std::string_view utf8, LPARAM data) const {
-  std::wstring w = platform::Wide(utf8);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = index;
-  item.pszText = w.data();
-  item.lParam = data;
-  return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-bool ListViewRef::SetItemText(int item, int column, std::string_view utf8) const {
-  std::wstring w = platform::Wide(utf8);
-  LVITEMW lv{};
-  lv.iSubItem = column;
-  lv.pszText = w.data();
-  return Send(LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)) != FALSE;
 }
 
 // The control gives no length: ask with a growing buffer until the text fits.
@@ -81,14 +49,6 @@ LPARAM ListViewRef::ItemData(int item) const {
   return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lv)) ? lv.lParam : 0;
 }
 
-bool ListViewRef::SetItemData(int item, LPARAM data) const {
-  LVITEMW lv{};
-  lv.mask = LVIF_PARAM;
-  lv.iItem = item;
-  lv.lParam = data;
-  return Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lv)) != FALSE;
-}
-
 // The check box is the row's state image: 1 unchecked, 2 checked.
 bool ListViewRef::Checked(int item) const {
   const auto state = static_cast<UINT>(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK));
@@ -99,13 +59,6 @@ void ListViewRef::SetChecked(int item, bool on) const {
   LVITEMW lv{};
   lv.stateMask = LVIS_STATEIMAGEMASK;
   lv.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
-  Send(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
-}
-
-void ListViewRef::SetSelected(int item, bool on) const {
-  LVITEMW lv{};
-  lv.stateMask = LVIS_SELECTED;
-  lv.state = on ? LVIS_SELECTED : 0;
   Send(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
 }
 

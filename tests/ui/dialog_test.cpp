@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "ui/control_refs.h"
 #include "ui/ui_test_support.h"
 
 namespace dockline::ui {
@@ -92,8 +91,6 @@ TEST(ModalDialog, AnswersTheResultOfWhateverEndedIt) {
 class DialogOwnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&icc);
     RegisterWindowClass(L"DocklineDialogOwner");
     ASSERT_TRUE(owner.Create(L"DocklineDialogOwner", "owner", WS_OVERLAPPEDWINDOW, 0, RECT{0, 0, 400, 300}, nullptr));
   }
@@ -110,24 +107,6 @@ TEST_F(DialogOwnerTest, TopLevelOwnerIsDisabledOnlyWhileAModalRunsEvenWhenAskedF
     EXPECT_FALSE(dialog.ownerEnabledWhileOpen);
     EXPECT_TRUE(::IsWindowEnabled(owner.Handle()));
   }
-}
-
-// A row's text comes back whole however long it is, never cut at a buffer.
-TEST_F(DialogOwnerTest, ListRowsKeepLongUtf8TextsAndTheirDataWhenRowsAboveGo) {
-  Dialog page(IDD_TEST_PAGE);
-  ASSERT_TRUE(page.Create(owner.Handle()));
-  ListViewRef list;
-  ASSERT_TRUE(list.Bind(page.Handle(), IDC_TEST_LIST));
-  list.SetExtendedStyle(LVS_EX_CHECKBOXES);
-  list.InsertColumn(0, "文件名", 120);
-  const std::string longName = std::string(700, 'a') + "字";
-  EXPECT_EQ(0, list.InsertItem(0, "歌曲.mp3", 11));
-  EXPECT_EQ(1, list.InsertItem(list.Count(), longName, 22));
-  list.SetChecked(1, true);
-  ASSERT_TRUE(list.DeleteItem(0));
-  EXPECT_EQ(longName, list.ItemText(0, 0));
-  EXPECT_EQ(22, list.ItemData(0));
-  EXPECT_TRUE(list.Checked(0));
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // Helpers shared by the framework and control tests, and the numbers of the
 // test dialogs (ui_test.rc includes this file for them).
 #define IDD_TEST_POPUP 9001
-#define IDD_TEST_PAGE 9002
-#define IDC_TEST_LIST 601
 
 #ifndef RC_INVOKED
 #include <windows.h>
