@@ -65,7 +65,6 @@ TEST_F(DownloadThreadTest, ARunAsksOnTheUiThreadAndTheAnswersHold) {
   const std::string ask = "覆盖: 该文件已存在，是否覆盖？";
   const std::vector<Case> cases = {
       {IDC_OVERWRITE_NO_TO_ALL, {ask, "提示: 下载完毕"}, "old", "old"},
-      {IDC_OVERWRITE_NO, {ask, ask, "提示: 下载完毕"}, "old", "old"},
       // The close box keeps the file; it is asked again for the next one.
       {IDCANCEL, {ask, ask, "提示: 下载完毕"}, "old", "old"},
   };
