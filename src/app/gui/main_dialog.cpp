@@ -248,10 +248,7 @@ void MainDialog::SelectEntry(int entry) {
   app_.State().CurrentCategory = entry;
   // The mark moves to the chosen button even when the choice is refused.
   sidebar_.Choose(entry);
-  if (const std::string_view busy = downloads_ ? downloads_->BusyText() : std::string_view(); !busy.empty()) {
-    ui::AppMessageBox(busy);
-    return;
-  }
+  if (downloads_ && downloads_->RefuseWhileBusy()) return;
   pages_.Show(slot);
   if (slot == kDownloadPageSlot) {
     // The selection refreshes the page itself, also after a cancelled dialog.

@@ -110,6 +110,12 @@ bool DownloadController::Idle() {
   return BusyText().empty();
 }
 
+bool DownloadController::RefuseWhileBusy() {
+  if (Idle()) return false;
+  if (!closing_) ui::AppMessageBox(BusyText());
+  return true;
+}
+
 void DownloadController::Download() {
   // Tested before anything touches the device: the leftovers of cut copies
   // are cleared before a run, and under a run one of them is its own copy.
@@ -318,11 +324,7 @@ void DownloadController::AddFiles(int category, std::vector<std::string> paths, 
 }
 
 bool DownloadController::DropFiles(std::vector<std::string> paths) {
-  if (closing_ || paths.empty()) return false;
-  if (!Idle()) {
-    ui::AppMessageBox(BusyText());
-    return false;
-  }
+  if (paths.empty() || RefuseWhileBusy()) return false;
   const int current = context_.currentCategory ? context_.currentCategory->load() : kNoCategory;
   auto refused = std::make_shared<std::vector<std::string>>();  // read once the worker has ended
   TakeFiles(

@@ -70,6 +70,9 @@ class DownloadController {
   // What a command that would meet the work under way is told; "" while
   // the page is idle.
   std::string_view BusyText() const;
+  // For a command the page's work would meet: tells the user why it waits
+  // and answers true, or answers false once the page is idle.
+  bool RefuseWhileBusy();
   // A sidebar click on download category 0..8: the file dialog, then the
   // chosen files taken into the PC list. Refused while work is under way.
   void SelectCategory(int category, DownloadPathStore& settings);
