@@ -3,8 +3,10 @@
 // Exit status: 0 success; bmp2ych answers the picture result code (1 source
 // unreadable, 2 out of memory, 3 damaged, 4 unsupported, 5 too big, 6 the
 // destination could not be written, 7 not a picture any decoder takes, 8
-// more than 400 million pixels); html2txt and ych2bmp use 1, 3 and 6 in the
-// same sense; 64 for wrong arguments.
+// more than 400 million pixels, 9 a side beyond 65535 pixels, 10 one side
+// over 1000 times the other, 11 more memory than a decode is given);
+// html2txt and ych2bmp use 1, 3 and 6 in the same sense; 64 for wrong
+// arguments.
 #include <string>
 
 #include "cli/commands.h"

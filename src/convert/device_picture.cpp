@@ -204,7 +204,7 @@ platform::Bytes GreysToPicture(std::vector<std::int16_t>& greys, int width, int 
   return out;
 }
 
-DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink) {
+DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink, std::stop_token stop) {
   BitmapLayout b;
   switch (ReadLayout(bitmap, b, INT32_MAX)) {
     case kPictureOk: break;
@@ -222,6 +222,7 @@ DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink)
   }
   std::vector<std::uint8_t> rgb(3 * static_cast<std::size_t>(w));
   for (std::int64_t y = 0; y < b.rows; ++y) {
+    if (stop.stop_requested()) return DecodeStatus::Stopped;
     const std::size_t stored = b.topDown ? static_cast<std::size_t>(y) : static_cast<std::size_t>(b.rows - 1 - y);
     const std::uint8_t* row = bitmap.data() + b.pixels + stored * b.stride;
     for (int x = 0; x < w; ++x) {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,8 @@ inline constexpr int kPictureMaxHeight = 240;
 inline constexpr int kBitmapMaxWidth = 2048;
 
 // Result codes of a conversion, each with its message to the user; 6: the
-// picture could not be written where it was to go; 7 and 8 only come from
-// the conversion of other pictures (picture_file.h).
+// picture could not be written where it was to go; 7 and above only come
+// from the conversion of other pictures (picture_file.h).
 enum PictureCode : int {
   kPictureOk = 0,
   kPictureSourceMissing = 1,
@@ -39,6 +40,10 @@ enum PictureCode : int {
   kPictureNotWritten = 6,
   kPictureNotConvertible = 7,  // no decoder takes the file
   kPictureTooManyPixels = 8,   // beyond kMaxPicturePixels; refused before decoding
+  kPictureSideTooLong = 9,     // a side beyond kMaxPictureSide; likewise
+  kPictureTooNarrow = 10,      // one side beyond kMaxPictureAspect times the other; likewise
+  kPictureOverBudget = 11,     // decoding would take more than kDecodeMemoryBudget; likewise
+  kPictureStopped = 12,        // a stop came first; nothing to tell
 };
 
 // The conversion itself: a whole bitmap file in, the picture file out.
@@ -56,7 +61,7 @@ platform::Bytes GreysToPicture(std::vector<std::int16_t>& greys, int width, int 
 // An uncompressed bitmap of any width, row by row into `sink`, for bitmaps
 // too wide for BitmapToPicture. NotAPicture for what that refuses other
 // than by width, Damaged for a layout that does not fit the file.
-DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink);
+DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink, std::stop_token stop = {});
 
 // Reads `sourcePath`, converts it and writes `destinationPath` whole or not
 // at all (an existing file stays as it was on failure). No message is shown.

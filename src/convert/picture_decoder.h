@@ -5,9 +5,17 @@
 // as far as the sink allows (WIC's scaler, libjpeg's DCT scaling), and hands
 // over the pixels row by row, so that a picture of any size passes through
 // a few rows of memory.
+//
+// Every decoder keeps to the same budget, whatever a file claims: the shape
+// is checked from the header before a pixel is decoded (PictureBuilder's
+// Begin), what a library would allocate for the whole picture is bounded
+// (kDecodeMemoryBudget), and the stop token is tested between bands of rows,
+// so a decode nobody waits for any more ends within a few milliseconds.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <stop_token>
 #include <string>
 
 namespace dockline::convert {
@@ -41,14 +49,19 @@ enum class DecodeStatus {
   Damaged,       // a decoder took it and then found it broken
   Refused,       // the sink refused it in Begin
   NoMemory,
+  OverBudget,    // decoding it would take more memory than kDecodeMemoryBudget
+  Stopped,       // the stop token was set on the way
 };
 
+// What one decode may hold at most, the library's own buffers included.
+inline constexpr std::size_t kDecodeMemoryBudget = std::size_t{128} << 20;
+
 // The backend of this platform.
-DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink);
+DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink, std::stop_token stop = {});
 
 #if !defined(_WIN32) && !defined(DOCKLINE_NO_PICTURE_DECODERS)
 // The same over an open stream (the fuzzers hand in memory through fmemopen).
-DecodeStatus DecodePictureStream(std::FILE* file, PictureSink& sink);
+DecodeStatus DecodePictureStream(std::FILE* file, PictureSink& sink, std::stop_token stop = {});
 #endif
 
 }  // namespace dockline::convert

@@ -9,6 +9,7 @@
 // and the fitting in picture_fit.h.
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 
 #include "convert/device_picture.h"
@@ -16,12 +17,13 @@
 namespace dockline::convert {
 
 // The picture file for `sourcePath` in `picture`; a code of either table.
-int MakeDevicePicture(const std::string& sourcePath, platform::Bytes& picture);
+// A stop ends the decoding between rows with kPictureStopped.
+int MakeDevicePicture(const std::string& sourcePath, platform::Bytes& picture, std::stop_token stop = {});
 
 // MakeDevicePicture, then `destinationPath` written whole or not at all.
-int ConvertPictureFile(const std::string& sourcePath, const std::string& destinationPath);
+int ConvertPictureFile(const std::string& sourcePath, const std::string& destinationPath, std::stop_token stop = {});
 
-// The message for any code of either table; empty for success.
+// The message for any code of either table; empty for success and for a stop.
 std::string PictureFileErrorText(int code, const std::string& sourcePath, const std::string& destinationPath = {});
 
 // What the device would show for a file, and what it would take there,
@@ -32,6 +34,6 @@ struct PicturePreview {
   DevicePicture picture;
   std::uint64_t deviceBytes = 0;
 };
-PicturePreview PreviewDevicePicture(const std::string& path);
+PicturePreview PreviewDevicePicture(const std::string& path, std::stop_token stop = {});
 
 }  // namespace dockline::convert

@@ -60,15 +60,22 @@ PictureSize FitInside(int width, int height, int maxWidth, int maxHeight) {
   return {static_cast<int>(std::max<std::int64_t>(1, (w * maxHeight + h / 2) / h)), maxHeight};
 }
 
+PictureShape CheckPictureShape(std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0) return PictureShape::Empty;
+  if (width > kMaxPictureSide || height > kMaxPictureSide) return PictureShape::SideTooLong;
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPicturePixels)
+    return PictureShape::TooManyPixels;
+  const std::int64_t longSide = std::max(width, height), shortSide = std::min(width, height);
+  if (longSide > shortSide * kMaxPictureAspect) return PictureShape::TooNarrow;
+  return PictureShape::Fine;
+}
+
 bool PictureBuilder::Begin(int width, int height, int orientation) {
   storedWidth_ = width;
   storedHeight_ = height;
   orientation_ = orientation >= 1 && orientation <= 8 ? orientation : 1;
-  if (width <= 0 || height <= 0) return false;
-  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPicturePixels) {
-    tooMany_ = true;
-    return false;
-  }
+  refusal_ = CheckPictureShape(width, height);
+  if (refusal_ != PictureShape::Fine) return false;
   const bool swap = SwapsAxes(orientation_);
   const PictureSize fit = swap ? FitInside(height, width, kPictureMaxWidth, kPictureMaxHeight)
                                : FitInside(width, height, kPictureMaxWidth, kPictureMaxHeight);
@@ -81,45 +88,49 @@ PictureSize PictureBuilder::Smallest() const {
   return {std::min(storedWidth_, kHeadroom * targetWidth_), std::min(storedHeight_, kHeadroom * targetHeight_)};
 }
 
-std::vector<PictureBuilder::Share> PictureBuilder::Shares(int from, int to) {
+PictureBuilder::Share PictureBuilder::ShareOf(std::int64_t k, int from, int to) {
   // Source pixel k covers [k·to/from, (k+1)·to/from) of the target; to ≤ from,
   // so it meets one target pixel or two. Weights are in target pixels, so the
   // shares reaching each target pixel add up to 1.
-  std::vector<Share> out(static_cast<std::size_t>(from));
-  for (int k = 0; k < from; ++k) {
-    const std::int64_t start = static_cast<std::int64_t>(k) * to;  // in units of 1/from
-    const std::int64_t end = start + to;
-    Share& s = out[static_cast<std::size_t>(k)];
-    s.first = static_cast<int>(start / from);
-    const std::int64_t boundary = static_cast<std::int64_t>(s.first + 1) * from;
-    if (end <= boundary) {
-      s.w0 = static_cast<float>(to) / from;
-    } else {
-      s.w0 = static_cast<float>(boundary - start) / from;
-      s.w1 = static_cast<float>(end - boundary) / from;
-    }
+  const std::int64_t start = k * to;  // in units of 1/from
+  const std::int64_t end = start + to;
+  Share s;
+  s.first = static_cast<int>(start / from);
+  const std::int64_t boundary = static_cast<std::int64_t>(s.first + 1) * from;
+  if (end <= boundary) {
+    s.w0 = static_cast<float>(to) / from;
+  } else {
+    s.w0 = static_cast<float>(boundary - start) / from;
+    s.w1 = static_cast<float>(end - boundary) / from;
   }
-  return out;
+  return s;
 }
 
 void PictureBuilder::Delivering(int width, int height) {
   // A decoder that delivers less than the target would have us enlarge: the target shrinks instead.
   targetWidth_ = std::min(targetWidth_, width);
   targetHeight_ = std::min(targetHeight_, height);
-  columns_ = Shares(width, targetWidth_);
-  rows_ = Shares(height, targetHeight_);
+  deliveredWidth_ = width;
+  deliveredHeight_ = height;
   sums_.assign(static_cast<std::size_t>(targetWidth_) * targetHeight_ * 3, 0.0f);
   row_.assign(static_cast<std::size_t>(targetWidth_) * 3 + 3, 0.0f);  // one spare pixel for w1 = 0 at the edge
 }
 
 void PictureBuilder::Pixels(int y, int x0, int step, int count, const std::uint8_t* pixels, PixelOrder order) {
-  if (y < 0 || y >= static_cast<int>(rows_.size())) return;
+  if (y < 0 || y >= deliveredHeight_ || step < 1) return;
   const auto& lin = LinearTable();
   std::fill(row_.begin(), row_.end(), 0.0f);
   const int bytes = order == PixelOrder::Rgb ? 3 : 4;
   const int red = order == PixelOrder::Bgra ? 2 : 0, blue = 2 - red;
-  const int columns = static_cast<int>(columns_.size());
-  for (int i = 0, x = x0; i < count && x < columns; ++i, x += step) {
+  const int from = deliveredWidth_, to = targetWidth_;
+  const float whole = static_cast<float>(to) / from;
+  // The share of each column, stepped along with the pixels: no division a pixel.
+  std::int64_t start = static_cast<std::int64_t>(x0) * to;  // in units of 1/from
+  std::int64_t first = start / from;
+  std::int64_t boundary = (first + 1) * from;
+  const std::int64_t advance = static_cast<std::int64_t>(step) * to;
+  for (int i = 0, x = x0; i < count && x < from; ++i, x += step, start += advance) {
+    while (start >= boundary) ++first, boundary += from;
     if (x < 0) continue;
     const std::uint8_t* p = pixels + static_cast<std::size_t>(i) * bytes;
     float r = lin[p[red]], g = lin[p[1]], b = lin[p[blue]];
@@ -129,17 +140,19 @@ void PictureBuilder::Pixels(int y, int x0, int step, int count, const std::uint8
       g = g * a + (1 - a);
       b = b * a + (1 - a);
     }
-    const Share& s = columns_[static_cast<std::size_t>(x)];
-    float* c = row_.data() + 3 * static_cast<std::size_t>(s.first);
-    c[0] += s.w0 * r, c[1] += s.w0 * g, c[2] += s.w0 * b;
-    c[3] += s.w1 * r, c[4] += s.w1 * g, c[5] += s.w1 * b;
+    const std::int64_t end = start + to;
+    const float w0 = end <= boundary ? whole : static_cast<float>(boundary - start) / from;
+    const float w1 = end <= boundary ? 0.0f : static_cast<float>(end - boundary) / from;
+    float* c = row_.data() + 3 * static_cast<std::size_t>(first);
+    c[0] += w0 * r, c[1] += w0 * g, c[2] += w0 * b;
+    c[3] += w1 * r, c[4] += w1 * g, c[5] += w1 * b;
   }
-  const Share& s = rows_[static_cast<std::size_t>(y)];
+  const Share s = ShareOf(y, deliveredHeight_, targetHeight_);
   const std::size_t rowFloats = static_cast<std::size_t>(targetWidth_) * 3;
-  float* first = sums_.data() + rowFloats * s.first;
-  for (std::size_t k = 0; k < rowFloats; ++k) first[k] += s.w0 * row_[k];
+  float* top = sums_.data() + rowFloats * s.first;
+  for (std::size_t k = 0; k < rowFloats; ++k) top[k] += s.w0 * row_[k];
   if (s.w1 > 0)
-    for (std::size_t k = 0; k < rowFloats; ++k) first[rowFloats + k] += s.w1 * row_[k];
+    for (std::size_t k = 0; k < rowFloats; ++k) top[rowFloats + k] += s.w1 * row_[k];
 }
 
 PictureSize PictureBuilder::Fitted() const {

@@ -247,7 +247,7 @@ bool DownloadRun::DownloadOne(const DownloadRow& row, int category, int ticked) 
       return false;
     }
   }
-  const PreparedFile made = PrepareForDevice(plan, row.entry.path, name, settings_.tempFolder, prompts_);
+  const PreparedFile made = PrepareForDevice(plan, row.entry.path, name, settings_.tempFolder, prompts_, stop_);
   if (!made.ok) return false;
   target = plan.target;
   const bool placed = CopyOneFile(made.path, target, ticked);

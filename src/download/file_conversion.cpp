@@ -71,7 +71,7 @@ ConversionPlan PlanConversion(int category, std::string_view sourcePath, std::st
 }
 
 PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sourcePath, std::string_view fileName,
-                              const std::string& tempFolder, platform::Notifier& notifier) {
+                              const std::string& tempFolder, platform::Notifier& notifier, std::stop_token stop) {
   PreparedFile out{true, sourcePath, false, 0};
   const std::string folder = tempFolder.empty() ? platform::TempFolder() : tempFolder;
   switch (plan.kind) {
@@ -88,9 +88,9 @@ PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sou
     case Conversion::Picture: {
       const std::string_view name = platform::FileNamePart(plan.target);
       const std::string made = platform::JoinPath(folder, FreePrefix(folder, name) + std::string(name));
-      const int code = convert::ConvertPictureFile(sourcePath, made);
+      const int code = convert::ConvertPictureFile(sourcePath, made, stop);
       if (code != convert::kPictureOk) {
-        notifier.ShowMessage(convert::PictureFileErrorText(code, sourcePath, made));
+        if (code != convert::kPictureStopped) notifier.ShowMessage(convert::PictureFileErrorText(code, sourcePath, made));
         return {false, sourcePath, false, 0};
       }
       return {true, made, true, 0};

@@ -8,6 +8,7 @@
 // move), so the converted bytes get no second, lesser path.
 
 #include <cstddef>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -47,9 +48,10 @@ struct PreparedFile {
 
 // Makes the file to place for `plan` from `sourcePath` (a Copy places the
 // source itself; so does a book text already in GBK). `fileName` is the
-// row's name, `tempFolder` "" for the system's. Failures are told to `notifier`.
+// row's name, `tempFolder` "" for the system's. Failures are told to
+// `notifier`; a conversion a stop cut short is not a failure to tell.
 PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sourcePath, std::string_view fileName,
-                              const std::string& tempFolder, platform::Notifier& notifier);
+                              const std::string& tempFolder, platform::Notifier& notifier, std::stop_token stop = {});
 
 // "下载完毕" and the like, followed by the files whose characters were replaced.
 std::string WithReplacements(std::string_view message, const std::string& replacementLines);

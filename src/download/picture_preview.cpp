@@ -17,7 +17,7 @@ bool PreviewsAsPicture(const FileEntry& entry, bool onDevice) {
   return !target.empty() && PlanConversion(category, entry.path, target).kind == Conversion::Picture;
 }
 
-RowPreview PreviewRowFile(const std::string& path, bool onDevice) {
+RowPreview PreviewRowFile(const std::string& path, bool onDevice, std::stop_token stop) {
   RowPreview preview;
   if (!onDevice) {
     const std::optional<std::uint64_t> size = platform::FileSize(path);
@@ -26,7 +26,7 @@ RowPreview PreviewRowFile(const std::string& path, bool onDevice) {
       return preview;
     }
   }
-  preview.picture = convert::PreviewDevicePicture(path);
+  preview.picture = convert::PreviewDevicePicture(path, stop);
   if (preview.picture.code != convert::kPictureOk) preview.failure = convert::PictureFileErrorText(preview.picture.code, path);
   return preview;
 }

@@ -3,6 +3,7 @@
 // show, and the words under that preview.
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 
 #include "convert/picture_file.h"
@@ -23,7 +24,8 @@ struct RowPreview {
   convert::PicturePreview picture;
   std::string failure;
 };
-RowPreview PreviewRowFile(const std::string& path, bool onDevice);
+// A stop ends the conversion early; what it answers then is of no use.
+RowPreview PreviewRowFile(const std::string& path, bool onDevice, std::stop_token stop = {});
 
 // "320 × 240，在U盘上占 19,215 字节"
 std::string PreviewSizeText(int width, int height, std::uint64_t deviceBytes);

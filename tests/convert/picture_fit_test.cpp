@@ -131,13 +131,25 @@ TEST(PictureFit, AveragesInLinearLightAndLeavesUnscaledGreysAsTheyAre) {
   EXPECT_EQ(Build(1, 1, 1, [](int, int) { return 0x00000000u; }).greys[0], 255);
 }
 
-TEST(PictureFit, RefusesPicturesOfMoreThan400MillionPixelsBeforeDecoding) {
-  PictureBuilder b;
-  EXPECT_TRUE(b.Begin(20000, 20000, 1));
-  PictureBuilder over;
-  EXPECT_FALSE(over.Begin(20000, 20001, 1));
-  EXPECT_TRUE(over.TooManyPixels());
-  EXPECT_NE(PictureFileErrorText(kPictureTooManyPixels, "大.png").find("大.png"), std::string::npos);
+TEST(PictureFit, RefusesShapesNoPictureHasFromTheHeader) {
+  const struct {
+    int width, height;
+    PictureShape shape;
+  } cases[] = {
+      {20000, 20000, PictureShape::Fine},          {20000, 20001, PictureShape::TooManyPixels},
+      {65535, 6000, PictureShape::Fine},           {65536, 100, PictureShape::SideTooLong},
+      {2000000000, 1, PictureShape::SideTooLong},  {1000, 1, PictureShape::Fine},
+      {1, 1001, PictureShape::TooNarrow},          {0, 5, PictureShape::Empty},
+  };
+  for (const auto& c : cases) {
+    PictureBuilder b;
+    EXPECT_EQ(b.Begin(c.width, c.height, 1), c.shape == PictureShape::Fine) << c.width << "x" << c.height;
+    EXPECT_EQ(b.Refusal(), c.shape) << c.width << "x" << c.height;
+  }
+  for (const int code : {kPictureTooManyPixels, kPictureSideTooLong, kPictureTooNarrow, kPictureOverBudget}) {
+    const std::string text = PictureFileErrorText(code, "大.png");
+    EXPECT_TRUE(text.starts_with("大.png") && text.find("图片太") != std::string::npos) << text;
+  }
 }
 
 class PictureFiles : public ScratchTest {};

@@ -178,10 +178,10 @@ TEST_F(Download, ARunCopiesConvertsCountsSkipsAndFillsTheBars) {
 // Conversions make their file first; it then goes across as a copy does, and
 // nothing of theirs stays in the temporary folder.
 TEST_F(Download, TextsArriveAsGbkAndPicturesAsDevicePicturesNamingWhatWasLost) {
-  std::string wide = "BM";  // 2100 × 1, 24 bits: wider than the device's own conversion takes
-  const std::size_t size = 54 + 6300;
-  for (std::uint32_t v : {static_cast<std::uint32_t>(size), 0u, 54u, 40u, 2100u, 1u}) wide += std::string(reinterpret_cast<const char*>(&v), 4);
-  wide += std::string("\x01\x00\x18\x00", 4) + std::string(24, '\0') + std::string(6300, '\xFF');
+  std::string wide = "BM";  // 2100 × 3, 24 bits: wider than the device's own conversion takes
+  const std::size_t size = 54 + 3 * 6300;
+  for (std::uint32_t v : {static_cast<std::uint32_t>(size), 0u, 54u, 40u, 2100u, 3u}) wide += std::string(reinterpret_cast<const char*>(&v), 4);
+  wide += std::string("\x01\x00\x18\x00", 4) + std::string(24, '\0') + std::string(3 * 6300, '\xFF');
   std::vector<DownloadRow> rows = {Row("书.txt", 2, "\xEF\xBB\xBF第一章☃"), Row("旧.txt", 2, G("第一章")),
                                    Row("宽.bmp", 8, wide),                       Row("坏.png", 8, "no picture"),
                                    Row("空.jpg", 8, ""),                           Row("歌.lrc", 0, "[00:01]歌词")};

@@ -11,7 +11,7 @@
 
 namespace dockline::convert {
 
-DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink) {
+DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink, std::stop_token stop) {
   platform::Bytes bytes;
   try {
     if (!platform::ReadWholeFile(path, bytes)) return DecodeStatus::Unreadable;
@@ -21,7 +21,7 @@ DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink) {
     return DecodeStatus::NoMemory;
   }
   if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') return DecodeStatus::NotAPicture;
-  return FeedBitmap(bytes, sink);
+  return FeedBitmap(bytes, sink, stop);
 }
 
 }  // namespace dockline::convert

@@ -41,6 +41,7 @@ struct JpegWork {
   std::vector<std::uint8_t> row;
   bool begun = false;
   bool refused = false;
+  bool stopped = false;
 };
 
 // The largest DCT scaling (n/8) that keeps the picture at least as large as the sink allows.
@@ -54,7 +55,7 @@ void ChooseJpegScale(jpeg_decompress_struct& info, PictureSize smallest) {
   info.scale_denom = 8;
 }
 
-bool DecodeJpegSteps(std::FILE* file, PictureSink& sink, JpegWork& w) {
+bool DecodeJpegSteps(std::FILE* file, PictureSink& sink, JpegWork& w, const std::stop_token& stop) {
   jpeg_decompress_struct& info = w.info;
   info.err = jpeg_std_error(&w.error.mgr);
   w.error.mgr.error_exit = JpegFail;
@@ -82,6 +83,10 @@ bool DecodeJpegSteps(std::FILE* file, PictureSink& sink, JpegWork& w) {
   jpeg_start_decompress(&info);
   sink.Delivering(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
   while (info.output_scanline < info.output_height) {
+    if (stop.stop_requested()) {
+      w.stopped = true;
+      return false;
+    }
     const int y = static_cast<int>(info.output_scanline);
     JSAMPROW rows[1] = {w.row.data()};
     jpeg_read_scanlines(&info, rows, 1);
@@ -100,14 +105,15 @@ bool DecodeJpegSteps(std::FILE* file, PictureSink& sink, JpegWork& w) {
   return true;
 }
 
-DecodeStatus DecodeJpeg(std::FILE* file, PictureSink& sink) {
+DecodeStatus DecodeJpeg(std::FILE* file, PictureSink& sink, const std::stop_token& stop) {
   auto w = std::make_unique<JpegWork>();
   // JPEG rows are at most 65535 pixels: one row buffer of that covers every picture.
   w->row.resize(4 * 65535);
   DecodeStatus status = DecodeStatus::Damaged;
   try {
-    if (DecodeJpegSteps(file, sink, *w)) status = DecodeStatus::Ok;
+    if (DecodeJpegSteps(file, sink, *w, stop)) status = DecodeStatus::Ok;
     else if (w->refused) status = DecodeStatus::Refused;
+    else if (w->stopped) status = DecodeStatus::Stopped;
   } catch (const std::bad_alloc&) {  // from the sink, between libjpeg's calls
     status = DecodeStatus::NoMemory;
   }
@@ -122,11 +128,12 @@ struct PngWork {
   png_infop info = nullptr;
   std::vector<std::uint8_t> row;
   bool refused = false;
+  bool stopped = false;
 };
 
 extern "C" void PngWarning(png_structp, png_const_charp) {}
 
-bool DecodePngSteps(std::FILE* file, PictureSink& sink, PngWork& w) {
+bool DecodePngSteps(std::FILE* file, PictureSink& sink, PngWork& w, const std::stop_token& stop) {
   if (setjmp(png_jmpbuf(w.png))) return false;
   png_init_io(w.png, file);
   // Pictures beyond the sink's limit are refused by size, not by libpng's own (smaller) default.
@@ -151,6 +158,7 @@ bool DecodePngSteps(std::FILE* file, PictureSink& sink, PngWork& w) {
   for (int pass = 0; pass < passes; ++pass) {
     if (!interlaced) {
       for (png_uint_32 y = 0; y < height; ++y) {
+        if (stop.stop_requested()) return !(w.stopped = true);
         png_read_row(w.png, w.row.data(), nullptr);
         sink.Pixels(static_cast<int>(y), 0, 1, static_cast<int>(width), w.row.data(), PixelOrder::Rgba);
       }
@@ -162,6 +170,7 @@ bool DecodePngSteps(std::FILE* file, PictureSink& sink, PngWork& w) {
     const png_uint_32 rows = PNG_PASS_ROWS(height, pass);
     if (columns == 0) continue;
     for (png_uint_32 r = 0; r < rows; ++r) {
+      if (stop.stop_requested()) return !(w.stopped = true);
       png_read_row(w.png, w.row.data(), nullptr);
       sink.Pixels(static_cast<int>(PNG_ROW_FROM_PASS_ROW(r, pass)), static_cast<int>(PNG_PASS_START_COL(pass)),
                   1 << PNG_PASS_COL_SHIFT(pass), static_cast<int>(columns), w.row.data(), PixelOrder::Rgba);
@@ -171,7 +180,7 @@ bool DecodePngSteps(std::FILE* file, PictureSink& sink, PngWork& w) {
   return true;
 }
 
-DecodeStatus DecodePng(std::FILE* file, PictureSink& sink) {
+DecodeStatus DecodePng(std::FILE* file, PictureSink& sink, const std::stop_token& stop) {
   PngWork w;
   w.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngWarning);
   if (!w.png) return DecodeStatus::NoMemory;
@@ -200,8 +209,9 @@ DecodeStatus DecodePng(std::FILE* file, PictureSink& sink) {
   DecodeStatus status = DecodeStatus::Damaged;
   try {
     Sizer sizer(sink, w.row);
-    if (DecodePngSteps(file, sizer, w)) status = DecodeStatus::Ok;
+    if (DecodePngSteps(file, sizer, w, stop)) status = DecodeStatus::Ok;
     else if (w.refused) status = DecodeStatus::Refused;
+    else if (w.stopped) status = DecodeStatus::Stopped;
   } catch (const std::bad_alloc&) {
     status = DecodeStatus::NoMemory;
   }
@@ -222,7 +232,7 @@ struct GifCloser {
   }
 };
 
-DecodeStatus DecodeGif(std::FILE* file, PictureSink& sink) {
+DecodeStatus DecodeGif(std::FILE* file, PictureSink& sink, const std::stop_token& stop) {
   int error = 0;
   std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(file, GifRead, &error));
   if (!gif) return DecodeStatus::Damaged;
@@ -261,6 +271,7 @@ DecodeStatus DecodeGif(std::FILE* file, PictureSink& sink) {
   const int passes = frame.Interlace ? 4 : 1;
   for (int pass = 0; pass < passes; ++pass) {
     for (int r = frame.Interlace ? kStart[pass] : 0; r < frame.Height; r += frame.Interlace ? kStep[pass] : 1) {
+      if (stop.stop_requested()) return DecodeStatus::Stopped;
       if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR) return DecodeStatus::Damaged;
       const int y = frame.Top + r;
       if (y < 0 || y >= height) continue;
@@ -284,37 +295,37 @@ DecodeStatus DecodeGif(std::FILE* file, PictureSink& sink) {
 
 // ---- Bitmaps our own reader takes (whole, as it reads them) --------------
 
-DecodeStatus DecodeBitmap(std::FILE* file, PictureSink& sink) {
+DecodeStatus DecodeBitmap(std::FILE* file, PictureSink& sink, const std::stop_token& stop) {
   std::vector<std::uint8_t> bytes;
   std::uint8_t buffer[1 << 16];
   for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.insert(bytes.end(), buffer, buffer + got);
   if (std::ferror(file)) return DecodeStatus::Unreadable;
-  return FeedBitmap(bytes, sink);
+  return FeedBitmap(bytes, sink, stop);
 }
 
 }  // namespace
 
-DecodeStatus DecodePictureStream(std::FILE* file, PictureSink& sink) {
+DecodeStatus DecodePictureStream(std::FILE* file, PictureSink& sink, std::stop_token stop) {
   std::uint8_t magic[8] = {};
   const std::size_t got = std::fread(magic, 1, sizeof magic, file);
   if (std::ferror(file)) return DecodeStatus::Unreadable;
   if (std::fseek(file, 0, SEEK_SET) != 0) return DecodeStatus::Unreadable;
   try {
-    if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) return DecodeJpeg(file, sink);
-    if (got >= 8 && png_sig_cmp(magic, 0, 8) == 0) return DecodePng(file, sink);
+    if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) return DecodeJpeg(file, sink, stop);
+    if (got >= 8 && png_sig_cmp(magic, 0, 8) == 0) return DecodePng(file, sink, stop);
     if (got >= 6 && (std::memcmp(magic, "GIF87a", 6) == 0 || std::memcmp(magic, "GIF89a", 6) == 0))
-      return DecodeGif(file, sink);
-    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') return DecodeBitmap(file, sink);
+      return DecodeGif(file, sink, stop);
+    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') return DecodeBitmap(file, sink, stop);
   } catch (const std::bad_alloc&) {
     return DecodeStatus::NoMemory;
   }
   return DecodeStatus::NotAPicture;
 }
 
-DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink) {
+DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink, std::stop_token stop) {
   std::FILE* file = std::fopen(platform::ToNativePath(path).c_str(), "rbe");
   if (!file) return DecodeStatus::Unreadable;
-  const DecodeStatus status = DecodePictureStream(file, sink);
+  const DecodeStatus status = DecodePictureStream(file, sink, stop);
   std::fclose(file);
   return status;
 }

@@ -61,7 +61,7 @@ int OrientationOf(const std::wstring& path) {
   return JpegOrientation(head);
 }
 
-DecodeStatus Decode(const std::wstring& path, PictureSink& sink) {
+DecodeStatus Decode(const std::wstring& path, PictureSink& sink, const std::stop_token& stop) {
   Com<IWICImagingFactory> factory;
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.Out()))))
     return DecodeStatus::NoMemory;
@@ -108,6 +108,7 @@ DecodeStatus Decode(const std::wstring& path, PictureSink& sink) {
   const UINT band = std::max<UINT>(1, std::min<UINT>(dh, (1u << 20) / stride));
   std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride) * band);
   for (UINT y = 0; y < dh; y += band) {
+    if (stop.stop_requested()) return DecodeStatus::Stopped;
     const UINT rows = std::min(band, dh - y);
     const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(dw), static_cast<INT>(rows)};
     const HRESULT hr = converter->CopyPixels(&rect, stride, stride * rows, pixels.data());
@@ -121,10 +122,10 @@ DecodeStatus Decode(const std::wstring& path, PictureSink& sink) {
 
 }  // namespace
 
-DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink) {
+DecodeStatus DecodePictureFile(const std::string& path, PictureSink& sink, std::stop_token stop) {
   ComScope com;
   try {
-    return Decode(platform::Wide(path), sink);
+    return Decode(platform::Wide(path), sink, stop);
   } catch (const std::bad_alloc&) {
     return DecodeStatus::NoMemory;
   }

@@ -151,7 +151,7 @@ void PicturePreviews::Open(HWND owner, const std::string& path, const std::strin
   ui::Worker* work = running_.back().get();
   PreviewDialog dialog(ui_, name, [work, path, onDevice](PreviewDialog::Deliver deliver) {
     work->Start([path, onDevice, deliver = std::move(deliver)](std::stop_token stop) {
-      RowPreview preview = PreviewRowFile(path, onDevice);
+      RowPreview preview = PreviewRowFile(path, onDevice, stop);
       if (!stop.stop_requested()) deliver(std::move(preview));
     });
   });
