@@ -28,6 +28,13 @@ const std::array<float, 256>& LinearTable() {
   return table;
 }
 
+// A coded value between two steps, between their linear values.
+inline float LinearOf(float coded, const std::array<float, 256>& lin) {
+  const int k = std::min(254, static_cast<int>(coded));
+  const float t = coded - k;
+  return lin[k] + t * (lin[k + 1] - lin[k]);
+}
+
 // Linear light back to 8-bit sRGB, 2^16 steps: fine enough that the eight
 // bits of an unscaled picture come back as they went in.
 constexpr int kSrgbSteps = 65535;
@@ -133,12 +140,14 @@ void PictureBuilder::Pixels(int y, int x0, int step, int count, const std::uint8
     while (start >= boundary) ++first, boundary += from;
     if (x < 0) continue;
     const std::uint8_t* p = pixels + static_cast<std::size_t>(i) * bytes;
-    float r = lin[p[red]], g = lin[p[1]], b = lin[p[blue]];
-    if (bytes == 4 && p[3] != 255) {  // over white, the device's paper
-      const float a = p[3] / 255.0f;
-      r = r * a + (1 - a);
-      g = g * a + (1 - a);
-      b = b * a + (1 - a);
+    float r, g, b;
+    if (bytes == 4 && p[3] != 255) {
+      // Over white, the device's paper, blended as every viewer and browser
+      // blends: in the stored (gamma-coded) values, then into linear light.
+      const float a = p[3] / 255.0f, white = 255 * (1 - a);
+      r = LinearOf(p[red] * a + white, lin), g = LinearOf(p[1] * a + white, lin), b = LinearOf(p[blue] * a + white, lin);
+    } else {
+      r = lin[p[red]], g = lin[p[1]], b = lin[p[blue]];
     }
     const std::int64_t end = start + to;
     const float w0 = end <= boundary ? whole : static_cast<float>(boundary - start) / from;
