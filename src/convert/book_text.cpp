@@ -7,10 +7,39 @@
 
 namespace dockline::convert {
 
+namespace {
+
+// The length of the well-formed character at p[0] (n bytes available), or 0
+// when p[0] begins none: then that one byte is a stray.
+std::size_t Utf8Length(const std::uint8_t* p, std::size_t n) {
+  const std::uint8_t lead = p[0];
+  std::size_t extra;
+  std::uint8_t lo = 0x80, hi = 0xBF;  // the allowed range of the first continuation byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    extra = 1;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    extra = 2;
+    if (lead == 0xE0) lo = 0xA0;  // overlong
+    if (lead == 0xED) hi = 0x9F;  // surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    extra = 3;
+    if (lead == 0xF0) lo = 0x90;  // overlong
+    if (lead == 0xF4) hi = 0x8F;  // above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (n <= extra || p[1] < lo || p[1] > hi) return 0;
+  for (std::size_t k = 2; k <= extra; ++k)
+    if ((p[k] & 0xC0) != 0x80) return 0;
+  return 1 + extra;
+}
+
+}  // namespace
+
 bool IsUnicodeUtf8(std::span<const std::uint8_t> bytes) {
   const std::uint8_t* p = bytes.data();
   const std::size_t n = bytes.size();
-  bool multiByte = false;
+  std::size_t multiByte = 0, stray = 0;
   std::size_t i = 0;
   while (i < n) {
     // Most of a book is ASCII or runs of it: test a word at a time.
@@ -18,34 +47,21 @@ bool IsUnicodeUtf8(std::span<const std::uint8_t> bytes) {
       i += 8;
       continue;
     }
-    const std::uint8_t lead = p[i];
-    if (lead < 0x80) {
+    if (p[i] < 0x80) {
       ++i;
       continue;
     }
-    int extra;
-    std::uint8_t lo = 0x80, hi = 0xBF;  // the allowed range of the first continuation byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      extra = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      extra = 2;
-      if (lead == 0xE0) lo = 0xA0;  // overlong
-      if (lead == 0xED) hi = 0x9F;  // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      extra = 3;
-      if (lead == 0xF0) lo = 0x90;  // overlong
-      if (lead == 0xF4) hi = 0x8F;  // above U+10FFFF
-    } else {
-      return false;
+    if (const std::size_t length = Utf8Length(p + i, n - i)) {
+      i += length;
+      ++multiByte;
+      continue;
     }
-    if (n - i <= static_cast<std::size_t>(extra)) return false;
-    if (p[i + 1] < lo || p[i + 1] > hi) return false;
-    for (int k = 2; k <= extra; ++k)
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-    i += 1 + extra;
-    multiByte = true;
+    ++i;
+    // Given up as soon as the rest could not make up for it, even were it all
+    // two-byte characters: GBK is told within its first few characters.
+    if (++stray * kUtf8CharactersPerStrayByte > multiByte + (n - i) / 2) return false;
   }
-  return multiByte;
+  return multiByte > 0 && stray * kUtf8CharactersPerStrayByte <= multiByte;
 }
 
 PageSniff SniffBookText(std::span<const std::uint8_t> bytes) {
