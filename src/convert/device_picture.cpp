@@ -43,7 +43,7 @@ struct BitmapLayout {
   std::size_t paletteEntries = 0;
 };
 
-int ReadLayout(std::span<const std::uint8_t> file, BitmapLayout& out, std::int64_t maxWidth = kBitmapMaxWidth) {
+int ReadLayout(std::span<const std::uint8_t> file, BitmapLayout& out) {
   // Header bytes beyond a short file read as zeros; the checks below then
   // refuse it, and nothing is read outside the file.
   std::array<std::uint8_t, kFileHeaderSize + kInfoHeaderSize> h{};
@@ -63,7 +63,7 @@ int ReadLayout(std::span<const std::uint8_t> file, BitmapLayout& out, std::int64
   if (type != kBitmapType) return kPictureUnsupported;
   if (compression != 0) return kPictureUnsupported;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return kPictureUnsupported;
-  if (width > maxWidth) return kPictureUnsupported;
+  if (width > kBitmapMaxWidth) return kPictureUnsupported;
   // Headers that no writer produces: a mirrored image, and a height whose
   // magnitude does not fit the field.
   if (width < 0) return kPictureUnsupported;
@@ -202,52 +202,6 @@ platform::Bytes GreysToPicture(std::vector<std::int16_t>& greys, int width, int 
   Diffuse(greys.data(), width, height);
   WritePicture(greys.data(), width, height, out.data());
   return out;
-}
-
-DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink, std::stop_token stop) {
-  BitmapLayout b;
-  switch (ReadLayout(bitmap, b, INT32_MAX)) {
-    case kPictureOk: break;
-    case kPictureDamaged: return DecodeStatus::Damaged;
-    default: return DecodeStatus::NotAPicture;
-  }
-  if (!sink.Begin(static_cast<int>(b.width), static_cast<int>(b.rows), 1)) return DecodeStatus::Refused;
-  const int w = static_cast<int>(b.width);
-  sink.Delivering(w, static_cast<int>(b.rows));
-  // Palette entries become colours; indices beyond them show black.
-  std::array<std::array<std::uint8_t, 3>, 256> palette{};
-  for (std::size_t k = 0; k < b.paletteEntries; ++k) {
-    const std::uint8_t* e = bitmap.data() + b.palette + 4 * k;
-    palette[k] = {e[2], e[1], e[0]};
-  }
-  std::vector<std::uint8_t> rgb(3 * static_cast<std::size_t>(w));
-  for (std::int64_t y = 0; y < b.rows; ++y) {
-    if (stop.stop_requested()) return DecodeStatus::Stopped;
-    const std::size_t stored = b.topDown ? static_cast<std::size_t>(y) : static_cast<std::size_t>(b.rows - 1 - y);
-    const std::uint8_t* row = bitmap.data() + b.pixels + stored * b.stride;
-    for (int x = 0; x < w; ++x) {
-      std::uint8_t* o = rgb.data() + 3 * static_cast<std::size_t>(x);
-      switch (b.bitsPerPixel) {
-        case 1: std::memcpy(o, palette[(row[x >> 3] >> (7 - (x & 7))) & 1].data(), 3); break;
-        case 4: std::memcpy(o, palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F].data(), 3); break;
-        case 8: std::memcpy(o, palette[row[x]].data(), 3); break;
-        case 16: {
-          const int v = U16(row + 2 * x);
-          o[0] = static_cast<std::uint8_t>(((v >> 10) & 0x1F) * 255 / 31);
-          o[1] = static_cast<std::uint8_t>(((v >> 5) & 0x1F) * 255 / 31);
-          o[2] = static_cast<std::uint8_t>((v & 0x1F) * 255 / 31);
-          break;
-        }
-        default: {  // 24 and 32: blue, green, red (and a byte no writer fills reliably)
-          const std::uint8_t* p = row + static_cast<std::size_t>(x) * (b.bitsPerPixel / 8);
-          o[0] = p[2], o[1] = p[1], o[2] = p[0];
-          break;
-        }
-      }
-    }
-    sink.Pixels(static_cast<int>(y), 0, 1, w, rgb.data(), PixelOrder::Rgb);
-  }
-  return DecodeStatus::Ok;
 }
 
 int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& picture) {

@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,11 +56,6 @@ constexpr int DeviceGrey(int blue, int green, int red) { return (3735 * blue + 1
 // Greys (width × height, row-major, top first) dithered to four levels and
 // written as a picture file, exactly as a bitmap's are. `greys` is used up.
 platform::Bytes GreysToPicture(std::vector<std::int16_t>& greys, int width, int height);
-
-// An uncompressed bitmap of any width, row by row into `sink`, for bitmaps
-// too wide for BitmapToPicture. NotAPicture for what that refuses other
-// than by width, Damaged for a layout that does not fit the file.
-DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink, std::stop_token stop = {});
 
 // Reads `sourcePath`, converts it and writes `destinationPath` whole or not
 // at all (an existing file stays as it was on failure). No message is shown.
