@@ -363,33 +363,19 @@ DecodeStatus DeliverRuns(BitmapSource& source, const Layout& b, PictureSink& sin
   }
 }
 
-class MemorySource : public BitmapSource {
- public:
-  explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  std::uint64_t Size() const override { return bytes_.size(); }
-  bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size, std::size_t& got) override {
-    got = offset < bytes_.size() ? static_cast<std::size_t>(std::min<std::uint64_t>(size, bytes_.size() - offset)) : 0;
-    if (got != 0) std::memcpy(buffer, bytes_.data() + offset, got);
-    return true;
-  }
-
- private:
-  std::span<const std::uint8_t> bytes_;
-};
-
-class FileSource : public BitmapSource {
- public:
-  explicit FileSource(const platform::ReadOnlyFile& file) : file_(file) {}
-  std::uint64_t Size() const override { return file_.Size(); }
-  bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size, std::size_t& got) override {
-    return file_.ReadAt(offset, buffer, size, got) == 0;
-  }
-
- private:
-  const platform::ReadOnlyFile& file_;
-};
-
 }  // namespace
+
+bool MemoryBitmap::ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+  got = offset < bytes_.size() ? static_cast<std::size_t>(std::min<std::uint64_t>(size, bytes_.size() - offset)) : 0;
+  if (got != 0) std::memcpy(buffer, bytes_.data() + offset, got);
+  return true;
+}
+
+std::uint64_t FileBitmap::Size() const { return file_.Size(); }
+
+bool FileBitmap::ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+  return file_.ReadAt(offset, buffer, size, got) == 0;
+}
 
 DecodeStatus ReadBitmap(BitmapSource& source, PictureSink& sink, std::stop_token stop) {
   try {
@@ -407,12 +393,12 @@ DecodeStatus ReadBitmap(BitmapSource& source, PictureSink& sink, std::stop_token
 DecodeStatus DecodeBitmapFile(const std::string& path, PictureSink& sink, std::stop_token stop) {
   platform::ReadOnlyFile file;
   if (file.Open(path) != 0) return DecodeStatus::Unreadable;
-  FileSource source(file);
+  FileBitmap source(file);
   return ReadBitmap(source, sink, stop);
 }
 
 DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink, std::stop_token stop) {
-  MemorySource source(bitmap);
+  MemoryBitmap source(bitmap);
   return ReadBitmap(source, sink, stop);
 }
 

@@ -22,6 +22,10 @@
 
 #include "convert/picture_decoder.h"
 
+namespace dockline::platform {
+class ReadOnlyFile;
+}
+
 namespace dockline::convert {
 
 // Where a bitmap's bytes come from: memory, a file, a stream. The reader
@@ -33,6 +37,28 @@ class BitmapSource {
   // Up to `size` bytes from `offset`; `got` is less only at the end. False
   // when the source cannot be read.
   virtual bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size, std::size_t& got) = 0;
+};
+
+// A bitmap already in memory.
+class MemoryBitmap final : public BitmapSource {
+ public:
+  explicit MemoryBitmap(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};
+
+// An open file, read where it is asked.
+class FileBitmap final : public BitmapSource {
+ public:
+  explicit FileBitmap(const platform::ReadOnlyFile& file) : file_(file) {}
+  std::uint64_t Size() const override;
+  bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
+
+ private:
+  const platform::ReadOnlyFile& file_;
 };
 
 // A bitmap row by row into `sink`, rows in the order they are stored; the

@@ -50,6 +50,13 @@ enum PictureCode : int {
 // `picture` is only filled on success. Never reads outside `bitmap`.
 int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& picture);
 
+// The same conversion of a file, reading only its header, palette and the
+// rows it shows, so that a bitmap of any height costs a few kilobytes. A
+// file without "BM" at its start answers kPictureUnsupported, like any
+// other the conversion does not take; one that cannot be read
+// kPictureSourceMissing.
+int BitmapFileToPicture(const std::string& path, platform::Bytes& picture);
+
 // The device's grey of an 8-bit colour: luma weights in units of 1/32768.
 constexpr int DeviceGrey(int blue, int green, int red) { return (3735 * blue + 19235 * green + 9798 * red) >> 15; }
 
