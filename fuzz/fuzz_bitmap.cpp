@@ -44,7 +44,7 @@ void CheckPicture(const std::vector<std::uint8_t>& picture) {
 // (a run-length stream that ends at once) does not slow the search.
 struct SmallPictures : PictureBuilder {
   bool Begin(int width, int height, int orientation) override {
-    return static_cast<std::int64_t>(width) * height <= (1 << 20) && PictureBuilder::Begin(width, height, orientation);
+    return static_cast<std::int64_t>(width) * height <= (1 << 16) && PictureBuilder::Begin(width, height, orientation);
   }
 };
 

@@ -125,7 +125,7 @@ DecodeStatus ReadLayout(BitmapSource& source, Layout& b) {
   const bool runs = b.compression == kRle8 || b.compression == kRle4;
   if (runs && b.topDown) return DecodeStatus::NotAPicture;
 
-  std::uint64_t tableAt = kFileHeaderSize + headerSize;
+  const std::uint64_t tableAt = kFileHeaderSize + headerSize;  // where a palette starts
   if (pixelOffset < tableAt) return DecodeStatus::Damaged;
   b.fields = b.bits == 16 || (b.bits == 32 && b.compression != kRgb);
   if (b.fields) {
@@ -140,7 +140,6 @@ DecodeStatus ReadLayout(BitmapSource& source, Layout& b) {
         if (masksEnd > fileSize) return DecodeStatus::Damaged;
         for (int k = 0; k < 3; ++k) masks[k] = U32(&h[kMasksAt + 4 * k]);
         if (count == 4 || headerSize >= kV3HeaderSize) masks[3] = U32(&h[kMasksAt + 12]);
-        tableAt = std::max(tableAt, masksEnd);
       }
     }
     const std::uint32_t all = masks[0] | masks[1] | masks[2] | masks[3];
