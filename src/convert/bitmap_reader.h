@@ -10,9 +10,11 @@
 // offsets, a run-length stream through a small buffer, so what it keeps is
 // a row or two and the palette, whatever the picture's size. Pixels a
 // run-length stream never writes (its jumps and early end) are transparent,
-// shown as the white paper beneath, as browsers show them. An alpha channel
-// that is zero throughout is taken as unfilled, as browsers take it: some
-// writers declare one and leave it empty.
+// shown as the white paper beneath, as browsers show them; a run that
+// reaches past the right edge is cut there, one past the top row is damage.
+// The fourth byte of 32-bit pixels without bit fields is ignored, as
+// Windows ignores it. An alpha channel that is zero throughout is taken as
+// unfilled, as browsers take it: some writers declare one and leave it empty.
 
 #include <cstddef>
 #include <cstdint>
