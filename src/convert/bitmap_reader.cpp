@@ -19,7 +19,7 @@ constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kV3HeaderSize = 56;   // the first to hold an alpha mask
 constexpr std::uint32_t kOs2HeaderSize = 64;  // whose compressions 3 and 4 are Huffman and 24-bit runs
-constexpr std::uint64_t kMasksAt = 54;        // after a 40-byte header, or inside a larger one
+constexpr std::size_t kMasksAt = 54;          // after a 40-byte header, or inside a larger one
 
 std::uint32_t U16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | p[1] << 8); }
 std::uint32_t U32(const std::uint8_t* p) { return U16(p) | U16(p + 2) << 16; }
@@ -186,7 +186,7 @@ std::uint32_t PixelAt(const std::uint8_t* row, int x, int bits) {
 // Stored rows one at a time, in the order of the file.
 class StoredRows {
  public:
-  StoredRows(BitmapSource& source, const Layout& b) : source_(source), b_(b), row_(b.rowBytes) {}
+  StoredRows(BitmapSource& source, const Layout& b) : source_(source), b_(b), row_(static_cast<std::size_t>(b.rowBytes)) {}
   // Row s counted from the start of the pixels.
   bool Read(std::int64_t s, DecodeStatus& why) {
     return ReadExactly(source_, b_.pixels + static_cast<std::uint64_t>(s) * b_.stride, row_.data(), row_.size(), why);
