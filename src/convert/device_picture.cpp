@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <new>
-#include <stdexcept>
+
+#include "convert/bitmap_reader.h"
+#include "platform/read_only_file.h"
 
 namespace dockline::convert {
 namespace {
@@ -43,11 +44,12 @@ struct BitmapLayout {
   std::size_t paletteEntries = 0;
 };
 
-int ReadLayout(std::span<const std::uint8_t> file, BitmapLayout& out, std::int64_t maxWidth = kBitmapMaxWidth) {
+int ReadLayout(BitmapSource& file, BitmapLayout& out) {
   // Header bytes beyond a short file read as zeros; the checks below then
   // refuse it, and nothing is read outside the file.
   std::array<std::uint8_t, kFileHeaderSize + kInfoHeaderSize> h{};
-  if (!file.empty()) std::memcpy(h.data(), file.data(), std::min(h.size(), file.size()));
+  std::size_t got = 0;
+  if (!file.ReadAt(0, h.data(), h.size(), got)) return kPictureSourceMissing;
 
   const std::uint16_t type = U16(&h[0]);
   const std::uint32_t fileSize = U32(&h[2]);
@@ -59,11 +61,11 @@ int ReadLayout(std::span<const std::uint8_t> file, BitmapLayout& out, std::int64
   const std::uint32_t compression = U32(&h[30]);
   const std::uint32_t coloursUsed = U32(&h[46]);
 
-  if (fileSize != file.size()) return kPictureDamaged;
+  if (fileSize != file.Size()) return kPictureDamaged;
   if (type != kBitmapType) return kPictureUnsupported;
   if (compression != 0) return kPictureUnsupported;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return kPictureUnsupported;
-  if (width > maxWidth) return kPictureUnsupported;
+  if (width > kBitmapMaxWidth) return kPictureUnsupported;
   // Headers that no writer produces: a mirrored image, and a height whose
   // magnitude does not fit the field.
   if (width < 0) return kPictureUnsupported;
@@ -83,7 +85,7 @@ int ReadLayout(std::span<const std::uint8_t> file, BitmapLayout& out, std::int64
   const std::uint64_t paletteAt = kFileHeaderSize + static_cast<std::uint64_t>(headerSize);
   const std::uint64_t paletteEnd = paletteAt + 4 * entries;
   if (pixelOffset < paletteEnd) return kPictureDamaged;
-  if (pixelOffset > file.size() || rows * stride > file.size() - pixelOffset) return kPictureDamaged;
+  if (pixelOffset > file.Size() || rows * stride > file.Size() - pixelOffset) return kPictureDamaged;
 
   out.width = width;
   out.rows = static_cast<std::int64_t>(rows);
@@ -96,18 +98,29 @@ int ReadLayout(std::span<const std::uint8_t> file, BitmapLayout& out, std::int64
   return kPictureOk;
 }
 
-// Fills the top-left w × h greys from the stored rows.
-void ReadGreys(std::span<const std::uint8_t> file, const BitmapLayout& b, int w, int h, std::int16_t* grey) {
+// Reads exactly `size` bytes, inside the file by the layout's checks.
+bool ReadInside(BitmapSource& file, std::uint64_t at, std::uint8_t* buffer, std::size_t size) {
+  std::size_t got = 0;
+  return file.ReadAt(at, buffer, size, got) && got == size;
+}
+
+// Fills the top-left w × h greys from the stored rows, reading no others:
+// a tall bitmap costs its top rows. False when the file cannot be read.
+bool ReadGreys(BitmapSource& file, const BitmapLayout& b, int w, int h, std::int16_t* grey) {
   // Indices beyond the palette's entries show black.
   std::array<std::int16_t, 256> table{};
+  std::array<std::uint8_t, 4 * 256> entries;
+  if (!ReadInside(file, b.palette, entries.data(), 4 * b.paletteEntries)) return false;
   for (std::size_t k = 0; k < b.paletteEntries; ++k) {
-    const std::uint8_t* e = file.data() + b.palette + 4 * k;
+    const std::uint8_t* e = entries.data() + 4 * k;
     table[k] = static_cast<std::int16_t>(Grey(e[0], e[1], e[2]));
   }
 
+  std::vector<std::uint8_t> stored((static_cast<std::size_t>(w) * b.bitsPerPixel + 7) / 8);
   for (int y = 0; y < h; ++y) {
-    const std::size_t stored = b.topDown ? static_cast<std::size_t>(y) : static_cast<std::size_t>(b.rows - 1 - y);
-    const std::uint8_t* row = file.data() + b.pixels + stored * b.stride;
+    const std::size_t at = b.topDown ? static_cast<std::size_t>(y) : static_cast<std::size_t>(b.rows - 1 - y);
+    if (!ReadInside(file, b.pixels + static_cast<std::uint64_t>(at) * b.stride, stored.data(), stored.size())) return false;
+    const std::uint8_t* row = stored.data();
     std::int16_t* out = grey + static_cast<std::size_t>(y) * w;
     switch (b.bitsPerPixel) {
       case 1:
@@ -134,6 +147,7 @@ void ReadGreys(std::span<const std::uint8_t> file, const BitmapLayout& b, int w,
         break;
     }
   }
+  return true;
 }
 
 // 0 up to 42, 1 up to 127, 2 up to 212, 3 above; without branches, since a
@@ -189,12 +203,6 @@ void WritePicture(const Level* levels, int w, int h, std::uint8_t* out) {
   }
 }
 
-#ifdef _WIN32
-bool IsOutOfMemory(std::uint32_t e) { return e == 8 /* ERROR_NOT_ENOUGH_MEMORY */ || e == 14 /* ERROR_OUTOFMEMORY */; }
-#else
-bool IsOutOfMemory(std::uint32_t e) { return e == ENOMEM; }
-#endif
-
 }  // namespace
 
 platform::Bytes GreysToPicture(std::vector<std::int16_t>& greys, int width, int height) {
@@ -204,53 +212,9 @@ platform::Bytes GreysToPicture(std::vector<std::int16_t>& greys, int width, int 
   return out;
 }
 
-DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink, std::stop_token stop) {
-  BitmapLayout b;
-  switch (ReadLayout(bitmap, b, INT32_MAX)) {
-    case kPictureOk: break;
-    case kPictureDamaged: return DecodeStatus::Damaged;
-    default: return DecodeStatus::NotAPicture;
-  }
-  if (!sink.Begin(static_cast<int>(b.width), static_cast<int>(b.rows), 1)) return DecodeStatus::Refused;
-  const int w = static_cast<int>(b.width);
-  sink.Delivering(w, static_cast<int>(b.rows));
-  // Palette entries become colours; indices beyond them show black.
-  std::array<std::array<std::uint8_t, 3>, 256> palette{};
-  for (std::size_t k = 0; k < b.paletteEntries; ++k) {
-    const std::uint8_t* e = bitmap.data() + b.palette + 4 * k;
-    palette[k] = {e[2], e[1], e[0]};
-  }
-  std::vector<std::uint8_t> rgb(3 * static_cast<std::size_t>(w));
-  for (std::int64_t y = 0; y < b.rows; ++y) {
-    if (stop.stop_requested()) return DecodeStatus::Stopped;
-    const std::size_t stored = b.topDown ? static_cast<std::size_t>(y) : static_cast<std::size_t>(b.rows - 1 - y);
-    const std::uint8_t* row = bitmap.data() + b.pixels + stored * b.stride;
-    for (int x = 0; x < w; ++x) {
-      std::uint8_t* o = rgb.data() + 3 * static_cast<std::size_t>(x);
-      switch (b.bitsPerPixel) {
-        case 1: std::memcpy(o, palette[(row[x >> 3] >> (7 - (x & 7))) & 1].data(), 3); break;
-        case 4: std::memcpy(o, palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F].data(), 3); break;
-        case 8: std::memcpy(o, palette[row[x]].data(), 3); break;
-        case 16: {
-          const int v = U16(row + 2 * x);
-          o[0] = static_cast<std::uint8_t>(((v >> 10) & 0x1F) * 255 / 31);
-          o[1] = static_cast<std::uint8_t>(((v >> 5) & 0x1F) * 255 / 31);
-          o[2] = static_cast<std::uint8_t>((v & 0x1F) * 255 / 31);
-          break;
-        }
-        default: {  // 24 and 32: blue, green, red (and a byte no writer fills reliably)
-          const std::uint8_t* p = row + static_cast<std::size_t>(x) * (b.bitsPerPixel / 8);
-          o[0] = p[2], o[1] = p[1], o[2] = p[0];
-          break;
-        }
-      }
-    }
-    sink.Pixels(static_cast<int>(y), 0, 1, w, rgb.data(), PixelOrder::Rgb);
-  }
-  return DecodeStatus::Ok;
-}
+namespace {
 
-int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& picture) {
+int ConvertToPicture(BitmapSource& bitmap, platform::Bytes& picture) {
   BitmapLayout layout;
   if (const int code = ReadLayout(bitmap, layout); code != kPictureOk) return code;
   const int w = static_cast<int>(std::min<std::int64_t>(layout.width, kPictureMaxWidth));
@@ -258,7 +222,7 @@ int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& pictu
   try {
     std::vector<std::int16_t> grey(static_cast<std::size_t>(w) * h);
     platform::Bytes out(kPictureHeaderSize + PictureRowBytes(w) * h);
-    ReadGreys(bitmap, layout, w, h, grey.data());
+    if (!ReadGreys(bitmap, layout, w, h, grey.data())) return kPictureSourceMissing;
     Diffuse(grey.data(), w, h);
     WritePicture(grey.data(), w, h, out.data());
     picture = std::move(out);
@@ -268,20 +232,32 @@ int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& pictu
   return kPictureOk;
 }
 
+// `others` passes a file that is no bitmap at all to other decoders.
+int ConvertFileToPicture(const std::string& path, platform::Bytes& picture, bool others) {
+  platform::ReadOnlyFile file;
+  if (file.Open(path) != 0) return kPictureSourceMissing;
+  FileBitmap source(file);
+  std::uint8_t type[2] = {};
+  std::size_t got = 0;
+  if (others && (!source.ReadAt(0, type, 2, got) || got < 2 || type[0] != 'B' || type[1] != 'M'))
+    return kPictureUnsupported;
+  return ConvertToPicture(source, picture);
+}
+
+}  // namespace
+
+int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& picture) {
+  MemoryBitmap source(bitmap);
+  return ConvertToPicture(source, picture);
+}
+
+int BitmapFileToPicture(const std::string& path, platform::Bytes& picture) {
+  return ConvertFileToPicture(path, picture, true);
+}
+
 int ConvertBitmapFile(const std::string& sourcePath, const std::string& destinationPath) {
   platform::Bytes picture;
-  {
-    platform::Bytes bitmap;
-    try {
-      if (!platform::ReadWholeFile(sourcePath, bitmap))
-        return IsOutOfMemory(platform::LastError()) ? kPictureTooBig : kPictureSourceMissing;
-    } catch (const std::bad_alloc&) {
-      return kPictureTooBig;
-    } catch (const std::length_error&) {
-      return kPictureTooBig;
-    }
-    if (const int code = BitmapToPicture(bitmap, picture); code != kPictureOk) return code;
-  }  // the bitmap is released before the picture is written
+  if (const int code = ConvertFileToPicture(sourcePath, picture, false); code != kPictureOk) return code;
   if (!platform::ReplaceFileAtomically(destinationPath, picture.data(), picture.size())) return kPictureNotWritten;
   return kPictureOk;
 }

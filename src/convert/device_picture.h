@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,17 +50,19 @@ enum PictureCode : int {
 // `picture` is only filled on success. Never reads outside `bitmap`.
 int BitmapToPicture(std::span<const std::uint8_t> bitmap, platform::Bytes& picture);
 
+// The same conversion of a file, reading only its header, palette and the
+// rows it shows, so that a bitmap of any height costs a few kilobytes. A
+// file without "BM" at its start answers kPictureUnsupported, like any
+// other the conversion does not take; one that cannot be read
+// kPictureSourceMissing.
+int BitmapFileToPicture(const std::string& path, platform::Bytes& picture);
+
 // The device's grey of an 8-bit colour: luma weights in units of 1/32768.
 constexpr int DeviceGrey(int blue, int green, int red) { return (3735 * blue + 19235 * green + 9798 * red) >> 15; }
 
 // Greys (width × height, row-major, top first) dithered to four levels and
 // written as a picture file, exactly as a bitmap's are. `greys` is used up.
 platform::Bytes GreysToPicture(std::vector<std::int16_t>& greys, int width, int height);
-
-// An uncompressed bitmap of any width, row by row into `sink`, for bitmaps
-// too wide for BitmapToPicture. NotAPicture for what that refuses other
-// than by width, Damaged for a layout that does not fit the file.
-DecodeStatus FeedBitmap(std::span<const std::uint8_t> bitmap, PictureSink& sink, std::stop_token stop = {});
 
 // Reads `sourcePath`, converts it and writes `destinationPath` whole or not
 // at all (an existing file stays as it was on failure). No message is shown.

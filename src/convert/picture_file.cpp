@@ -49,12 +49,9 @@ int DecodeAndFit(const std::string& sourcePath, platform::Bytes& picture, std::s
 int MakeDevicePicture(const std::string& sourcePath, platform::Bytes& picture, std::stop_token stop) {
   try {
     if (text::EndsWithIgnoreAsciiCase(sourcePath, "bmp")) {
-      platform::Bytes bitmap;
-      if (!platform::ReadWholeFile(sourcePath, bitmap)) return kPictureSourceMissing;
-      if (bitmap.size() >= 2 && bitmap[0] == 'B' && bitmap[1] == 'M') {
-        const int code = BitmapToPicture(bitmap, picture);
-        if (code != kPictureUnsupported) return code;
-      }
+      // Read at offsets, not whole: a bitmap the old conversion refuses goes on to our reader.
+      const int code = BitmapFileToPicture(sourcePath, picture);
+      if (code != kPictureUnsupported) return code;
     }
     return DecodeAndFit(sourcePath, picture, stop);
   } catch (const std::bad_alloc&) {

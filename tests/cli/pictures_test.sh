@@ -123,7 +123,11 @@ convert small.png -alpha off -define bmp:subtype=RGB555 BMP3:rgb555.bmp
 convert small.png \( -size 160x120 gradient:white-black \) -alpha off -compose CopyOpacity -composite BMP:argb.bmp
 convert small.png -type Palette -colors 200 -compress RLE BMP3:rle8.bmp
 convert small.png BMP2:core.bmp
-for f in rgb565 rgb555 argb rle8 core; do check "BMP $f" $f.bmp; done
+for f in rgb565 argb rle8 core; do check "BMP $f" $f.bmp; done
+# ImageMagick writes no masks after the 40-byte header of its RGB555 and then
+# reads the pixels as masks, black throughout: the picture it was made from
+# is the reference.
+check "BMP rgb555" rgb555.bmp small.png
 
 [ $failures -eq 0 ] || fail "$failures kinds of picture did not arrive as they look"
 echo "PASS"

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "convert/bitmap_reader.h"
 #include "convert/device_picture.h"
 #include "test_support.h"
 
@@ -158,6 +161,176 @@ TEST_F(ConvertFiles, WritesThePictureOrSaysWhyNotAndLeavesTheDestinationAsItWas)
                                                          Path("rle.bmp") + "文件格式不支持！", "保存图片" + nowhere + "失败！"}));
   EXPECT_EQ(Read(dst), std::string(picture.begin(), picture.end()));
   EXPECT_EQ(platform::FindFiles(Path("*")).size(), 4u);  // the three bitmaps and one picture
+}
+
+// What a reader hands over, as 0xRRGGBBAA, each pixel counted: one delivered
+// twice or never shows.
+struct Recorder : PictureSink {
+  int width = 0, rows = 0;
+  std::vector<std::uint32_t> rgba;
+  std::vector<int> times;
+  std::stop_source stop;
+  bool stopAfterRow = false;
+  bool Begin(int w, int h, int) override {
+    width = w, rgba.assign(static_cast<std::size_t>(w) * h, 0), times.assign(rgba.size(), 0);
+    return w > 0;
+  }
+  PictureSize Smallest() const override { return {}; }
+  void Delivering(int, int) override {}
+  void Pixels(int y, int x0, int step, int count, const std::uint8_t* p, PixelOrder order) override {
+    for (int i = 0, n = order == PixelOrder::Rgb ? 3 : 4; i < count; ++i, p += n) {
+      const std::size_t k = static_cast<std::size_t>(y) * width + x0 + i * step;
+      rgba.at(k) = std::uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | (n == 4 ? p[3] : 255);
+      ++times.at(k);
+    }
+    if (++rows, stopAfterRow) stop.request_stop();
+  }
+};
+
+// A stop that comes while the first row is handed over ends the reading there.
+void ExpectStopsAfterOneRow(const Bytes& file, const std::string& name) {
+  Recorder r;
+  r.stopAfterRow = true;
+  EXPECT_EQ(FeedBitmap(file, r, r.stop.get_token()), DecodeStatus::Stopped) << name;
+  EXPECT_EQ(r.rows, 1) << name;
+}
+
+constexpr std::uint32_t Rgba(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a = 255) {
+  return r << 24 | g << 16 | b << 8 | a;
+}
+std::uint32_t Scaled(std::uint32_t v, std::uint32_t top) { return static_cast<std::uint32_t>(std::lround(v * 255.0 / top)); }
+
+using BitmapFiles = ScratchTest;
+
+// Every header and every uncompressed layout, stored both ways up, read from
+// memory and from a file: the colours the pixels were made from come back.
+TEST_F(BitmapFiles, EveryHeaderAndLayoutGivesThePixelsItWasMadeFrom) {
+  constexpr int W = 7, H = 5;
+  std::vector<std::array<std::uint8_t, 4>> palette;
+  for (int k = 0; k < 11; ++k)
+    palette.push_back({static_cast<std::uint8_t>(40 * k), static_cast<std::uint8_t>(250 - 23 * k), static_cast<std::uint8_t>(17 * k + 3), 0x77});
+  struct Kind {
+    BitmapSpec spec;
+    std::vector<std::uint32_t> channels = {};  // red, green, blue (, alpha) as the pixels hold them; none: palette indices
+    bool alpha = false;
+  };
+  const auto spec = [&](int bits, std::uint32_t header, std::size_t entries, std::uint32_t compression = 0,
+                        std::vector<std::uint32_t> masks = {}) {
+    BitmapSpec s(bits, W, H);
+    s.headerSize = header, s.compression = compression, s.masks = std::move(masks);
+    s.palette.assign(palette.begin(), palette.begin() + entries);
+    s.coloursUsed = bits == 8 && header == 40 ? static_cast<std::uint32_t>(entries) : 0;
+    return s;
+  };
+  const std::vector<std::uint32_t> rgb = {0xFF0000, 0xFF00, 0xFF}, argb = {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+                                   rgb555 = {0x7C00, 0x03E0, 0x001F}, rgb565 = {0xF800, 0x07E0, 0x001F},
+                                   argb4444 = {0x0F00, 0x00F0, 0x000F, 0xF000}, rgb10 = {0x3FF, 0xFFC00, 0x3FF00000};
+  const std::vector<Kind> kinds = {
+      {spec(1, 40, 2)}, {spec(4, 40, 11)}, {spec(8, 40, 5)}, {spec(1, 12, 2)}, {spec(8, 12, 9)},
+      {spec(24, 40, 0), rgb}, {spec(24, 12, 0), rgb}, {spec(32, 40, 0), rgb}, {spec(16, 40, 0), rgb555},
+      {spec(32, 108, 0, 0, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}), rgb},  // masks count for nothing without fields
+      {spec(16, 40, 0, 3, rgb565), rgb565},
+      {spec(16, 40, 0, 3), rgb555},  // fields declared, masks left out, pixels right after the header
+      {spec(16, 40, 0, 6, argb4444), argb4444, true}, {spec(32, 52, 0, 3, rgb10), rgb10},
+      {spec(32, 124, 0, 3, argb), argb, true},
+      {spec(32, 56, 0, 3, argb), rgb},  // alpha declared and never filled
+  };
+  // Channel c of (x, y) at its mask's width: 0 on the left, the largest value on the right.
+  const auto value = [](int x, int y, std::size_t c, std::uint32_t mask) {
+    const std::uint32_t top = mask >> std::countr_zero(mask);
+    return x == 0 ? 0 : x == W - 1 ? top : (0x85EBCA77u * static_cast<std::uint32_t>(x + 8 * y + 40 * c)) >> 9 & top;
+  };
+  for (const Kind& k : kinds) {
+    const std::string name = std::to_string(k.spec.bits) + " bits, header " + std::to_string(k.spec.headerSize) +
+                             ", compression " + std::to_string(k.spec.compression);
+    const auto index = [&](int x, int y) { return static_cast<std::uint32_t>(x + 3 * y) % (1u << k.spec.bits); };
+    const auto raw = [&](int x, int y) {
+      std::uint32_t v = k.channels.empty() ? index(x, y) : 0;
+      for (std::size_t c = 0; c < k.channels.size(); ++c) v |= value(x, y, c, k.channels[c]) << std::countr_zero(k.channels[c]);
+      return k.spec.bits == 16 && k.spec.compression == 0 ? v | (x & 1) << 15 : v;  // the top bit is no colour's
+    };
+    std::vector<std::uint32_t> want;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        std::uint32_t c[4] = {0, 0, 0, 255};  // indices past the palette show black
+        if (k.channels.empty() && index(x, y) < k.spec.palette.size())
+          for (int i = 0; i < 3; ++i) c[i] = k.spec.palette[index(x, y)][2 - i];
+        for (std::size_t i = 0; i < (k.alpha ? 4 : k.channels.size() > 0 ? 3 : 0); ++i)
+          c[i] = Scaled(value(x, y, i, k.channels[i]), k.channels[i] >> std::countr_zero(k.channels[i]));
+        want.push_back(Rgba(c[0], c[1], c[2], c[3]));
+      }
+    for (const bool topDown : {false, true}) {
+      if (topDown && k.spec.headerSize == 12) continue;  // 16-bit sizes, never negative
+      BitmapSpec s = k.spec;
+      s.height = topDown ? -H : H;
+      const Bytes file = BuildBitmap(s, raw);
+      ASSERT_TRUE(platform::WriteWholeFile(Path("图.bmp"), file));
+      Recorder memory, disk;
+      EXPECT_EQ(FeedBitmap(file, memory), DecodeStatus::Ok) << name;
+      EXPECT_EQ(DecodeBitmapFile(Path("图.bmp"), disk), DecodeStatus::Ok) << name;
+      EXPECT_EQ(memory.rgba, want) << name << (topDown ? ", top-down" : "");
+      EXPECT_EQ(disk.rgba, want) << name << (topDown ? ", top-down" : "");
+      EXPECT_EQ(memory.times, std::vector<int>(want.size(), 1)) << name;
+      ExpectStopsAfterOneRow(file, name);
+    }
+  }
+}
+
+// Run lengths by hand: runs, pixels as they are with their padding, jumps,
+// ends of rows and of the picture. '.' is a pixel the stream never wrote.
+TEST(ReadBitmaps, RunLengthsOfEightAndFourBits) {
+  const std::vector<std::tuple<int, Bytes, std::vector<std::string>, DecodeStatus>> cases = {
+      {8,
+       {3, 1, 0, 3, 2, 3, 0, 0,  // 1 1 1, then 2 3 0 as they are, padded
+        0, 0,                    // end of the row
+        2, 2, 0, 2, 1, 2,        // 2 2, then 1 right and 2 up: a row passed over
+        2, 3, 0, 0,              // 3 3 from the fourth column
+        9, 1,                    // 1 nine times, cut at the edge
+        0, 1},                   // end: the top row never written
+       {"......", "111111", "...33.", "......", "22....", "111230"}, DecodeStatus::Ok},
+      {4, {5, 0x12, 0, 0, 0, 3, 0x30, 0x10, 2, 0x23, 0, 0}, {"30123", "12121"}, DecodeStatus::Ok},  // no end code
+      {8, {2, 0, 0, 0, 2}, {"..", ".."}, DecodeStatus::Damaged},                                      // cut short
+      {4, {0, 2, 0, 2, 1, 0}, {"..", ".."}, DecodeStatus::Damaged},                                   // above the top row
+  };
+  for (const auto& [bits, stream, want, status] : cases) {
+    BitmapSpec s(bits, static_cast<std::int32_t>(want[0].size()), static_cast<std::int32_t>(want.size()));
+    s.compression = bits == 8 ? 1 : 2, s.runs = stream;
+    s.palette = {{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0}};
+    const Bytes file = BuildBitmap(s);
+    Recorder r;
+    ASSERT_EQ(FeedBitmap(file, r), status) << want[0];
+    if (status != DecodeStatus::Ok) continue;
+    std::vector<std::uint32_t> expected;
+    for (const std::string& row : want)
+      for (char c : row) expected.push_back(c == '.' ? 0u : Rgba(s.palette[c - '0'][2], s.palette[c - '0'][1], s.palette[c - '0'][0]));
+    EXPECT_EQ(r.rgba, expected) << want[0];
+    EXPECT_EQ(r.times, std::vector<int>(expected.size(), 1)) << want[0];
+    ExpectStopsAfterOneRow(file, want[0]);
+  }
+}
+
+TEST(ReadBitmaps, RefusesWhatNoWriterMakesAndWhatDoesNotFitTheFile) {
+  BitmapSpec runs(8, 2, 2), fields(32, 2, 2);
+  runs.compression = 1, runs.runs = {0, 1};
+  fields.compression = 3, fields.masks = {0xFF0000, 0xFF00, 0xFF};
+  auto cut = [](Bytes b, std::size_t n) { return b.resize(b.size() - n), b; };
+  auto set = [](Bytes b, std::size_t at, std::uint32_t v) { return PutLe(b, at, v), b; };
+  const auto zero = [](int, int) { return 0u; };
+  const Bytes plain = BuildBitmap(BitmapSpec(24, 3, 2), zero);
+  const std::vector<std::tuple<const char*, Bytes, DecodeStatus>> cases = {
+      {"the last row's padding missing", cut(plain, 3), DecodeStatus::Ok},
+      {"a row's pixels missing", cut(plain, 4), DecodeStatus::Damaged},
+      {"a header past the end", set(plain, 14, 200), DecodeStatus::Damaged},
+      {"a 20-byte header", set(plain, 14, 20), DecodeStatus::NotAPicture},
+      {"JPEG inside", set(plain, 30, 4), DecodeStatus::NotAPicture},
+      {"masks with a hole", set(BuildBitmap(fields, zero), 54, 0xF0F00000), DecodeStatus::NotAPicture},
+      {"masks that overlap", set(BuildBitmap(fields, zero), 58, 0xFFFF00), DecodeStatus::NotAPicture},
+      {"runs stored top-down", set(BuildBitmap(runs), 22, -2u), DecodeStatus::NotAPicture},
+  };
+  for (const auto& [name, file, status] : cases) {
+    Recorder r;
+    EXPECT_EQ(FeedBitmap(file, r), status) << name;
+  }
 }
 
 }  // namespace

@@ -27,29 +27,38 @@ struct BitmapSpec {
   int bits;
   std::int32_t width;
   std::int32_t height;  // positive: stored bottom-up
-  std::uint32_t headerSize = 40;
+  std::uint32_t headerSize = 40;  // 12: the core header, 16-bit sizes and 3-byte palette entries
+  std::uint32_t compression = 0;
+  std::vector<std::uint32_t> masks;  // red, green, blue (, alpha): inside the header or right after it
   std::uint32_t coloursUsed = 0;
   std::vector<std::array<std::uint8_t, 4>> palette;  // blue, green, red, spare
   std::size_t gapBeforePixels = 0;
   std::size_t trailing = 0;  // bytes after the pixels
+  std::vector<std::uint8_t> runs;  // when set, the pixel data as it stands
 };
 
 // pixel(x, y), y = 0 the top row, gives a palette index for 1/4/8 bits, the
-// raw value for 16 bits, 0xRRGGBB for 24 and 32 bits.
-inline Bytes BuildBitmap(const BitmapSpec& s, const std::function<std::uint32_t(int, int)>& pixel) {
+// raw value for 16 bits and bit fields, 0xRRGGBB for 24 and 32 bits.
+inline Bytes BuildBitmap(const BitmapSpec& s, const std::function<std::uint32_t(int, int)>& pixel = {}) {
+  const bool core = s.headerSize == 12;
   const std::size_t rows = static_cast<std::size_t>(std::abs(static_cast<std::int64_t>(s.height)));
   const std::size_t stride = static_cast<std::size_t>((s.bits * static_cast<std::int64_t>(s.width) + 31) / 32 * 4);
-  const std::size_t paletteAt = 14 + s.headerSize;
-  const std::size_t pixelsAt = paletteAt + 4 * s.palette.size() + s.gapBeforePixels;
-  const std::size_t size = pixelsAt + rows * stride + s.trailing;
+  const std::size_t entry = core ? 3 : 4;
+  const std::size_t paletteAt = std::max<std::size_t>(14 + s.headerSize, s.masks.empty() ? 0 : 54 + 4 * s.masks.size());
+  const std::size_t pixelsAt = paletteAt + entry * s.palette.size() + s.gapBeforePixels;
+  const std::size_t data = s.runs.empty() ? rows * stride : s.runs.size();
+  const std::size_t size = pixelsAt + data + s.trailing;
   Bytes b(size, 0x5A);  // filler the reader must skip: larger headers' fields, gaps, trailing bytes
-  std::fill(b.begin(), b.begin() + 54, 0);
+  std::fill_n(b.begin(), std::min<std::size_t>(size, core ? 26 : 54), 0);
   b[0] = 'B', b[1] = 'M';
-  for (auto [at, v, n] : {std::tuple<std::size_t, std::uint64_t, int>{2, size, 4}, {10, pixelsAt, 4}, {14, s.headerSize, 4},
-                          {18, static_cast<std::uint32_t>(s.width), 4}, {22, static_cast<std::uint32_t>(s.height), 4},
-                          {26, 1, 2}, {28, s.bits, 2}, {46, s.coloursUsed, 4}})
-    PutLe(b, at, v, n);
-  for (std::size_t k = 0; k < s.palette.size(); ++k) std::copy_n(s.palette[k].begin(), 4, b.begin() + paletteAt + 4 * k);
+  const int n = core ? 2 : 4;  // the core header's sizes are 16 bits
+  PutLe(b, 2, size), PutLe(b, 10, pixelsAt), PutLe(b, 14, s.headerSize);
+  PutLe(b, 18, static_cast<std::uint32_t>(s.width), n), PutLe(b, 18 + n, static_cast<std::uint32_t>(s.height), n);
+  PutLe(b, 18 + 2 * n, 1, 2), PutLe(b, 20 + 2 * n, s.bits, 2);
+  if (!core) PutLe(b, 30, s.compression), PutLe(b, 46, s.coloursUsed);
+  for (std::size_t k = 0; k < s.masks.size(); ++k) PutLe(b, 54 + 4 * k, s.masks[k]);
+  for (std::size_t k = 0; k < s.palette.size(); ++k) std::copy_n(s.palette[k].begin(), entry, b.begin() + paletteAt + entry * k);
+  if (!s.runs.empty()) return std::copy(s.runs.begin(), s.runs.end(), b.begin() + pixelsAt), b;
   std::fill(b.begin() + pixelsAt, b.begin() + pixelsAt + rows * stride, 0);
   for (std::size_t y = 0; y < rows; ++y) {
     std::uint8_t* row = b.data() + pixelsAt + (s.height < 0 ? y : rows - 1 - y) * stride;
@@ -57,8 +66,9 @@ inline Bytes BuildBitmap(const BitmapSpec& s, const std::function<std::uint32_t(
       const std::uint32_t v = pixel(x, static_cast<int>(y));
       const int at = x * s.bits / 8, shift = 8 - s.bits - x * s.bits % 8;  // leftmost pixel in the high bits
       if (s.bits < 8) row[at] |= static_cast<std::uint8_t>((v & ((1u << s.bits) - 1)) << shift);
-      // Whole bytes, little-endian; the fourth byte of 32 bits must be ignored by the reader.
-      for (int k = 0; k < s.bits / 8; ++k) row[at + k] = static_cast<std::uint8_t>(k == 3 ? 0xEE : v >> 8 * k);
+      // Whole bytes, little-endian; without bit fields the fourth byte of 32 bits must be ignored by the reader.
+      for (int k = 0; k < s.bits / 8; ++k)
+        row[at + k] = static_cast<std::uint8_t>(k == 3 && s.compression == 0 ? 0xEE : v >> 8 * k);
     }
   }
   return b;

@@ -1,5 +1,5 @@
 // Pictures decoded by Debian's libraries: libjpeg-turbo, libpng and giflib,
-// each fuzzed upstream; wide bitmaps by our own reader. The file is read
+// each fuzzed upstream; bitmaps by our own reader. The file is read
 // through a FILE* so that the fuzzers can hand in memory (fmemopen).
 //
 // libjpeg and libpng report errors by longjmp: the functions that call
@@ -16,6 +16,7 @@
 #include <new>
 #include <vector>
 
+#include "convert/bitmap_reader.h"
 #include "convert/device_picture.h"
 #include "convert/exif_orientation.h"
 #include "convert/picture_decoder.h"
@@ -293,14 +294,29 @@ DecodeStatus DecodeGif(std::FILE* file, PictureSink& sink, const std::stop_token
   return DecodeStatus::Ok;
 }
 
-// ---- Bitmaps our own reader takes (whole, as it reads them) --------------
+// ---- Bitmaps: our own reader, the same as for files and on Windows -------
 
 DecodeStatus DecodeBitmap(std::FILE* file, PictureSink& sink, const std::stop_token& stop) {
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t buffer[1 << 16];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.insert(bytes.end(), buffer, buffer + got);
-  if (std::ferror(file)) return DecodeStatus::Unreadable;
-  return FeedBitmap(bytes, sink, stop);
+  // The stream read where the reader asks; a seek only where it jumps.
+  struct StreamSource : BitmapSource {
+    std::FILE* file;
+    std::uint64_t size = 0, at = 0;
+    explicit StreamSource(std::FILE* f) : file(f) {}
+    std::uint64_t Size() const override { return size; }
+    bool ReadAt(std::uint64_t offset, std::uint8_t* buffer, std::size_t n, std::size_t& got) override {
+      got = 0;
+      if (offset >= size) return true;
+      if (offset != at && fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
+      got = std::fread(buffer, 1, n, file);
+      at = offset + got;
+      return !std::ferror(file);
+    }
+  } source(file);
+  if (fseeko(file, 0, SEEK_END) != 0) return DecodeStatus::Unreadable;
+  const off_t end = ftello(file);
+  if (end < 0 || fseeko(file, 0, SEEK_SET) != 0) return DecodeStatus::Unreadable;
+  source.size = static_cast<std::uint64_t>(end);
+  return ReadBitmap(source, sink, stop);
 }
 
 }  // namespace
