@@ -348,8 +348,11 @@ class GifScreen {
   bool Finish(PictureSink& sink, const std::stop_token& stop) {
     if (factor_ == 1) {
       std::fill(row_.begin(), row_.end(), 0xFF);
-      for (int y = 0; y < height_; ++y)
-        if (!covered_[static_cast<std::size_t>(y)]) sink.Pixels(y, 0, 1, width_, row_.data(), PixelOrder::Rgb);
+      for (int y = 0; y < height_; ++y) {
+        if (covered_[static_cast<std::size_t>(y)]) continue;
+        if (stop.stop_requested()) return false;
+        sink.Pixels(y, 0, 1, width_, row_.data(), PixelOrder::Rgb);
+      }
       return true;
     }
     std::array<float, 256> linear;
