@@ -206,6 +206,8 @@ struct PngWork {
   std::vector<std::uint8_t> row;
 };
 
+// libpng's own handlers would print to the console; the error still jumps back to us.
+extern "C" void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 extern "C" void PngWarning(png_structp, png_const_charp) {}
 
 bool DecodePngSteps(std::FILE* file, PictureSink& sink, PngWork& w) {
@@ -260,7 +262,7 @@ bool DecodePngSteps(std::FILE* file, PictureSink& sink, PngWork& w) {
 DecodeStatus DecodePng(std::FILE* file, PictureSink& sink, const std::stop_token& stop) {
   PngWork w;
   w.stop = &stop;
-  w.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngWarning);
+  w.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   if (!w.png) return DecodeStatus::NoMemory;
   w.info = png_create_info_struct(w.png);
   if (!w.info) {
@@ -300,6 +302,21 @@ std::int64_t RemainingBytes(std::FILE* file) {
 float LinearOf(int v) {
   const double c = v / 255.0;
   return static_cast<float>(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+}
+
+// Linear light back to 8-bit sRGB in 2^14 steps: fine enough that a block
+// of one colour comes back as that colour.
+constexpr int kLightSteps = (1 << 14) - 1;
+const std::vector<std::uint8_t>& SrgbOfLight() {
+  static const std::vector<std::uint8_t> table = [] {
+    std::vector<std::uint8_t> t(kLightSteps + 1);
+    for (int k = 0; k <= kLightSteps; ++k) {
+      const double l = static_cast<double>(k) / kLightSteps;
+      t[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::lround(255 * (l <= 0.0031308 ? l * 12.92 : 1.055 * std::pow(l, 1 / 2.4) - 0.055)));
+    }
+    return t;
+  }();
+  return table;
 }
 
 // The screen as the sink takes it: at full size, the frame's rows as they
@@ -355,8 +372,7 @@ class GifScreen {
       }
       return true;
     }
-    std::array<float, 256> linear;
-    for (int v = 0; v < 256; ++v) linear[v] = LinearOf(v);
+    const auto& srgb = SrgbOfLight();
     std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(out_.width));
     for (int y = 0; y < out_.height; ++y) {
       if (stop.stop_requested()) return false;
@@ -365,12 +381,8 @@ class GifScreen {
       for (int x = 0; x < out_.width; ++x) {
         const float area = static_cast<float>(rows * (std::min(width_, (x + 1) * factor_) - x * factor_));
         for (int i = 0; i < 3; ++i, ++cell) {
-          // The sRGB value whose light is nearest.
-          const float light = 1.0f - *cell / area;
-          const auto above = std::lower_bound(linear.begin(), linear.end(), light);
-          const auto v = above == linear.begin() ? 0 : above == linear.end() || light - above[-1] < *above - light
-                                                           ? above - linear.begin() - 1 : above - linear.begin();
-          row[3 * static_cast<std::size_t>(x) + i] = static_cast<std::uint8_t>(v);
+          const float light = std::clamp(1.0f - *cell / area, 0.0f, 1.0f);
+          row[3 * static_cast<std::size_t>(x) + i] = srgb[static_cast<std::size_t>(std::lround(light * kLightSteps))];
         }
       }
       sink.Pixels(y, 0, 1, out_.width, row.data(), PixelOrder::Rgb);
