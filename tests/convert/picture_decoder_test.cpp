@@ -121,7 +121,8 @@ Bytes WritePng(int w, int h, const PngKind& k, bool interlaced, const Sample& sa
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> palette(16);
   std::vector<png_byte> alpha = {0, 128, 255, 40};
-  for (int i = 0; i < 16; ++i) palette[i] = {static_cast<png_byte>(i * 16), static_cast<png_byte>(255 - i * 9), static_cast<png_byte>(i * i)};
+  for (int i = 0; i < 16; ++i)
+    palette[i] = {static_cast<png_byte>(i * 16), static_cast<png_byte>(255 - i * 9), static_cast<png_byte>(i * i)};
   png_color_16 key{0, static_cast<png_uint_16>(sample(-1, -1, 0)), static_cast<png_uint_16>(sample(-1, -1, 1)),
                    static_cast<png_uint_16>(sample(-1, -1, 2)), static_cast<png_uint_16>(sample(-1, -1, 0))};
   if (k.colourType == PNG_COLOR_TYPE_PALETTE) {
@@ -193,7 +194,8 @@ TEST(PngDecoder, EveryKindPlainAndInterlacedComesBackAsWritten) {
     for (const auto& [w, h] : {std::pair{1, 1}, {5, 1}, {1, 6}, {13, 11}})
       for (const bool interlaced : {false, true}) {
         Recorder r;
-        const std::string what = std::string(k.name) + (interlaced ? " interlaced " : " ") + std::to_string(w) + "x" + std::to_string(h);
+        const std::string what = std::string(k.name) + (interlaced ? " interlaced " : " ") + std::to_string(w) + "x" +
+                                 std::to_string(h);
         ASSERT_EQ(Decode(WritePng(w, h, k, interlaced, sample), r), DecodeStatus::Ok) << what;
         ExpectPixels(r, w, h, [&](int x, int y) { return PngShown(k, sample, x, y); }, 0, what);
       }
@@ -232,8 +234,10 @@ Bytes WriteJpeg(int w, int h, const JpegKind& k, const std::function<std::array<
   std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * c.input_components);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x)
-      for (int i = 0; i < c.input_components; ++i)  // Adobe's convention: the light left
-        row[static_cast<std::size_t>(x) * c.input_components + i] = static_cast<JSAMPLE>(cmyk && k.adobe ? 255 - pixel(x, y)[i] : pixel(x, y)[i]);
+      for (int i = 0; i < c.input_components; ++i) {
+        const int v = pixel(x, y)[i];  // Adobe's convention: the light left
+        row[static_cast<std::size_t>(x) * c.input_components + i] = static_cast<JSAMPLE>(cmyk && k.adobe ? 255 - v : v);
+      }
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&c, rows, 1);
   }
@@ -265,7 +269,8 @@ TEST(JpegDecoder, EveryKindComesBackAsWrittenWithinTheLossOfCoding) {
     ASSERT_EQ(Decode(WriteJpeg(32, 32, k, pixel), r), DecodeStatus::Ok) << k.name;
     ExpectPixels(r, 32, 32, [&](int x, int y) {
       const auto p = pixel(x, y);
-      if (ink) return Rgb{(255 - p[0]) * (255 - p[3]) / 255, (255 - p[1]) * (255 - p[3]) / 255, (255 - p[2]) * (255 - p[3]) / 255};
+      const auto light = [&](int i) { return (255 - p[i]) * (255 - p[3]) / 255; };
+      if (ink) return Rgb{light(0), light(1), light(2)};
       return k.stored == JCS_GRAYSCALE ? Rgb{p[0], p[0], p[0]} : Rgb{p[0], p[1], p[2]};
     }, 3, k.name);
   }
@@ -293,7 +298,8 @@ Bytes ExifApp1(bool bigEndian, int orientation) {
     for (int k = 0; k < n; ++k) b.push_back(static_cast<std::uint8_t>(v >> 8 * (bigEndian ? n - 1 - k : k)));
   };
   b.push_back(bigEndian ? 'M' : 'I'), b.push_back(bigEndian ? 'M' : 'I');
-  put(42, 2), put(8, 4), put(1, 2), put(0x112, 2), put(3, 2), put(1, 4), put(static_cast<unsigned>(orientation), 2), put(0, 2), put(0, 4);
+  put(42, 2), put(8, 4), put(1, 2);                                                       // one entry
+  put(0x112, 2), put(3, 2), put(1, 4), put(static_cast<unsigned>(orientation), 2), put(0, 2), put(0, 4);
   return b;
 }
 
@@ -319,7 +325,9 @@ struct GifFrame {
   int transparent = -1;
 };
 
-GifColorType Colour(int i) { return {static_cast<GifByteType>(i * 40), static_cast<GifByteType>(250 - i * 30), static_cast<GifByteType>(i * 90 % 256)}; }
+GifColorType Colour(int i) {
+  return {static_cast<GifByteType>(i * 40), static_cast<GifByteType>(250 - i * 30), static_cast<GifByteType>(i * 90 % 256)};
+}
 
 Bytes WriteGif(int w, int h, const std::vector<GifFrame>& frames) {
   Bytes out;
@@ -335,12 +343,14 @@ Bytes WriteGif(int w, int h, const std::vector<GifFrame>& frames) {
   EGifPutScreenDesc(gif, w, h, 8, 0, map);
   for (const GifFrame& f : frames) {
     // A delay (bytes 2 and 5) beside the transparent index: a misread byte shows.
-    const GifByteType control[4] = {static_cast<GifByteType>(f.transparent >= 0), 2, 5, static_cast<GifByteType>(std::max(0, f.transparent))};
+    const GifByteType control[4] = {static_cast<GifByteType>(f.transparent >= 0), 2, 5,
+                                    static_cast<GifByteType>(std::max(0, f.transparent))};
     EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control);
     EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, nullptr);
     std::vector<GifPixelType> line(static_cast<std::size_t>(f.width));
     for (int pass = 0; pass < (f.interlaced ? 4 : 1); ++pass)
-      for (int y = f.interlaced ? std::array{0, 4, 2, 1}[pass] : 0; y < f.height; y += f.interlaced ? std::array{8, 8, 4, 2}[pass] : 1) {
+      for (int y = f.interlaced ? std::array{0, 4, 2, 1}[pass] : 0; y < f.height;
+           y += f.interlaced ? std::array{8, 8, 4, 2}[pass] : 1) {
         for (int x = 0; x < f.width; ++x) line[x] = static_cast<GifPixelType>(f.index(x, y));
         EGifPutLine(gif, line.data(), f.width);
       }
@@ -455,7 +465,8 @@ struct StoppingStream {
   }
   static int Seek(void* self, off64_t* offset, int whence) {
     auto& s = *static_cast<StoppingStream*>(self);
-    s.position = static_cast<std::size_t>(*offset + (whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<off64_t>(s.position) : static_cast<off64_t>(s.bytes.size())));
+    const std::size_t from = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? s.position : s.bytes.size();
+    s.position = static_cast<std::size_t>(static_cast<off64_t>(from) + *offset);
     *offset = static_cast<off64_t>(s.position);
     return 0;
   }
@@ -464,7 +475,9 @@ struct StoppingStream {
 // A stop asked a third of the way into a file ends its decoding there, a
 // progressive JPEG's too, whose scans are all taken in before any row comes.
 TEST(Decoders, AStopEndsTheDecodingWhereItIs) {
-  const auto noise = [](int x, int y, int c) { return static_cast<int>((x * 7919u + y * 104729u + c * 13u) * 2654435761u >> 24); };
+  const auto noise = [](int x, int y, int c) {
+    return static_cast<int>((x * 7919u + y * 104729u + c * 13u) * 2654435761u >> 24);
+  };
   const auto rgb = [&](int x, int y) { return std::array{noise(x, y, 0), noise(x, y, 1), noise(x, y, 2), 0}; };
   const struct {
     const char* name;

@@ -100,7 +100,8 @@ extern "C" boolean JpegApp1(j_decompress_ptr info) {
     if (src.bytes_in_buffer == 0) src.fill_input_buffer(info);
   };
   std::size_t length = 0;
-  for (int k = 0; k < 2; ++k, ++src.next_input_byte, --src.bytes_in_buffer) fill(), length = length << 8 | *src.next_input_byte;
+  for (int k = 0; k < 2; ++k, ++src.next_input_byte, --src.bytes_in_buffer)
+    fill(), length = length << 8 | *src.next_input_byte;
   length = length < 2 ? 0 : length - 2;
   for (std::size_t got = 0; got < length;) {
     fill();
@@ -147,8 +148,8 @@ bool DecodeJpegSteps(std::FILE* file, PictureSink& sink, JpegWork& w) {
     std::array<JpegSampling, MAX_COMPONENTS> samplings;
     for (int c = 0; c < info.num_components; ++c)
       samplings[c] = {info.comp_info[c].h_samp_factor, info.comp_info[c].v_samp_factor};
-    if (WholeCoefficientBytes(info.image_width, info.image_height,
-                              std::span(samplings).first(static_cast<std::size_t>(info.num_components))) > kCoefficientBudget)
+    const auto components = std::span(samplings).first(static_cast<std::size_t>(info.num_components));
+    if (WholeCoefficientBytes(info.image_width, info.image_height, components) > kCoefficientBudget)
       JpegQuit(w, DecodeStatus::OverBudget);
   }
   ChooseJpegScale(info, sink.Smallest());
@@ -171,10 +172,8 @@ bool DecodeJpegSteps(std::FILE* file, PictureSink& sink, JpegWork& w) {
     jpeg_read_scanlines(&info, rows, 1);
     std::uint8_t* p = w.row.data();
     for (JDIMENSION x = 0; cmyk && x < info.output_width; ++x) {
-      const unsigned c = p[4 * x] ^ flip, m = p[4 * x + 1] ^ flip, yellow = p[4 * x + 2] ^ flip, k = p[4 * x + 3] ^ flip;
-      p[3 * x] = static_cast<std::uint8_t>((c * k + 127) / 255);
-      p[3 * x + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
-      p[3 * x + 2] = static_cast<std::uint8_t>((yellow * k + 127) / 255);
+      const int light[4] = {p[4 * x] ^ flip, p[4 * x + 1] ^ flip, p[4 * x + 2] ^ flip, p[4 * x + 3] ^ flip};
+      for (int i = 0; i < 3; ++i) p[3 * x + i] = static_cast<std::uint8_t>((light[i] * light[3] + 127) / 255);
     }
     sink.Pixels(y, 0, 1, static_cast<int>(info.output_width), p, PixelOrder::Rgb);
   }
@@ -312,7 +311,8 @@ const std::vector<std::uint8_t>& SrgbOfLight() {
     std::vector<std::uint8_t> t(kLightSteps + 1);
     for (int k = 0; k <= kLightSteps; ++k) {
       const double l = static_cast<double>(k) / kLightSteps;
-      t[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::lround(255 * (l <= 0.0031308 ? l * 12.92 : 1.055 * std::pow(l, 1 / 2.4) - 0.055)));
+      const double coded = l <= 0.0031308 ? l * 12.92 : 1.055 * std::pow(l, 1 / 2.4) - 0.055;
+      t[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(std::lround(255 * coded));
     }
     return t;
   }();
@@ -348,7 +348,8 @@ class GifScreen {
   void Row(int y, int x0, const GifPixelType* indices, int count, PictureSink& sink) {
     if (factor_ == 1) {
       std::fill(row_.begin(), row_.end(), 0xFF);
-      for (int k = 0; k < count; ++k) std::memcpy(&row_[3 * static_cast<std::size_t>(x0 + k)], rgb_[indices[k]].data(), 3);
+      for (int k = 0; k < count; ++k)
+        std::memcpy(&row_[3 * static_cast<std::size_t>(x0 + k)], rgb_[indices[k]].data(), 3);
       sink.Pixels(y, 0, 1, width_, row_.data(), PixelOrder::Rgb);
       covered_[static_cast<std::size_t>(y)] = true;
       return;
@@ -449,8 +450,8 @@ DecodeStatus DecodeGif(std::FILE* file, PictureSink& sink, const std::stop_token
   std::size_t needed = order.size();
   while (needed > 0 && frame.Top + order[needed - 1] >= height) --needed;
   const std::int64_t remaining = RemainingBytes(file);
-  if (remaining >= 0 && needed * static_cast<std::uint64_t>(frame.Width) > MostLzwPixels(static_cast<std::uint64_t>(remaining)))
-    return DecodeStatus::Damaged;
+  const std::uint64_t claimed = needed * static_cast<std::uint64_t>(frame.Width);
+  if (remaining >= 0 && claimed > MostLzwPixels(static_cast<std::uint64_t>(remaining))) return DecodeStatus::Damaged;
 
   GifScreen screen(width, height, sink.Smallest(), *colours, transparent);
   sink.Delivering(screen.Delivered().width, screen.Delivered().height);
