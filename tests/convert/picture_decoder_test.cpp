@@ -421,12 +421,6 @@ TEST(Decoders, FilesClaimingMoreThanTheyHoldAreRefusedOrBounded) {
     if (scans[i] == 0xFF && scans[i + 1] == 0xDA) last = i;
   const Bytes lastScan(progressive.begin() + static_cast<std::ptrdiff_t>(last), progressive.end() - 2);
   for (int k = 0; k < 120; ++k) scans.insert(scans.end() - 2, lastScan.begin(), lastScan.end());
-  // A GIF of 53 bytes whose frame claims 16384 × 16127; and a 1 × 1 frame on such a screen.
-  const Bytes hugeFrame = {'G', 'I', 'F', '8', '9', 'a', 0, 0x40, 0xFF, 0x3E, 0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF,
-                           0x2C, 0, 0, 0, 0, 0, 0x40, 0xFF, 0x3E, 0, 2, 20, 0x84, 0x8F, 0xA9, 0xCB, 0xED, 0x0F, 0xA3, 0x9C,
-                           0xB4, 0xDA, 0x8B, 0xB3, 0xDE, 0xBC, 0xFB, 0x0F, 0x86, 0xE2, 0x48, 0x96, 0, 0x3B};
-  Bytes dotOnHugeScreen = hugeFrame;
-  dotOnHugeScreen[24] = 1, dotOnHugeScreen[25] = 0, dotOnHugeScreen[26] = 1, dotOnHugeScreen[27] = 0;
   Bytes chatty = WriteGif(4, 4, {{0, 0, 4, 4, [](int, int) { return 1; }}});
   const Bytes comment = {0x21, 0xFE, 1, 'x', 0};
   for (int k = 0; k < 300; ++k) chatty.insert(chatty.begin() + 13 + 24, comment.begin(), comment.end());
@@ -435,12 +429,10 @@ TEST(Decoders, FilesClaimingMoreThanTheyHoldAreRefusedOrBounded) {
     Bytes file;
     DecodeStatus status;
   } cases[] = {
-      {"progressive JPEG of 20000 x 20000 in 300 bytes", Claiming(progressive, 20000, 20000), DecodeStatus::OverBudget},
+      {"progressive JPEG of 20000 x 20000 in 500 bytes", Claiming(progressive, 20000, 20000), DecodeStatus::OverBudget},
       {"progressive JPEG of 6000 x 6000: 108 MB of coefficients", Claiming(progressive, 6000, 6000), DecodeStatus::OverBudget},
       {"progressive JPEG of 4000 x 3000", Claiming(progressive, 4000, 3000), DecodeStatus::Ok},
       {"progressive JPEG repeating its last scan 120 times", scans, DecodeStatus::Damaged},
-      {"GIF frame of 264 million pixels in 53 bytes", hugeFrame, DecodeStatus::Damaged},
-      {"GIF dot on a screen of 16384 x 16127", dotOnHugeScreen, DecodeStatus::Ok},
       {"GIF with 300 comments before its frame", chatty, DecodeStatus::Damaged},
   };
   for (const auto& c : cases) {
