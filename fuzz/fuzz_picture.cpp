@@ -34,7 +34,7 @@ void Check(bool ok) {
 }
 
 // Pictures up to this many pixels are also decoded at full size and compared.
-constexpr std::uint64_t kFullSizePixels = 1 << 20;
+constexpr std::uint64_t kFullSizePixels = 1 << 18;
 
 // Every pixel as delivered (RGBA), and how often each came.
 struct Recorder : PictureSink {
