@@ -77,13 +77,19 @@ convert base.png -quality 95 -interlace JPEG progressive.jpg
 convert base.png -quality 95 -colorspace Gray grey.jpg
 convert base.png -quality 95 -colorspace CMYK cmyk-adobe.jpg
 # Without the marker the ink is stored as it is, not inverted as Adobe
-# stores it: the negated picture, whose marker is then cut out.
-convert base.png -quality 95 -colorspace CMYK -negate cmyk-negated.jpg
-python3 - cmyk-negated.jpg cmyk-plain.jpg <<'EOF'
-import sys
-d = open(sys.argv[1], 'rb').read()
+# stores it. ImageMagick writes CMYK only as YCCK, which needs the marker,
+# so Pillow writes this one (plain CMYK, inverted, with the marker): from
+# the negated separation, whose marker is then cut out.
+convert base.png -colorspace CMYK -depth 8 cmyk:cmyk.raw
+/usr/bin/python3 - cmyk.raw cmyk-plain.jpg <<'EOF'
+import io, sys
+from PIL import Image, ImageChops
+out = io.BytesIO()
+ink = Image.frombytes('CMYK', (480, 360), open(sys.argv[1], 'rb').read())
+ImageChops.invert(ink).save(out, 'JPEG', quality=95)
+d = out.getvalue()
 i = d.find(b'\xff\xee')
-assert i > 0, 'no Adobe marker to cut'
+assert i > 0 and d[i + 15] == 0, 'no Adobe marker of plain CMYK to cut'
 open(sys.argv[2], 'wb').write(d[:i] + d[i + 2 + (d[i + 2] << 8 | d[i + 3]):])
 EOF
 for f in baseline progressive grey cmyk-adobe; do check "JPEG $f" $f.jpg; done
