@@ -81,11 +81,10 @@ std::optional<Device> FindDevice(Args& args) {
   return std::nullopt;
 }
 
-// "1".."9" (as rows number them) or a category's label.
+// "1".."9" (as rows number them) or a category's label, blanks or none.
 int ParseCategory(const std::string& text) {
-  if (text.size() == 1 && text[0] >= '1' && text[0] <= '9') return text[0] - '1';
-  for (int i = 0; i < download::kCategoryCount; ++i)
-    if (download::CategoryTable::label(i) == text) return i;
+  if (const int category = download::CategoryTable::categoryFromName(text); category != download::kNoCategory)
+    return category;
   Err("不认识的类别：" + text + "（1..9 或类别名称）\n");
   return download::kNoCategory;
 }

@@ -108,6 +108,33 @@ int CategoryTable::categoryFromTypeText(std::string_view text) {
   return text[0] - '1';
 }
 
+namespace {
+
+// The label as it is compared: no blanks, ASCII letters in lower case.
+std::string NameKey(std::string_view name) {
+  constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+  std::string key;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == ' ' || name[i] == '\t') continue;
+    if (name.substr(i, kIdeographicSpace.size()) == kIdeographicSpace) {
+      i += kIdeographicSpace.size() - 1;
+      continue;
+    }
+    key += name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
+  }
+  return key;
+}
+
+}  // namespace
+
+int CategoryTable::categoryFromName(std::string_view name) {
+  const std::string key = NameKey(name);
+  if (key.size() == 1 && key[0] >= '1' && key[0] <= '9') return key[0] - '1';
+  for (int i = 0; i < kCategoryCount; ++i)
+    if (!key.empty() && NameKey(label(i)) == key) return i;
+  return kNoCategory;
+}
+
 std::string CategoryTable::devicePath(char driveLetter, int index, std::string_view fileName) {
   if (!IsCategory(index)) return {};
   std::string out(1, driveLetter);

@@ -71,6 +71,12 @@ class CategoryTable {
   // checked: the device list shows the type combo's wording there.
   static int categoryFromTypeText(std::string_view text);
 
+  // The category a user names on a command line: its number 1..9, or its
+  // label with blanks (ASCII or ideographic) and ASCII case ignored, since
+  // "数码MP3", "数 码MP3" and "数码mp3" all mean the first one.
+  // kNoCategory when it names none.
+  static int categoryFromName(std::string_view name);
+
   // Where a file of this category goes on the device. The encyclopedia file
   // (its name compared without regard to ASCII case) goes to its fixed path.
   // "" for an index outside the table.

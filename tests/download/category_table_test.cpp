@@ -27,6 +27,15 @@ TEST(CategoryTable, TypeTextRoundTripsAndShortTextsNameNoCategory) {
   }
 }
 
+TEST(CategoryTable, ACategoryIsNamedByItsNumberOrItsLabelWithBlanksAndCaseIgnored) {
+  for (const char* name : {"数码MP3", "数 码MP3", " 数码mp3 ", "数\xE3\x80\x80码Mp3", "1"})
+    EXPECT_EQ(T::categoryFromName(name), 0) << name;
+  EXPECT_EQ(T::categoryFromName("下载 图片"), kPictureCategory);
+  EXPECT_EQ(T::categoryFromName("9"), kPictureCategory);
+  for (const char* bad : {"", " ", "0", "10", "数码", "MP3", "电子图书s"})
+    EXPECT_EQ(T::categoryFromName(bad), kNoCategory) << bad;
+}
+
 TEST(CategoryTable, DevicePathsAndFoldersAndNothingOutsideTheTable) {
   EXPECT_EQ(T::devicePath('E', 0, "a.mp3"), "E:\\mp3\\a.mp3");  // at the root of the disk
   EXPECT_EQ(T::devicePath('G', 2, "书.txt"), "G:\\系统\\电子图书\\书.txt");
