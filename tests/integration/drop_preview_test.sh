@@ -127,14 +127,7 @@ echo 5 > "/proc/$pid/clear_refs"  # the peak starts again from here
 rm -f "$WINEPREFIX/drive_c/ping.stop"
 p ping 300000 'C:\ping.stop' > "$shots/ping" & pinger=$!
 (while [ ! -e "$WINEPREFIX/drive_c/ping.stop" ]; do threads; sleep 0.05; done) > "$shots/threads" & counter=$!
-open_preview() { p windows | grep -qx 预览; }
-for _ in $(seq 1 10); do
-  p open-row $PC_LIST 7 enter
-  eventually open_preview || fail "no preview of the photo"
-  sleep 0.3
-  p window-key 预览 $VK_ESCAPE
-  eventually closed || fail "Esc did not close the photo's preview"
-done
+p reopen $PC_LIST 7 10 预览 || fail "the photo's previews did not open and close"
 # The last one waits for the abandoned decode to end, then makes its picture.
 p open-row $PC_LIST 7 enter
 made_in_a_minute || fail "the photo's preview after ten closed: $(p window-text 预览 $INFO)"
