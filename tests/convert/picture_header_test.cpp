@@ -20,23 +20,24 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
+std::uint8_t U8(std::size_t v) { return static_cast<std::uint8_t>(v); }
+
 Bytes Segment(int marker, const Bytes& body) {
   const std::size_t n = body.size() + 2;
-  return Cat({{0xFF, static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)}, body});
+  return Cat({{0xFF, U8(marker), U8(n >> 8), U8(n)}, body});
 }
 
 // A frame header: width, height and each component's sampling factors.
 Bytes Frame(int marker, int width, int height, std::vector<std::pair<int, int>> sampling) {
-  Bytes b = {8, static_cast<std::uint8_t>(height >> 8), static_cast<std::uint8_t>(height),
-             static_cast<std::uint8_t>(width >> 8), static_cast<std::uint8_t>(width), static_cast<std::uint8_t>(sampling.size())};
+  Bytes b = {8, U8(height >> 8), U8(height), U8(width >> 8), U8(width), U8(sampling.size())};
   int id = 1;
-  for (auto [h, v] : sampling) b.insert(b.end(), {static_cast<std::uint8_t>(id++), static_cast<std::uint8_t>(h << 4 | v), 0});
+  for (auto [h, v] : sampling) b.insert(b.end(), {U8(id++), U8(h << 4 | v), 0});
   return Segment(marker, b);
 }
 
 Bytes Scan(int components) {
-  Bytes b = {static_cast<std::uint8_t>(components)};
-  for (int c = 1; c <= components; ++c) b.insert(b.end(), {static_cast<std::uint8_t>(c), 0});
+  Bytes b = {U8(components)};
+  for (int c = 1; c <= components; ++c) b.insert(b.end(), {U8(c), 0});
   b.insert(b.end(), {0, 63, 0});
   return Cat({Segment(0xDA, b), {0x12, 0x34, 0xFF, 0xD9}});
 }
@@ -88,11 +89,11 @@ TEST(PictureHeader, JpegFramesTellTheirSizeSamplingAndWhetherEveryCoefficientIsK
     bool whole;
   };
   const std::vector<Case> cases = {
-      {kBaseline, 640, 480, 3, false},                                       // past JFIF and a table with C4 in its range
-      {Jpeg({Frame(0xC2, 300, 200, yuv420), Scan(1)}), 300, 200, 3, true},   // progressive
-      {Jpeg({Frame(0xCA, 300, 200, yuv420), Scan(3)}), 300, 200, 3, true},   // progressive, arithmetic
-      {Jpeg({Frame(0xC1, 300, 200, yuv420), Scan(1)}), 300, 200, 3, true},   // sequential, its planes in several scans
-      {Jpeg({Frame(0xC0, 65535, 1, {{1, 1}}), Scan(1)}), 65535, 1, 1, false}, // grey
+      {kBaseline, 640, 480, 3, false},  // past JFIF and a table with C4 in its range
+      {Jpeg({Frame(0xC2, 300, 200, yuv420), Scan(1)}), 300, 200, 3, true},  // progressive
+      {Jpeg({Frame(0xCA, 300, 200, yuv420), Scan(3)}), 300, 200, 3, true},  // progressive, arithmetic
+      {Jpeg({Frame(0xC1, 300, 200, yuv420), Scan(1)}), 300, 200, 3, true},  // sequential, its planes in several scans
+      {Jpeg({Frame(0xC0, 65535, 1, {{1, 1}}), Scan(1)}), 65535, 1, 1, false},  // grey
       // Fill bytes before a marker, stray bytes and a restart marker between segments.
       {Cat({{0xFF, 0xD8, 0xFF}, Frame(0xC0, 8, 9, {{1, 1}}), {0x00, 0x7F, 0xFF, 0xD0}, Scan(1)}), 8, 9, 1, false},
   };
@@ -105,11 +106,13 @@ TEST(PictureHeader, JpegFramesTellTheirSizeSamplingAndWhetherEveryCoefficientIsK
     EXPECT_EQ(h.wholeCoefficients, c.whole) << c.width;
   }
   const PictureHeader h = Read(kBaseline);
-  EXPECT_EQ(std::tie(h.components[0].horizontal, h.components[0].vertical, h.components[1].horizontal), std::make_tuple(2, 2, 1));
+  EXPECT_EQ(std::tie(h.components[0].horizontal, h.components[0].vertical, h.components[1].horizontal),
+            std::make_tuple(2, 2, 1));
   EXPECT_EQ(h.adobeTransform, -1);
-  EXPECT_EQ(Read(Jpeg({Segment(0xEE, {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, 2}), Frame(0xC0, 8, 8, yuv420), Scan(3)}))
-                .adobeTransform,
-            2);
+  EXPECT_EQ(
+      Read(Jpeg({Segment(0xEE, {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, 2}), Frame(0xC0, 8, 8, yuv420), Scan(3)}))
+          .adobeTransform,
+      2);
 }
 
 TEST(PictureHeader, OnlyAWholeCoefficientBufferPastItsShareIsOverBudget) {
@@ -118,7 +121,8 @@ TEST(PictureHeader, OnlyAWholeCoefficientBufferPastItsShareIsOverBudget) {
   EXPECT_TRUE(ExceedsDecodeBudget(Read(Jpeg({Frame(0xC2, 8000, 6000, yuv420), Scan(1)}))));
   EXPECT_TRUE(ExceedsDecodeBudget(Read(Jpeg({Frame(0xC0, 8000, 6000, yuv420), Scan(1)}))));
   EXPECT_FALSE(ExceedsDecodeBudget(Read(Jpeg({Frame(0xC2, 6000, 5000, yuv420), Scan(1)}))));
-  EXPECT_FALSE(ExceedsDecodeBudget(Read(Jpeg({Frame(0xC0, 20000, 15000, yuv420), Scan(3)}))));  // decoded a band at a time
+  EXPECT_FALSE(
+      ExceedsDecodeBudget(Read(Jpeg({Frame(0xC0, 20000, 15000, yuv420), Scan(3)}))));  // decoded a band at a time
 }
 
 TEST(PictureHeader, OrientationComesFromTheFirstExifBlockBeforeTheImageDataInEitherByteOrder) {
@@ -129,22 +133,19 @@ TEST(PictureHeader, OrientationComesFromTheFirstExifBlockBeforeTheImageDataInEit
   Bytes profile;
   for (int k = 0; k < 4; ++k) profile = Cat({profile, Segment(0xE2, Bytes(60000, 0xE1))});
   const std::string_view xmp = "http://ns.adobe.com/xap/1.0/";  // an APP1 block of another kind
-  const Bytes late = Jpeg({profile, Segment(0xE1, Bytes(xmp.begin(), xmp.end())), Turned(false, 6), Turned(true, 3), frame, Scan(1)});
+  const Bytes late =
+      Jpeg({profile, Segment(0xE1, Bytes(xmp.begin(), xmp.end())), Turned(false, 6), Turned(true, 3), frame, Scan(1)});
   CountingBytes counted(late);
   EXPECT_EQ(ReadPictureHeader(counted).orientation, 6);
   EXPECT_LT(counted.read, 40'000u);  // a few kilobytes at each segment's start, not the 240 KB skipped
   EXPECT_EQ(JpegOrientation(late), 6);
-  // After the image data it is not looked for; outside a JPEG neither.
+  // After the image data it is not looked for.
   EXPECT_EQ(Read(Jpeg({frame, Scan(1), Turned(true, 6)})).orientation, 1);
-  EXPECT_EQ(JpegOrientation(Cat({{0x89, 'P', 'N', 'G'}, Turned(true, 6)})), 1);
 
-  const Bytes jfif = Segment(0xE0, {'J', 'F'});
   const std::vector<std::pair<Bytes, int>> cases = {
-      {Segment(0xE1, Exif(true, {{0x0110, 2, 4, 0}, {0x0112, 3, 1, 6}})), 6},
-      {Cat({jfif, Segment(0xE1, Exif(false, {{0x0112, 3, 1, 8}}))}), 8},
-      {Segment(0xE1, Exif(false, {{0x0112, 4, 1, 6}})), 1},  // a long, not a short
-      {Segment(0xE1, Exif(false, {{0x0112, 3, 1, 9}})), 1},  // out of range
-      {Segment(0xE1, Exif(false, {{0x0112, 3, 1, 0}})), 1},
+      {Segment(0xE1, Exif(true, {{0x0110, 2, 4, 0}, {0x0112, 3, 1, 6}})), 6},  // after another tag
+      {Segment(0xE1, Exif(false, {{0x0112, 4, 1, 6}})), 1},                    // a long, not a short
+      {Segment(0xE1, Exif(false, {{0x0112, 3, 1, 9}})), 1},                    // out of range
       {Segment(0xE1, Exif(false, {})), 1},
   };
   for (const auto& [app1, orientation] : cases) EXPECT_EQ(JpegOrientation(Jpeg({app1, frame, Scan(1)})), orientation);
@@ -163,17 +164,29 @@ Bytes Png(std::uint32_t width, std::uint32_t height) {
 // A screen with a global palette, a graphic control and a comment before its first frame.
 Bytes Gif(int left, int top, int width, int height) {
   auto le = [](int v) { return Bytes{static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}; };
-  return Cat({{'G', 'I', 'F', '8', '9', 'a'}, le(320), le(240), {0x81, 0, 0}, Bytes(12, 0x40),
-              {0x21, 0xF9, 4, 1, 0, 0, 3, 0}, {0x21, 0xFE, 3, 'a', 'b', 'c', 2, 'd', 'e', 0},
-              {0x2C}, le(left), le(top), le(width), le(height), {0, 2, 2, 0x4C, 1, 0, 0x3B}});
+  return Cat({{'G', 'I', 'F', '8', '9', 'a'},
+              le(320),
+              le(240),
+              {0x81, 0, 0},
+              Bytes(12, 0x40),
+              {0x21, 0xF9, 4, 1, 0, 0, 3, 0},
+              {0x21, 0xFE, 3, 'a', 'b', 'c', 2, 'd', 'e', 0},
+              {0x2C},
+              le(left),
+              le(top),
+              le(width),
+              le(height),
+              {0, 2, 2, 0x4C, 1, 0, 0x3B}});
 }
 
 TEST(PictureHeader, PngAndGifGiveTheirSizeAndTheGifItsFirstFramesPlace) {
   const PictureHeader png = Read(Png(4000, 3000));
-  EXPECT_EQ(std::tie(png.kind, png.status, png.width, png.height), std::make_tuple(PictureKind::Png, HeaderStatus::Ok, 4000, 3000));
+  EXPECT_EQ(std::tie(png.kind, png.status, png.width, png.height),
+            std::make_tuple(PictureKind::Png, HeaderStatus::Ok, 4000, 3000));
   EXPECT_EQ(Read(Png(0x80000000u, 1)).status, HeaderStatus::Damaged);
   const PictureHeader gif = Read(Gif(300, 10, 100, 50));
-  EXPECT_EQ(std::tie(gif.kind, gif.status, gif.width, gif.height), std::make_tuple(PictureKind::Gif, HeaderStatus::Ok, 320, 240));
+  EXPECT_EQ(std::tie(gif.kind, gif.status, gif.width, gif.height),
+            std::make_tuple(PictureKind::Gif, HeaderStatus::Ok, 320, 240));
   EXPECT_EQ(std::tie(gif.frameLeft, gif.frameTop, gif.frameWidth, gif.frameHeight), std::make_tuple(300, 10, 100, 50));
   EXPECT_EQ(Read(Bytes{'B', 'M', 0}).kind, PictureKind::Bitmap);
   EXPECT_EQ(Read(Bytes{'I', 'I', '*', 0}).kind, PictureKind::Other);
@@ -181,12 +194,13 @@ TEST(PictureHeader, PngAndGifGiveTheirSizeAndTheGifItsFirstFramesPlace) {
 
 TEST(PictureHeader, CutOrBrokenHeadersAreDamagedAndFailedReadsUnreadable) {
   const auto headerEnd = [](const Bytes& b, std::initializer_list<std::uint8_t> until) {
-    return static_cast<std::size_t>(std::search(b.begin(), b.end(), until.begin(), until.end()) - b.begin()) + until.size();
+    return static_cast<std::size_t>(std::search(b.begin(), b.end(), until.begin(), until.end()) - b.begin()) +
+           until.size();
   };
   // Cut anywhere before the end of what the header needs, each kind is damaged.
-  for (const auto& [file, needed] : {std::pair{kBaseline, headerEnd(kBaseline, {0xFF, 0xDA, 0, 12, 3})},
-                                     std::pair{Png(10, 10), std::size_t{29}},
-                                     std::pair{Gif(0, 0, 1, 1), std::size_t{52}}}) {
+  for (const auto& [file, needed] :
+       {std::pair{kBaseline, headerEnd(kBaseline, {0xFF, 0xDA, 0, 12, 3})}, std::pair{Png(10, 10), std::size_t{29}},
+        std::pair{Gif(0, 0, 1, 1), std::size_t{52}}}) {
     const PictureKind kind = Read(file).kind;
     for (std::size_t n = 3; n < needed; ++n) {
       const PictureHeader h = Read(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)));
@@ -197,12 +211,12 @@ TEST(PictureHeader, CutOrBrokenHeadersAreDamagedAndFailedReadsUnreadable) {
     EXPECT_EQ(Read(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(needed))).status, HeaderStatus::Ok);
   }
   const Bytes frame = Frame(0xC0, 16, 8, {{1, 1}}), gif = Gif(0, 0, 1, 1);
-  for (const Bytes& broken : {Jpeg({Scan(1)}),                                    // a scan before any frame
-                              Jpeg({frame, frame, Scan(1)}),                      // two frames
-                              Jpeg({Frame(0xC0, 16, 8, {{5, 1}}), Scan(1)}),      // sampling past 4
-                              Jpeg({Frame(0xC0, 16, 8, {}), Scan(1)}),            // no component
-                              Jpeg({Segment(0xE0, {}), {0xFF, 0xD9}}),            // the end before a scan
-                              Cat({Jpeg({frame}), {0xFF, 0xDA, 0, 1}}),           // a length shorter than itself
+  for (const Bytes& broken : {Jpeg({Scan(1)}),                                       // a scan before any frame
+                              Jpeg({frame, frame, Scan(1)}),                         // two frames
+                              Jpeg({Frame(0xC0, 16, 8, {{5, 1}}), Scan(1)}),         // sampling past 4
+                              Jpeg({Frame(0xC0, 16, 8, {}), Scan(1)}),               // no component
+                              Jpeg({Segment(0xE0, {}), {0xFF, 0xD9}}),               // the end before a scan
+                              Cat({Jpeg({frame}), {0xFF, 0xDA, 0, 1}}),              // a length shorter than itself
                               Cat({Bytes(gif.begin(), gif.begin() + 25), {0x3B}})})  // a GIF ending before any frame
     EXPECT_EQ(Read(broken).status, HeaderStatus::Damaged);
   EXPECT_EQ(ReadPictureHeader(CountingBytes(kBaseline, true)).status, HeaderStatus::Unreadable);

@@ -175,7 +175,8 @@ DecodeStatus CopyBands(IWICBitmapSource* source, UINT width, UINT height, const 
     if (stop.stop_requested()) return DecodeStatus::Stopped;
     const UINT rows = std::min(band, height - y);
     const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(width), static_cast<INT>(rows)};
-    if (const HRESULT hr = source->CopyPixels(&rect, stride, stride * rows, pixels.data()); FAILED(hr)) return FromCopy(hr);
+    if (const HRESULT hr = source->CopyPixels(&rect, stride, stride * rows, pixels.data()); FAILED(hr))
+      return FromCopy(hr);
     for (UINT r = 0; r < rows; ++r) row(y + r, pixels.data() + static_cast<std::size_t>(stride) * r);
   }
   return DecodeStatus::Ok;
@@ -219,7 +220,8 @@ DecodeStatus Decode(const std::string& path, PictureSink& sink, const std::stop_
     if (ExceedsDecodeBudget(header)) return DecodeStatus::OverBudget;
     // Every frame is held whole, and a frame may claim far more than its screen.
     if (header.kind == PictureKind::Gif &&
-        static_cast<std::uint64_t>(header.frameWidth) * static_cast<std::uint64_t>(header.frameHeight) > kMaxPicturePixels)
+        static_cast<std::uint64_t>(header.frameWidth) * static_cast<std::uint64_t>(header.frameHeight) >
+            kMaxPicturePixels)
       return DecodeStatus::OverBudget;
   }
 
@@ -227,21 +229,24 @@ DecodeStatus Decode(const std::string& path, PictureSink& sink, const std::stop_
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.Out()))))
     return DecodeStatus::NoMemory;
   Com<IWICBitmapDecoder> decoder;
-  if (const HRESULT hr = factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Out());
+  if (const HRESULT hr =
+          factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Out());
       FAILED(hr)) {
     if (stop.stop_requested()) return DecodeStatus::Stopped;
     if (hr == E_OUTOFMEMORY) return DecodeStatus::NoMemory;
     return known ? DecodeStatus::Damaged : DecodeStatus::NotAPicture;
   }
   Com<IWICBitmapFrameDecode> frame;
-  if (FAILED(decoder->GetFrame(0, frame.Out()))) return stop.stop_requested() ? DecodeStatus::Stopped : DecodeStatus::Damaged;
+  if (FAILED(decoder->GetFrame(0, frame.Out())))
+    return stop.stop_requested() ? DecodeStatus::Stopped : DecodeStatus::Damaged;
   UINT width = 0, height = 0;
   if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF)
     return DecodeStatus::Damaged;
   if (!known && !sink.Begin(static_cast<int>(width), static_cast<int>(height), 1)) return DecodeStatus::Refused;
   // WIC and our reader must agree on what was accepted.
   if (header.kind == PictureKind::Jpeg || header.kind == PictureKind::Png) {
-    if (width != static_cast<UINT>(header.width) || height != static_cast<UINT>(header.height)) return DecodeStatus::Damaged;
+    if (width != static_cast<UINT>(header.width) || height != static_cast<UINT>(header.height))
+      return DecodeStatus::Damaged;
   }
 
   // Every row at its full size, for our own averaging: Wine's scaler only
