@@ -1,7 +1,8 @@
 #include "convert/exif_orientation.h"
 
-#include <algorithm>
 #include <cstring>
+
+#include "convert/picture_header.h"
 
 namespace dockline::convert {
 namespace {
@@ -53,30 +54,9 @@ int ExifOrientation(std::span<const std::uint8_t> app1) {
   return 1;
 }
 
-int JpegOrientation(std::span<const std::uint8_t> b) {
-  if (b.size() < 4 || b[0] != 0xFF || b[1] != 0xD8) return 1;
-  std::size_t i = 2;
-  while (i + 4 <= b.size()) {
-    if (b[i] != 0xFF) return 1;
-    const std::uint8_t marker = b[i + 1];
-    if (marker == 0xFF) {  // fill byte before a marker
-      ++i;
-      continue;
-    }
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // no length
-      i += 2;
-      continue;
-    }
-    if (marker == 0xDA || marker == 0xD9) return 1;  // the image data begins: no EXIF before it
-    const std::size_t length = static_cast<std::size_t>(b[i + 2] << 8 | b[i + 3]);
-    if (length < 2) return 1;
-    const std::size_t body = i + 4;
-    const std::size_t end = i + 2 + length;
-    if (marker == 0xE1 && body + 6 <= b.size() && std::memcmp(b.data() + body, "Exif\0\0", 6) == 0)
-      return ExifOrientation(b.subspan(body, std::min(end, b.size()) - body));
-    i = end;
-  }
-  return 1;
+int JpegOrientation(std::span<const std::uint8_t> file) {
+  const PictureHeader header = ReadPictureHeader(MemoryBytes(file));
+  return header.kind == PictureKind::Jpeg ? header.orientation : 1;
 }
 
 }  // namespace dockline::convert

@@ -13,9 +13,9 @@
 
 namespace dockline::convert {
 
-// From the beginning of a JPEG file (as much of it as holds the APP1
-// segment; the first 128 KiB always do).
-int JpegOrientation(std::span<const std::uint8_t> fileHead);
+// From a JPEG file in memory: its first EXIF block before the image data,
+// wherever it sits (picture_header.h reads the same from a file on disk).
+int JpegOrientation(std::span<const std::uint8_t> file);
 
 // From the contents of one APP1 segment ("Exif\0\0" and the TIFF block).
 int ExifOrientation(std::span<const std::uint8_t> app1);

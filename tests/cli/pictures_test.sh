@@ -70,6 +70,11 @@ convert base.png $(hole 150x100+60+80) -colors 32 PNG8:palette-holes.png
 convert base.png $(hole 150x100+60+80) PNG24:rgb-holes.png
 convert base.png -colorspace Gray $(hole 150x100+60+80) -define png:color-type=0 -define png:bit-depth=8 grey-holes.png
 for f in interlaced deep deep-interlaced grey-alpha palette-holes rgb-holes grey-holes; do check "PNG $f" $f.png; done
+# Lines a pixel apart, far finer than the device's screen: an even grey, not
+# the bands of black and white a scaler that samples would leave.
+python3 -c "import sys; sys.stdout.buffer.write(b'P5 2000 1500 255\n' + (b'\xff' * 2000 + b'\0' * 2000) * 750)" |
+  convert pgm:- stripes.png
+check "PNG stripes" stripes.png
 
 # ---- JPEG: baseline, progressive, grey, CMYK with the Adobe marker and without
 convert base.png -quality 95 baseline.jpg

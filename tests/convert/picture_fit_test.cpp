@@ -28,48 +28,6 @@ TEST(PictureFit, KeepsProportionsAndNeverEnlarges) {
   }
 }
 
-// An APP1 segment holding a TIFF block whose first directory has `entries`.
-Bytes Exif(bool bigEndian, std::vector<std::tuple<int, int, int, int>> entries) {  // tag, type, count, value
-  Bytes t = {'E', 'x', 'i', 'f', 0, 0};
-  auto put = [&](std::uint32_t v, int n) {
-    for (int k = 0; k < n; ++k) t.push_back(static_cast<std::uint8_t>(bigEndian ? v >> 8 * (n - 1 - k) : v >> 8 * k));
-  };
-  t.push_back(bigEndian ? 'M' : 'I'), t.push_back(bigEndian ? 'M' : 'I');
-  put(42, 2), put(8, 4), put(static_cast<std::uint32_t>(entries.size()), 2);
-  for (auto [tag, type, count, value] : entries) put(tag, 2), put(type, 2), put(count, 4), put(value, 2), put(0, 2);
-  put(0, 4);
-  return t;
-}
-
-Bytes Jpeg(const Bytes& app1, const Bytes& before = {}) {
-  Bytes j = {0xFF, 0xD8};
-  j.insert(j.end(), before.begin(), before.end());
-  j.insert(j.end(), {0xFF, 0xE1, static_cast<std::uint8_t>((app1.size() + 2) >> 8), static_cast<std::uint8_t>(app1.size() + 2)});
-  j.insert(j.end(), app1.begin(), app1.end());
-  j.insert(j.end(), {0xFF, 0xDA, 0, 2});
-  return j;
-}
-
-TEST(PictureFit, ReadsTheOrientationOfEitherByteOrderAndIgnoresWhatIsNotIt) {
-  const Bytes jfif = {0xFF, 0xE0, 0, 4, 'J', 'F'};
-  const std::vector<std::pair<Bytes, int>> cases = {
-      {Jpeg(Exif(true, {{0x0110, 2, 4, 0}, {0x0112, 3, 1, 6}})), 6},
-      {Jpeg(Exif(false, {{0x0112, 3, 1, 8}}), jfif), 8},           // after a JFIF segment
-      {Jpeg(Exif(false, {{0x0112, 4, 1, 6}})), 1},                 // a long, not a short
-      {Jpeg(Exif(false, {{0x0112, 3, 1, 9}})), 1},                 // out of range
-      {Jpeg(Exif(false, {{0x0112, 3, 1, 0}})), 1},
-      {Jpeg(Exif(false, {})), 1},
-  };
-  for (const auto& [jpeg, orientation] : cases) EXPECT_EQ(JpegOrientation(jpeg), orientation);
-  // Cut anywhere, or with its directory pointing past the end, it answers 1 and reads nothing outside.
-  const Bytes whole = Jpeg(Exif(true, {{0x0112, 3, 1, 6}}));
-  for (std::size_t n = 0; n < whole.size() - 4; ++n)
-    EXPECT_EQ(JpegOrientation(std::span(whole).first(n)), n >= 34 ? 6 : 1) << n;
-  Bytes far = Exif(false, {{0x0112, 3, 1, 6}});
-  far[10] = 0xF0;
-  EXPECT_EQ(ExifOrientation(far), 1);
-}
-
 // Pictures handed to the builder as a decoder would, greys read back.
 struct Built {
   PictureSize size;

@@ -7,14 +7,17 @@
 # pixels are read from a screenshot: the device's four greys. The download
 # puts each file in its category's folder, and the preview of the picture
 # on the device is the preview of the photo, pixel for pixel. A drop during
-# a download is refused with the download's words.
+# a download is refused with the download's words. The preview of a
+# 100-megapixel photo opened and closed ten times decodes it once at a time
+# (the process's threads, read from outside), and the window answers
+# throughout.
 source "$(dirname "$0")/common.sh"
-src=$WINEPREFIX/drive_c/拖入 big=$WINEPREFIX/drive_c/大文件 shots=$WINEPREFIX/shots
+src=$WINEPREFIX/drive_c/拖入 big=$WINEPREFIX/drive_c/大文件 shots=$WINEPREFIX/shots huge=$WINEPREFIX/drive_c/巨图
 PC_LIST=1022 DEVICE_LIST=1027 DOWNLOAD=1023 DEVICE_TAB=1029 LOCAL_TAB=1026 TYPE_COMBO=1037 STOP=1032
 PICTURE=1070 NAME=1071 INFO=1072 VK_ESCAPE=27 CLOSE=2 YES=6 NO_TO_ALL=1062
 
-rm -rf "$src" "$big" "$shots" && mkdir -p "$src/书" "$src/图" "$big" "$shots"
-trap 'cleanup; rm -rf "$src" "$big" "$shots"' EXIT
+rm -rf "$src" "$big" "$shots" "$huge" && mkdir -p "$src/书" "$src/图" "$big" "$shots" "$huge"
+trap 'cleanup; rm -rf "$src" "$big" "$shots" "$huge"' EXIT
 head -c 50000 /dev/urandom > "$src/歌.mp3"
 printf '[00:01]歌词\r\n' > "$src/歌.lrc"
 head -c 40000 /dev/urandom > "$src/曲.wma"
@@ -102,5 +105,42 @@ p answer DOCKLINE $YES 10000 >/dev/null || fail "no stop question"
 p answer 提示 1 60000 >/dev/null || fail "the run did not end"
 [ "$(p rows $PC_LIST | head -1)" = 7 ] || fail "the refused drop added rows: $(p rows $PC_LIST)"
 rm -f "$device/系统/可视复读/大.mp3"*
+
+# Ten previews of a 100-megapixel photo, each closed before its picture came.
+convert -size 10000x10000 gradient:red-blue -quality 85 "$huge/巨.jpg"
+p drop 'C:\巨图\巨.jpg'
+eight_rows() { [ "$(p rows $PC_LIST | head -1)" = 8 ]; }
+eventually eight_rows || fail "the photo was not queued: $(p rows $PC_LIST)"
+threads() { ls "/proc/$pid/task" | wc -l; }
+kilobytes() { awk -v k="$1:" '$1 == k { print $2 }' "/proc/$pid/status"; }
+made() { [ "$(p window-text 预览 $INFO)" = "240 × 240，在U盘上占 14,415 字节" ]; }
+made_in_a_minute() { for _ in $(seq 1 600); do made && return 0; sleep 0.1; done; return 1; }
+# One whole decode first: what it costs, and the threads of a program that has made a preview.
+before=$(kilobytes VmRSS)
+p open-row $PC_LIST 7 enter
+made_in_a_minute || fail "the photo's preview: $(p window-text 预览 $INFO)"
+one=$(($(kilobytes VmHWM) - before))
+p window-key 预览 $VK_ESCAPE
+eventually closed || fail "Esc did not close the photo's preview"
+idle=$(threads)
+echo 5 > "/proc/$pid/clear_refs"  # the peak starts again from here
+rm -f "$WINEPREFIX/drive_c/ping.stop"
+p ping 300000 'C:\ping.stop' > "$shots/ping" & pinger=$!
+(while [ ! -e "$WINEPREFIX/drive_c/ping.stop" ]; do threads; sleep 0.05; done) > "$shots/threads" & counter=$!
+p reopen $PC_LIST 7 10 预览 || fail "the photo's previews did not open and close"
+# The last one waits for the abandoned decode to end, then makes its picture.
+p open-row $PC_LIST 7 enter
+made_in_a_minute || fail "the photo's preview after ten closed: $(p window-text 预览 $INFO)"
+touch "$WINEPREFIX/drive_c/ping.stop"
+wait $pinger $counter
+p window-key 预览 $VK_ESCAPE
+eventually closed || fail "Esc did not close the photo's preview"
+most=$(sort -n "$shots/threads" | tail -1) peak=$(($(kilobytes VmHWM) - before))
+echo "one decode $((one / 1024)) MB; ten previews: threads $idle idle, $most at most, peak $((peak / 1024)) MB; window: $(cat "$shots/ping")"
+# A decode under way and the next preview's work waiting for it.
+[ "$most" -le $((idle + 2)) ] || fail "$((most - idle)) preview threads at once"
+# The probe counts a message unanswered after 2 s as 2000 ms.
+worst=$(sed 's/.*worst \([0-9]*\).*/\1/' "$shots/ping")
+[ "$worst" -lt 2000 ] || fail "the window stopped answering during the previews"
 
 finish

@@ -42,6 +42,8 @@
 //                                            program's memory
 //   probe open-row ID ROW dblclick|enter     clicks a list view's row, then double-clicks it or
 //                                            presses Enter on it
+//   probe reopen ID ROW TIMES CAPTION        Enter on the row, then Esc on the window CAPTION as
+//                                            soon as it shows, TIMES times
 // Other windows of the program, found by caption:
 //   probe window-text CAPTION ID             text of that window's control
 //   probe window-rect CAPTION ID             "left top width height" of a visible control, on the screen
@@ -368,6 +370,29 @@ int Ping(HWND main, long maxMs, const std::wstring& stopFile) {
   return 0;
 }
 
+// Clicks a list view's row, then double-clicks it or presses Enter on it.
+bool OpenRow(HWND main, int id, int row, bool doubleClick) {
+  HWND list = FindDescendant(main, id, L"SysListView32");
+  RemoteBuffer buf(main, sizeof(RECT));
+  RECT r{LVIR_LABEL, 0, 0, 0};
+  if (!list || !buf || !buf.Write(0, &r, sizeof r) ||
+      !SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buf.At(0))) ||
+      !buf.Read(0, &r, sizeof r))
+    return false;
+  // A click selects the row and gives its list the focus, as a user's would.
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  if (doubleClick) {
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+  } else {
+    PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(list, WM_KEYUP, VK_RETURN, 0xC0000001);
+  }
+  return true;
+}
+
 int PageCommand(HWND main, const std::vector<std::string>& a) {
   const std::string& cmd = a[0];
   auto number = [&](std::size_t i) { return std::atoi(a[i].c_str()); };
@@ -492,25 +517,26 @@ int PageCommand(HWND main, const std::vector<std::string>& a) {
     return 0;
   }
   if (cmd == "open-row" && a.size() == 4) {
-    HWND list = FindDescendant(main, number(1), L"SysListView32");
-    RemoteBuffer buf(main, sizeof(RECT));
-    RECT r{LVIR_LABEL, 0, 0, 0};
-    if (!list || !buf || !buf.Write(0, &r, sizeof r) ||
-        !SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(number(2)), reinterpret_cast<LPARAM>(buf.At(0))) ||
-        !buf.Read(0, &r, sizeof r)) {
-      Print("no such row");
-      return 1;
-    }
-    // A click selects the row and gives its list the focus, as a user's would.
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(list, WM_LBUTTONUP, 0, at);
-    if (a[3] == "dblclick") {
-      PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-      PostMessageW(list, WM_LBUTTONUP, 0, at);
-    } else {
-      PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
-      PostMessageW(list, WM_KEYUP, VK_RETURN, 0xC0000001);
+    if (OpenRow(main, number(1), number(2), a[3] == "dblclick")) return 0;
+    Print("no such row");
+    return 1;
+  }
+  if (cmd == "reopen" && a.size() == 5) {
+    // Faster than a probe started for each step: a user flicking through.
+    const std::wstring caption = Wide(a[4]);
+    for (int k = 0; k < number(3); ++k) {
+      HWND window = nullptr;
+      if (!OpenRow(main, number(1), number(2), false) ||
+          !WaitFor(10000, [&] { return (window = FindOwnedBox(main, caption.c_str())) != nullptr; })) {
+        Print("no window captioned " + a[4] + " at opening " + std::to_string(k + 1));
+        return 1;
+      }
+      PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 1);
+      PostMessageW(window, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+      if (!WaitFor(10000, [&] { return !IsWindow(window); })) {
+        Print("Esc did not close it at opening " + std::to_string(k + 1));
+        return 1;
+      }
     }
     return 0;
   }

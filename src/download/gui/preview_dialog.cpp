@@ -147,18 +147,33 @@ LRESULT PreviewDialog::OnDestroy(const ui::Message& m) {
 void PicturePreviews::Open(HWND owner, const std::string& path, const std::string& name, bool onDevice) {
   if (closing_) return;
   std::erase_if(running_, [](const std::unique_ptr<ui::Worker>& work) { return !work->Started() || work->Finished(); });
+  for (const auto& abandoned : running_) abandoned->RequestStop();
   running_.push_back(std::make_unique<ui::Worker>(ui_, "预览出错："));
   ui::Worker* work = running_.back().get();
-  PreviewDialog dialog(ui_, name, [work, path, onDevice](PreviewDialog::Deliver deliver) {
-    work->Start([path, onDevice, deliver = std::move(deliver)](std::stop_token stop) {
+  PreviewDialog dialog(ui_, name, [work, path, onDevice, turn = turn_](PreviewDialog::Deliver deliver) {
+    work->Start([path, onDevice, turn, deliver = std::move(deliver)](std::stop_token stop) {
+      {
+        std::unique_lock lock(turn->mutex);
+        if (!turn->given.wait(lock, stop, [&] { return !turn->taken; })) return;  // closed while it waited
+        turn->taken = true;
+      }
+      struct GiveBack {
+        Turn& turn;
+        ~GiveBack() {
+          {
+            std::lock_guard lock(turn.mutex);
+            turn.taken = false;
+          }
+          turn.given.notify_all();
+        }
+      } giveBack{*turn};
       RowPreview preview = PreviewRowFile(path, onDevice, stop);
       if (!stop.stop_requested()) deliver(std::move(preview));
     });
   });
   dialog.DoModal(owner);
   // Closed before its picture came: nobody waits for that work any more.
-  for (const auto& running : running_)
-    if (running.get() == work) running->RequestStop();
+  work->RequestStop();
 }
 
 void PicturePreviews::Shutdown() {

@@ -12,8 +12,10 @@
 //   previews.Shutdown();                            // the window is closing
 #include <windows.h>
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -67,9 +69,13 @@ class PreviewDialog : public ui::Dialog {
   controls::FlatButton close_;
 };
 
-// The previews of one page and the work behind them: a preview closed before
-// its picture came leaves its worker here, to end on its own and go at the
-// next preview, or with the window.
+// The previews of one page and the work behind them. One preview decodes at
+// a time: a large photo's decode costs hundreds of megabytes under Wine, and
+// opening and closing its preview again and again must not pile them up. A
+// preview closed before its picture came has its work stopped and left here,
+// to end on its own and go at the next preview, or with the window; the next
+// preview's work waits on its own thread until that decode has ended (its
+// own stop releases the wait), while its window already answers.
 class PicturePreviews {
  public:
   explicit PicturePreviews(ui::UiPoster ui) : ui_(std::move(ui)) {}
@@ -84,9 +90,17 @@ class PicturePreviews {
   void Shutdown();
 
  private:
+  // Taken by the work that decodes; the others wait for it to be given back.
+  struct Turn {
+    std::mutex mutex;
+    std::condition_variable_any given;
+    bool taken = false;
+  };
+
   ui::UiPoster ui_;
   bool closing_ = false;
   std::vector<std::unique_ptr<ui::Worker>> running_;
+  std::shared_ptr<Turn> turn_ = std::make_shared<Turn>();
 };
 
 }  // namespace dockline::download
