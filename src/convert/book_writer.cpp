@@ -167,10 +167,12 @@ void BookWriter::Commit(bool endLine) {
   const std::size_t had = gbk_.size();
   gbk_.resize(had + take + 2);
   auto* out = reinterpret_cast<std::uint8_t*>(gbk_.data()) + had;
-  const std::size_t n =
+  std::size_t n =
       PageToGbk(reinterpret_cast<const std::uint8_t*>(line_.data()), take, {PageEncoding::Utf8, 0}, out, &replaced_);
   gbk_.resize(had + n);
   if (endLine) {
+    while (n > 0 && out[n - 1] == ' ') --n;  // spaces at a line's end show nothing
+    gbk_.resize(had + n);
     gbk_.append("\r\n");
     line_.clear();
     cut_ = 0;

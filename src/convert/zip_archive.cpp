@@ -43,21 +43,23 @@ struct DirectoryPlace {
 // The end record is the last thing in the archive but for its comment (at
 // most 65535 bytes), so it is looked for backwards in that tail; of the
 // signatures found, the last whose comment ends within the file counts.
+// An archive that begins as one but has no end was cut short.
+[[noreturn]] void FailWithoutEnd(ZipInput& input) {
+  std::uint8_t head[4] = {};
+  if (input.Size() >= 4) input.ReadAt(0, head, 4);
+  Fail(Le32(head) == kLocalHeaderSignature ? BookProblem::Damaged : BookProblem::NotABook);
+}
+
 DirectoryPlace FindDirectory(ZipInput& input) {
   const std::uint64_t fileSize = input.Size();
-  if (fileSize < kEndSize) Fail(BookProblem::NotABook);
+  if (fileSize < kEndSize) FailWithoutEnd(input);
   const std::size_t tail = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndSize + 0xFFFF));
   std::vector<std::uint8_t> buffer(tail);
   const std::uint64_t tailAt = fileSize - tail;
   input.ReadAt(tailAt, buffer.data(), tail);
   std::size_t at = tail - kEndSize + 1;
   for (;;) {
-    if (at == 0) {
-      // An archive that begins as one but has lost its end was cut short.
-      std::uint8_t head[4];
-      input.ReadAt(0, head, 4);
-      Fail(Le32(head) == kLocalHeaderSignature ? BookProblem::Damaged : BookProblem::NotABook);
-    }
+    if (at == 0) FailWithoutEnd(input);
     --at;
     const std::uint8_t* e = buffer.data() + at;
     if (Le32(e) == kEndSignature && at + kEndSize + Le16(e + 20) <= tail) break;
