@@ -311,6 +311,7 @@ void MarkupCleaner::Markup() {
   } else {
     out_.push_back('<');
     pos_ += 1;
+    prolog_ = false;
   }
 }
 
@@ -364,6 +365,12 @@ void MarkupCleaner::Step() {
         const std::size_t n = text_.size();
         while (k < n && text_[k] != '<' && text_[k] != '&') ++k;
         if (k > pos_) {
+          if (prolog_ && std::all_of(text_.begin() + static_cast<std::ptrdiff_t>(pos_),
+                                     text_.begin() + static_cast<std::ptrdiff_t>(k), IsAsciiSpace)) {
+            pos_ = k;
+            break;
+          }
+          prolog_ = false;
           out_.append(text_, pos_, k - pos_);
           pos_ = k;
         } else if (text_[pos_] == '&') {

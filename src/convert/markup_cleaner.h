@@ -13,6 +13,9 @@
 // - HTML's named references become numeric ones (&nbsp; → &#xA0;); a name
 //   HTML does not know, or a bare '&', is kept as written text (&amp;).
 //   Comments, CDATA sections and processing instructions are left alone.
+// - White space before the root element goes: once the declaration and the
+//   document type are gone it is all that is left there, and Wine's XmlLite
+//   takes a document that begins with it for an empty one.
 
 #include <cstdint>
 #include <string>
@@ -54,6 +57,7 @@ class MarkupCleaner : public ByteSource {
   int subsetDepth_ = 0;   // brackets of a document type declaration's internal subset
   char quote_ = 0;
   bool finished_ = false;
+  bool prolog_ = true;  // before the root element
 };
 
 }  // namespace dockline::convert

@@ -57,7 +57,14 @@ class SourceStream final : public IStream {
     if (read) *read = 0;
     if (failure_) return E_FAIL;
     try {
-      const std::size_t n = source_.Read(static_cast<std::uint8_t*>(buffer), size);
+      // A short read means the end to XmlLite: the request is filled whole.
+      auto* out = static_cast<std::uint8_t*>(buffer);
+      std::size_t n = 0;
+      while (n < size) {
+        const std::size_t got = source_.Read(out + n, size - n);
+        if (got == 0) break;
+        n += got;
+      }
       if (read) *read = static_cast<ULONG>(n);
       return n < size ? S_FALSE : S_OK;
     } catch (...) {
