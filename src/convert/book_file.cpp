@@ -4,6 +4,7 @@
 #include <functional>
 #include <new>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "convert/book_walker.h"
@@ -205,12 +206,12 @@ void CheckProtection(const ZipArchive& zip, Context& context, const std::vector<
             });
       },
       [&] { encrypted.clear(); });
+  std::unordered_set<const ZipEntry*> reading(documents.begin(), documents.end());
   for (const auto& [path, method] : encrypted) {
     const bool obfuscation = std::find(std::begin(kFontObfuscations), std::end(kFontObfuscations), method) !=
                              std::end(kFontObfuscations);
     if (obfuscation && !rights) continue;
-    for (const ZipEntry* document : documents)
-      if (text::EqualsIgnoreAsciiCase(document->name, path)) Fail(BookProblem::Protected);
+    if (reading.count(zip.Find(path))) Fail(BookProblem::Protected);
   }
 }
 

@@ -270,9 +270,15 @@ const ZipEntry* ZipArchive::Find(std::string_view name) const {
   const auto it = std::lower_bound(byName_.begin(), byName_.end(), name,
                                    [&](std::uint32_t k, std::string_view n) { return LessName(entries_[k].name, n); });
   if (it != byName_.end() && entries_[*it].name == name) return &entries_[*it];
-  for (const ZipEntry& entry : entries_)
-    if (text::EqualsIgnoreAsciiCase(entry.name, name)) return &entry;
-  return nullptr;
+  const auto folded = [](std::string_view s) {
+    std::string f(s);
+    for (char& c : f) c = text::AsciiLower(c);
+    return f;
+  };
+  if (byFoldedName_.empty())
+    for (std::uint32_t k = 0; k < entries_.size(); ++k) byFoldedName_.emplace(folded(entries_[k].name), k);
+  const auto found = byFoldedName_.find(folded(name));
+  return found == byFoldedName_.end() ? nullptr : &entries_[found->second];
 }
 
 std::unique_ptr<ByteSource> ZipArchive::Open(const ZipEntry& entry, std::stop_token stop, std::uint64_t* budget) const {

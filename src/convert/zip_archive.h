@@ -18,6 +18,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "convert/book_failure.h"
@@ -104,6 +105,8 @@ class ZipArchive {
   std::string directory_;
   std::vector<ZipEntry> entries_;
   std::vector<std::uint32_t> byName_;  // indices into entries_, sorted by name
+  // By ASCII-lower-case name, made at the first name not found as written.
+  mutable std::unordered_map<std::string, std::uint32_t> byFoldedName_;
 };
 
 }  // namespace dockline::convert
