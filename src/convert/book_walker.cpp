@@ -290,7 +290,6 @@ class DocxWalk {
     } else if (ns == kCompatibility && name == "Fallback") {
       skip_ = 1;  // the same content again, for older readers
     }
-    ++depth_;
   }
 
   void End(const XmlReader& r) {
@@ -298,7 +297,6 @@ class DocxWalk {
       --skip_;
       return;
     }
-    --depth_;
     if (!IsWord(r.Namespace())) return;
     const std::string_view name = r.Local();
     if (name == "p") {
@@ -427,7 +425,6 @@ class DocxWalk {
   const DocxNotes* footnotes_;
   const DocxNotes* endnotes_;
   int skip_ = 0;
-  int depth_ = 0;
   int paragraphs_ = 0;
   bool inRun_ = false;
   bool runProperties_ = false;

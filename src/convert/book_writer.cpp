@@ -15,26 +15,30 @@ constexpr std::size_t kFlushAt = 64 * 1024;
 
 bool IsCollapsible(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-// What a typographic space or invisible mark becomes, as (bytes, length,
-// replacement): spaces GBK lacks are plain spaces, marks that only steer
-// line breaking, joining or glyph choice are dropped, so that they are not
-// counted as characters lost.
-std::size_t PlainLength(const unsigned char* p, std::size_t n, std::string_view& replacement) {
+// What a typographic space or invisible mark becomes: spaces GBK lacks are
+// plain spaces, marks that only steer line breaking, joining or glyph
+// choice are dropped, so that they are not counted as characters lost.
+struct Plain {
+  std::size_t length = 0;  // bytes of the UTF-8 sequence; 0: none of these
+  std::string_view replacement;
+};
+
+Plain PlainOf(const unsigned char* p, std::size_t n) {
   if (n >= 2 && p[0] == 0xC2) {
-    if (p[1] == 0xA0) return replacement = " ", 2;           // no-break space
-    if (p[1] == 0xAD) return replacement = "", 2;            // soft hyphen
+    if (p[1] == 0xA0) return {2, " "};  // no-break space
+    if (p[1] == 0xAD) return {2, ""};   // soft hyphen
   } else if (n >= 3 && p[0] == 0xE2 && p[1] == 0x80) {
-    if (p[2] >= 0x80 && p[2] <= 0x8A) return replacement = " ", 3;  // en quad … hair space
-    if (p[2] >= 0x8B && p[2] <= 0x8F) return replacement = "", 3;   // zero width, direction marks
-    if (p[2] >= 0xAA && p[2] <= 0xAE) return replacement = "", 3;   // embeddings and overrides
-    if (p[2] == 0xAF) return replacement = " ", 3;                  // narrow no-break space
+    if (p[2] >= 0x80 && p[2] <= 0x8A) return {3, " "};  // en quad … hair space
+    if (p[2] >= 0x8B && p[2] <= 0x8F) return {3, ""};   // zero widths, direction marks
+    if (p[2] >= 0xAA && p[2] <= 0xAE) return {3, ""};   // embeddings and overrides
+    if (p[2] == 0xAF) return {3, " "};                  // narrow no-break space
   } else if (n >= 3 && p[0] == 0xE2 && p[1] == 0x81) {
-    if (p[2] == 0xA0 || (p[2] >= 0xA6 && p[2] <= 0xA9)) return replacement = "", 3;  // word joiner, isolates
+    if (p[2] == 0xA0 || (p[2] >= 0xA6 && p[2] <= 0xA9)) return {3, ""};  // word joiner, isolates
   } else if (n >= 3 && p[0] == 0xEF) {
-    if (p[1] == 0xBB && p[2] == 0xBF) return replacement = "", 3;                  // zero width no-break space
-    if (p[1] == 0xB8 && p[2] >= 0x80 && p[2] <= 0x8F) return replacement = "", 3;  // variation selectors
+    if (p[1] == 0xBB && p[2] == 0xBF) return {3, ""};                  // zero width no-break space
+    if (p[1] == 0xB8 && p[2] >= 0x80 && p[2] <= 0x8F) return {3, ""};  // variation selectors
   }
-  return 0;
+  return {};
 }
 
 }  // namespace
@@ -57,10 +61,9 @@ void BookWriter::Append(std::string_view utf8) {
     while (i < n && p[i] != 0xC2 && p[i] != 0xE2 && p[i] != 0xEF) ++i;
     line_.append(utf8.substr(start, i - start));
     if (i == n) break;
-    std::string_view replacement;
-    if (const std::size_t length = PlainLength(p + i, n - i, replacement)) {
-      line_.append(replacement);
-      i += length;
+    if (const Plain plain = PlainOf(p + i, n - i); plain.length > 0) {
+      line_.append(plain.replacement);
+      i += plain.length;
     } else {
       line_.push_back(static_cast<char>(p[i++]));
     }
@@ -173,6 +176,14 @@ void BookWriter::Commit(bool endLine) {
   if (endLine) {
     while (n > 0 && out[n - 1] == ' ') --n;  // spaces at a line's end show nothing
     gbk_.resize(had + n);
+    if (n == 0 && cut_ == 0) {  // a line of spaces is an empty line, and never a second one
+      line_.clear();
+      if (anyLine_ && !lastEmpty_) {
+        gbk_.append("\r\n");
+        lastEmpty_ = true;
+      }
+      return;
+    }
     gbk_.append("\r\n");
     line_.clear();
     cut_ = 0;

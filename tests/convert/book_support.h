@@ -45,6 +45,13 @@ inline std::string Readable(const std::string& gbk) {
   return out;
 }
 
+// A sink that keeps nothing, for text that only has to be counted.
+class DiscardingSink : public TextSink {
+ public:
+  void Write(const std::uint8_t*, std::size_t) override {}
+  void Truncate(std::uint64_t) override {}
+};
+
 enum class Reader { Platform, Tolerant };
 
 // What `walk` writes of `document`, read by the platform's reader or by the tolerant scan.

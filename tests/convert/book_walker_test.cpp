@@ -26,7 +26,7 @@ TEST_P(XhtmlText, BlocksEndLinesAndWhiteSpaceCollapses) {
                  "<h2>第二节</h2><p>末</p><p>   </p><hr/><p>后</p>"),
             "第一章 开始\n一段 文字 强调。\n甲\n乙\n\n丙\n引文\n\n第二节\n末\n后\n");
   // Preformatted text keeps its spaces and lines; a heading's empty line is never doubled.
-  EXPECT_EQ(Text("<pre>a  b\n  c</pre><p>x</p><h1>H1</h1><h2>H2</h2>"), "a  b\n  c\nx\n\nH1\n\nH2\n");
+  EXPECT_EQ(Text("<pre>a  b\n  c\n \n\n\nd</pre><p>x</p><h1>H1</h1><h2>H2</h2>"), "a  b\n  c\n\nd\nx\n\nH1\n\nH2\n");
 }
 
 TEST_P(XhtmlText, EntitiesOfHtmlAndXmlAreDecoded) {
