@@ -21,7 +21,7 @@ common = [bytes([a, b]).decode('gb2312') for a in range(0xB0, 0xD8) for b in ran
 out = ['---\ntitle: 长篇小说\nauthor: 无名氏\nlang: zh-CN\n---\n']
 for chapter in range(1, 241):
     out.append(f'\n# 第{chapter}章\n')
-    for paragraph in range(40):
+    for paragraph in range(100):
         words = []
         for sentence in range(random.randint(3, 8)):
             words.append(''.join(random.choices(common, k=random.randint(6, 24))) + random.choice('，。！？；'))
