@@ -3,7 +3,8 @@
 # Chinese text, converted to device text by book_convert and, in the same
 # run, to plain text by pandoc. Both are measured alike from outside: wall
 # time and the peak resident memory of the process.
-# Goals: at least 10 times pandoc's speed, at most 64 MiB.
+# Goals: at least 10 times pandoc's speed, at most 64 MiB, a stop heard
+# within 100 ms.
 #   book_bench.sh BENCH_BUILD_FOLDER [WORK_FOLDER]
 set -euo pipefail
 build=$1
@@ -49,3 +50,5 @@ PY
 measure "book_convert (ours)" "$build/bench/book_convert" "$work/novel.epub" "$work/novel.txt"
 measure "pandoc -t plain" pandoc "$work/novel.epub" -t plain -o "$work/pandoc.txt"
 echo "device text: $(du -k "$work/novel.txt" | cut -f1) KiB of GBK"
+# A stop must end a conversion within 100 ms.
+"$build/bench/book_convert" --stop-after 100 "$work/novel.epub" "$work/stopped.txt"
