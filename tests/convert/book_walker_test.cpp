@@ -85,11 +85,13 @@ TEST(TolerantText, ChaptersThatAreNotWellFormedStillRead) {
   };
   EXPECT_EQ(text("<html><body><P>一<p>二 & 三 &nbsp;<br>四<b>粗</p><li>甲<li>乙</ul><p>末 &copy"), "一\n二 & 三\n四粗\n甲\n乙\n末 &copy\n");
   EXPECT_EQ(text("<p title=\"a>b\">x < y</p><p>未完的<i"), "x < y\n未完的<i\n");
+#ifndef DOCKLINE_NO_XML_LIBRARY
   // The platform reader refuses what the scan takes.
   PieceSource source("<p>a<b></p>");
   MarkupCleaner cleaner(source);
   const auto reader = OpenXmlReader(cleaner);
   EXPECT_THROW(while (reader->Next() != XmlReader::Event::Done) {}, XmlMalformed);
+#endif
 }
 
 class DocxText : public ::testing::TestWithParam<Reader> {};
