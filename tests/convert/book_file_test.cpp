@@ -175,11 +175,16 @@ TEST(BookLimits, ABombAndATooLongTextAreRefused) {
 class BookFiles : public testutil::ScratchTest {};
 
 TEST_F(BookFiles, AConversionWritesItsTextOrNothingAndPreviewsItsStart) {
-  std::string chapters;
+  std::string chapters, bad;
   for (int k = 0; k < 400; ++k) chapters += "<p>第" + std::to_string(k) + "段，一些文字。</p>";
-  const std::string opf = Package("<dc:title>书</dc:title>", Item("a", "a.xhtml"), "<itemref idref=\"a\"/>");
+  // Far more text than the writer holds before its fault: the file itself is cut back.
+  for (int k = 0; k < 8000; ++k) bad += "<p>第" + std::to_string(k) + "行，又一些文字。</p>";
+  bad += "<p>a<b>x</p></b>";
+  const std::string opf = Package("<dc:title>书</dc:title>", Item("a", "a.xhtml") + Item("b", "b.xhtml"),
+                                  "<itemref idref=\"a\"/><itemref idref=\"b\"/>");
   const std::string source = Path("书.epub"), text = Path("书.txt");
-  ASSERT_TRUE(platform::WriteWholeFile(source, testutil::AsBytes(MakeEpub("p.opf", {{"p.opf", opf}, {"a.xhtml", XhtmlPage(chapters)}}))));
+  ASSERT_TRUE(platform::WriteWholeFile(
+      source, testutil::AsBytes(MakeEpub("p.opf", {{"p.opf", opf}, {"a.xhtml", XhtmlPage(chapters)}, {"b.xhtml", XhtmlPage(bad)}}))));
   EXPECT_EQ(BookKindOf(source), BookKind::Epub);
   const BookFileResult result = ConvertBookFile(source, text);
   ASSERT_EQ(result.status, BookFileResult::Converted);
@@ -187,6 +192,10 @@ TEST_F(BookFiles, AConversionWritesItsTextOrNothingAndPreviewsItsStart) {
   ASSERT_TRUE(platform::ReadWholeFile(text, written));
   const std::string whole(written.begin(), written.end());
   EXPECT_TRUE(whole.starts_with(text::Utf8ToGbk("书\r\n\r\n第0段，一些文字。\r\n第1段")));
+  const std::string line = text::Utf8ToGbk("\r\n第0行，又一些文字。\r\n");
+  EXPECT_NE(whole.find(line), std::string::npos);
+  EXPECT_EQ(whole.find(line), whole.rfind(line)) << "the chapter read again must replace its first reading";
+  EXPECT_TRUE(whole.ends_with(text::Utf8ToGbk("\r\nax\r\n")));
 
   std::string start;
   ASSERT_EQ(PreviewBookFile(source, 1001, start).status, BookFileResult::Converted);
