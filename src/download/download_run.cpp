@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "download/category_table.h"
-#include "platform/content_hash.h"
 #include "platform/file_system.h"
 #include "text/encoding.h"
 
@@ -74,8 +73,10 @@ std::optional<std::string> DownloadFiles::FileSystemName(const std::string& root
 bool DownloadFiles::Exists(const std::string& path) { return platform::FileExists(path); }
 void DownloadFiles::ClearAttributes(const std::string& path) { platform::ClearAttributes(path); }
 platform::CopyResult DownloadFiles::Copy(const std::string& source, const std::string& target,
-                                         const platform::CopyProgress& progress, std::uint64_t* sourceHash) {
-  return platform::CopyFileStreaming(source, target, progress, sourceHash);
+                                         const platform::CopyProgress& progress, bool verify) {
+  platform::ReadBack readBack;
+  if (verify) readBack = [this](const std::string& path, std::uint64_t& hash) { return HashFromMedium(path, hash); };
+  return platform::CopyFileStreaming(source, target, progress, readBack);
 }
 std::uint32_t DownloadFiles::HashFromMedium(const std::string& path, std::uint64_t& hash) {
   return platform::HashFileFromMedium(path, hash);
@@ -313,18 +314,27 @@ bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, in
 
 bool DownloadRun::PlaceFile(const std::string& source, const std::string& target) {
   if (StopTest()) return false;
-  std::uint64_t hash = 0;
   const auto result = files_.Copy(
       source, target,
       [&](std::uint64_t copied, std::uint64_t total) {
         Step(total == 0 ? kFileSteps : static_cast<int>(copied * kFileSteps / total));
         return !StopTest();
       },
-      settings_.verify ? &hash : nullptr);
+      settings_.verify);
   using platform::CopyStatus;
   switch (result.status) {
     case CopyStatus::Copied:
-      return !settings_.verify || Verified(target, hash);
+      // Not a sign of a bad copy: the user hears that it went unchecked.
+      if (result.unchecked != 0)
+        prompts_.ShowMessage("写入后校验未能完成：" + target + "（无法读回：" + platform::ErrorText(result.unchecked) +
+                             "），文件已经下载，但没有校验。");
+      return true;
+    case CopyStatus::Mismatch:
+      CheckDevice();
+      if (halt_ == Halt::Disconnected) return false;
+      prompts_.ShowMessage("写入后校验失败：" + target + "（从U盘读回的内容与原文件不一致），没有下载这个文件" +
+                           (files_.Exists(target) ? "，U盘上原有的文件没有改动" : "") + "，请重新下载。");
+      return false;
     case CopyStatus::Stopped:
       return false;
     case CopyStatus::ReadFailed:
@@ -343,21 +353,6 @@ bool DownloadRun::PlaceFile(const std::string& source, const std::string& target
       }
       return false;
   }
-  return false;
-}
-
-bool DownloadRun::Verified(const std::string& target, std::uint64_t expected) {
-  std::uint64_t found = 0;
-  const std::uint32_t error = files_.HashFromMedium(target, found);
-  if (error == 0 && found == expected) return true;
-  CheckDevice();
-  if (halt_ == Halt::Disconnected) return false;
-  // A file the device does not give back as it was sent is worse than none.
-  platform::RemoveFile(target);
-  prompts_.ShowMessage("写入后校验失败：" + target +
-                       (error != 0 ? "（无法读回：" + platform::ErrorText(error) + "）"
-                                   : "（从U盘读回的内容与原文件不一致）") +
-                       "，已删除这个文件，请重新下载。");
   return false;
 }
 

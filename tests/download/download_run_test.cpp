@@ -69,27 +69,28 @@ class Files : public DownloadFiles {
     return fileSystem ? fileSystem : DownloadFiles::FileSystemName(root);
   }
   platform::CopyResult Copy(const std::string& s, const std::string& t, const platform::CopyProgress& p,
-                            std::uint64_t* hash) override {
+                            bool verify) override {
     ++copies;
-    hashed = hash != nullptr;
+    hashed = verify;
     if (fault) {
       if (onFault) onFault();
       return {*fault, faultCode, 0};
     }
     // The converted picture is what finds the disk full.
     if (pictureFull && t.ends_with(".ych")) return {platform::CopyStatus::WriteFailed, kDiskFull, 0};
-    auto result = DownloadFiles::Copy(
+    return DownloadFiles::Copy(
         s, t,
         [&](std::uint64_t done, std::uint64_t total) {
           if (onProgress) onProgress();
           return p(done, total);
         },
-        hash);
-    if (result.ok() && corruptAfterMove) Corrupt(t);
-    return result;
+        verify);
   }
+  // The device gives back another byte than it was sent, or nothing at all.
   std::uint32_t HashFromMedium(const std::string& path, std::uint64_t& hash) override {
     ++readBacks;
+    if (readBackError) return readBackError;
+    if (corruptOnReadBack) Corrupt(path);
     return DownloadFiles::HashFromMedium(path, hash);
   }
   std::deque<std::uint64_t> free;
@@ -97,8 +98,9 @@ class Files : public DownloadFiles {
   std::string claimFor;
   std::optional<std::string> fileSystem;
   std::optional<platform::CopyStatus> fault;
-  bool pictureFull = false, corruptAfterMove = false, hashed = false;
+  bool pictureFull = false, corruptOnReadBack = false, hashed = false;
   std::uint32_t faultCode = 5;  // an I/O error
+  std::uint32_t readBackError = 0;
   std::function<void()> onProgress, onFault;
   int copies = 0, readBacks = 0;
 };
@@ -397,35 +399,47 @@ TEST_F(Download, AFileFatCannotHoldIsRefusedAndTheRunGoesOn) {
   }
 }
 
-// With verify on, a byte turned over on the device after the move is caught:
-// the file goes, the user hears which and why, the next file is still
-// copied. With it off nothing is hashed or read back.
-TEST_F(Download, VerifyCatchesAChangedByteAndCostsNothingWhenOff) {
+// With verify on, a copy is checked before it replaces anything: a byte
+// turned over on the way leaves the device's old version (even under 全是),
+// the user hears which file and why, and the next file is still copied. A
+// read-back that fails keeps the copy it could not check and says so. With
+// verify off nothing is hashed or read back.
+TEST_F(Download, VerifyChecksTheCopyBeforeItReplacesTheOldVersion) {
   struct Case {
     bool verify, corrupt;
+    std::uint32_t readBackError;
     int downloaded, readBacks;
   };
-  for (const auto& c : {Case{false, true, 2, 0}, Case{true, false, 2, 2}, Case{true, true, 0, 2}}) {
-    SCOPED_TRACE(std::to_string(c.verify) + std::to_string(c.corrupt));
+  for (const auto& c : {Case{false, true, 0, 2, 0}, Case{true, false, 0, 2, 2}, Case{true, true, 0, 0, 2},
+                        Case{true, false, 5, 2, 2}}) {
+    SCOPED_TRACE(std::to_string(c.verify) + std::to_string(c.corrupt) + std::to_string(c.readBackError));
     const std::vector<DownloadRow> rows = {Row("歌.mp3", 0, "music bytes"), Row("画.bmp", 8, kWhiteBitmap)};
-    platform::RemoveFile(OnDevice(0, "歌.mp3"));
-    platform::RemoveFile(OnDevice(8, "画.ych"));
+    const std::vector<std::string> targets = {OnDevice(0, "歌.mp3"), OnDevice(8, "画.ych")};
+    for (const auto& target : targets) Write(target, "old");
     prompts_ = Prompts();
+    prompts_.answers = {OverwriteChoice::YesToAll};
     verify_ = c.verify;
-    files_.corruptAfterMove = c.corrupt;
+    files_.corruptOnReadBack = c.corrupt;
+    files_.readBackError = c.readBackError;
     files_.readBacks = 0;
     EXPECT_EQ(Run(rows), RunEnd::Completed);
     EXPECT_EQ(files_.hashed, c.verify);
     EXPECT_EQ(files_.readBacks, c.readBacks);
     EXPECT_EQ(progress_.downloaded, c.downloaded);
-    EXPECT_EQ(platform::FileExists(OnDevice(0, "歌.mp3")), c.downloaded > 0);
-    EXPECT_EQ(platform::FileExists(OnDevice(8, "画.ych")), c.downloaded > 0);
-    if (c.verify && c.corrupt) {
-      ASSERT_EQ(prompts_.shown.size(), 3u);
-      EXPECT_EQ(prompts_.shown[0], "写入后校验失败：" + OnDevice(0, "歌.mp3") +
-                                       "（从U盘读回的内容与原文件不一致），已删除这个文件，请重新下载。");
-      EXPECT_NE(prompts_.shown[1].find(OnDevice(8, "画.ych")), std::string::npos) << prompts_.shown[1];
+    EXPECT_EQ(Read(targets[0]), c.downloaded > 0 ? "music bytes" : "old");
+    EXPECT_EQ(Read(targets[1]) == "old", c.downloaded == 0);
+    ExpectNoPartialFiles();
+    Texts expected;
+    for (const auto& target : targets) {
+      if (c.verify && c.corrupt)
+        expected.push_back("写入后校验失败：" + target +
+                           "（从U盘读回的内容与原文件不一致），没有下载这个文件，U盘上原有的文件没有改动，请重新下载。");
+      if (c.readBackError)
+        expected.push_back("写入后校验未能完成：" + target + "（无法读回：" + platform::ErrorText(c.readBackError) +
+                           "），文件已经下载，但没有校验。");
     }
+    expected.push_back("[页] 下载完毕");
+    EXPECT_EQ(prompts_.shown, expected);
   }
 }
 
