@@ -109,8 +109,19 @@ bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size
     notifier.ShowMessage(kNotOnlineText);
     return false;
   }
+  if (rowCount == 0) {
+    notifier.ShowMessage(kNoFilesText);
+    return false;
+  }
+  return true;
+}
+
+void PrepareDeviceFolders(const std::string& deviceRoot, std::stop_token stop) {
   const auto folders = CategoryTable::allDeviceFolders('A');
-  for (const auto& folder : folders) platform::MakeDirectory(DeviceFilePath(deviceRoot, folder));
+  for (const auto& folder : folders) {
+    if (stop.stop_requested()) return;
+    platform::MakeDirectory(DeviceFilePath(deviceRoot, folder));
+  }
   // What a copy or a picture cut short by a pulled cable left under its
   // temporary name: only our own names end so, and none of them is a
   // finished file. The encyclopedia's folder is written to as well, though
@@ -120,16 +131,12 @@ bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size
   encyclopedia += platform::FolderPart(kEncyclopediaPath);
   written.push_back(std::move(encyclopedia));
   for (const auto& folder : written) {
+    if (stop.stop_requested()) return;
     const std::string path = DeviceFilePath(deviceRoot, folder);
     for (const char* suffix : {platform::kPartialSuffix, platform::kReplaceSuffix})
       for (const auto& found : platform::FindFiles(platform::JoinPath(path, std::string("*") + suffix)))
         if (!found.directory) platform::RemoveFile(platform::JoinPath(path, found.name));
   }
-  if (rowCount == 0) {
-    notifier.ShowMessage(kNoFilesText);
-    return false;
-  }
-  return true;
 }
 
 DownloadRun::DownloadRun(RunSettings settings, DownloadFiles& files, DownloadPrompts& prompts,
@@ -170,6 +177,10 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
     prompts_.ShowMessage(kNotOnlineText);
     return RunEnd::NotStarted;
   }
+  // Here rather than before the worker starts: on a slow device the folder
+  // work alone would hold the window. Before the rows are looked at, as it
+  // always was: a download with nothing ticked still clears what a cut copy left.
+  PrepareDeviceFolders(settings_.deviceRoot, stop);
   const int total = static_cast<int>(rows.size());
   const int ticked = static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const auto& r) { return r.ticked; }));
   if (ticked == 0) {

@@ -193,11 +193,15 @@ class DownloadRun {
 };
 
 // The checks of the Download command before a worker starts: the device is
-// online and there are rows. Creates the device folders (failures, an
-// existing folder among them, are of no concern), removes what an
-// interrupted write left under a temporary name in every folder a download
-// writes to, and answers whether to start. Messages go to `notifier`.
+// online and there are rows. Answers whether to start; messages go to
+// `notifier`. It touches nothing on the device, so the UI thread may ask it.
 bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
                      platform::Notifier& notifier);
+
+// What a run does on its worker before it looks at its rows: creates the device
+// folders (failures, an existing folder among them, are of no concern) and
+// removes what an interrupted write left under a temporary name in every
+// folder a download writes to. A stop ends it between folders.
+void PrepareDeviceFolders(const std::string& deviceRoot, std::stop_token stop = {});
 
 }  // namespace dockline::download

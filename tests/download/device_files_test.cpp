@@ -27,8 +27,7 @@ class DeviceFiles : public ScratchFolder {
   void SetUp() override {
     ScratchFolder::SetUp();
     ASSERT_TRUE(platform::MakeDirectory(device_));
-    RecordingNotifier quiet;
-    ASSERT_TRUE(PrepareDownload(device_, true, 1, quiet));
+    PrepareDeviceFolders(device_);
   }
   std::string OnDevice(int category, std::string_view name) const {
     return DeviceFilePath(device_, CategoryTable::devicePath('A', category, name));

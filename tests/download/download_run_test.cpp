@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <deque>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -112,8 +113,7 @@ class Download : public ScratchFolder {
     ASSERT_TRUE(platform::MakeDirectory(pc_));
     ASSERT_TRUE(platform::MakeDirectory(temp_));
     ASSERT_TRUE(platform::MakeDirectory(device_));
-    Prompts quiet;
-    ASSERT_TRUE(PrepareDownload(device_, true, 1, quiet));
+    PrepareDeviceFolders(device_);
   }
   // A ticked row for a PC file of `category` holding `bytes`.
   DownloadRow Row(std::string name, int category, std::string_view bytes = "content", bool ticked = true) {
@@ -219,14 +219,6 @@ TEST_F(Download, ConversionsLeaveTheFilesOfTheTemporaryFolderAlone) {
   EXPECT_EQ(Read(platform::JoinPath(temp_, "页.html")), page);
   EXPECT_EQ(Read(platform::JoinPath(temp_, "页.txt")), "the user's own");
   EXPECT_EQ(platform::FindFiles(platform::JoinPath(temp_, "*")).size(), 3u) << "nothing of ours is left";
-}
-
-TEST_F(Download, NothingToDoChangesNothing) {
-  EXPECT_EQ(Run({Row("a.mp3", 0, "a", false)}), RunEnd::NotStarted);
-  EXPECT_FALSE(PrepareDownload(device_, true, 0, prompts_));
-  EXPECT_FALSE(PrepareDownload(device_, false, 3, prompts_));
-  EXPECT_EQ(prompts_.shown, (Texts{"[页] 请选择要下载的文件。", "没有可下载的文件", "言途6170没有联机!"}));
-  EXPECT_FALSE(progress_.active);
 }
 
 TEST_F(Download, OverwriteAnswersHoldAsLongAsTheyShould) {
@@ -443,19 +435,33 @@ TEST_F(Download, VerifyChecksTheCopyBeforeItReplacesTheOldVersion) {
   }
 }
 
-// What an interrupted write left under a temporary name goes before the next
-// download, in every folder a download writes to; finished files stay.
-TEST_F(Download, LeftoversOfInterruptedWritesAreSweptEverywhereADownloadWrites) {
-  const std::string data = std::string(platform::FolderPart(OnDevice(7, "英语百科.abc")));
+// The checks before a download touch nothing on the device: the UI thread
+// asks them, and a slow device would hold the window. The run itself makes
+// the folders and sweeps what an interrupted write left under a temporary
+// name in every folder a download writes to, even when nothing is ticked, so
+// nothing is downloaded; finished files stay.
+TEST_F(Download, TheChecksTouchNothingTheRunMakesItsFoldersAndSweepsLeftovers) {
+  const std::string data(platform::FolderPart(OnDevice(7, "英语百科.abc")));
   ASSERT_TRUE(platform::MakeDirectory(data));
-  const std::vector<std::string> leftovers = {OnDevice(0, "歌.mp3.part~"), OnDevice(8, "画.ych.new~"),
+  const std::vector<std::string> leftovers = {OnDevice(8, "画.ych.part~"), OnDevice(8, "画.ych.new~"),
                                               platform::JoinPath(data, "英语百科.abc.new~"),
                                               platform::JoinPath(data, "英语百科.abc.part~")};
   for (const auto& path : leftovers) Write(path, "half");
-  Write(OnDevice(0, "留.mp3"), "whole");
-  ASSERT_TRUE(PrepareDownload(device_, true, 1, prompts_));
+  Write(OnDevice(8, "留.ych"), "whole");
+  const std::string music(platform::FolderPart(OnDevice(0, "歌.mp3")));
+  std::filesystem::remove_all(Native(music));
+  EXPECT_TRUE(PrepareDownload(device_, true, 1, prompts_));
+  EXPECT_FALSE(PrepareDownload(device_, true, 0, prompts_));
+  EXPECT_FALSE(PrepareDownload(device_, false, 3, prompts_));
+  EXPECT_FALSE(platform::IsDirectory(music));
+  for (const auto& path : leftovers) EXPECT_TRUE(platform::FileExists(path)) << path;
+
+  EXPECT_EQ(Run({Row("歌.mp3", 0, "music", false)}), RunEnd::NotStarted);
+  EXPECT_EQ(prompts_.shown, (Texts{"没有可下载的文件", "言途6170没有联机!", "[页] 请选择要下载的文件。"}));
+  EXPECT_FALSE(progress_.active);
+  EXPECT_TRUE(platform::IsDirectory(music));
   for (const auto& path : leftovers) EXPECT_FALSE(platform::FileExists(path)) << path;
-  EXPECT_EQ(Read(OnDevice(0, "留.mp3")), "whole");
+  EXPECT_EQ(Read(OnDevice(8, "留.ych")), "whole");
 }
 
 }  // namespace

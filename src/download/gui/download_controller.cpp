@@ -117,8 +117,8 @@ bool DownloadController::RefuseWhileBusy() {
 }
 
 void DownloadController::Download() {
-  // Tested before anything touches the device: the leftovers of cut copies
-  // are cleared before a run, and under a run one of them is its own copy.
+  // A run begins by clearing the leftovers of cut copies; under a run one of
+  // them is that run's own copy.
   if (!Idle()) return;
   page_.EnableDownload(false);  // no second click while a box below is open
   ui::MessageBoxNotifier notifier(context_.ui);
