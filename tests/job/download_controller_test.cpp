@@ -184,7 +184,7 @@ TEST_F(Controller, TheDeviceListComesInWhileTheWindowAnswersAndCommandsWaitForIt
 }
 
 // A row goes only with its file; a deletion under way when the window
-// closes is stopped and waited for.
+// closes is stopped where it is and waited for.
 TEST_F(Controller, DeletingKeepsTheRowsOfFilesThatStayAndStopsWithTheWindow) {
   OnDevice(2, "a.txt", "a");
   OnDevice(2, "b.txt", "b");
@@ -202,14 +202,32 @@ TEST_F(Controller, DeletingKeepsTheRowsOfFilesThatStayAndStopsWithTheWindow) {
   EXPECT_EQ(seen[1].rfind(held + "：", 0), 0u) << seen[1];
   EXPECT_EQ(DeviceNames(), Texts{"c.txt"});
   EXPECT_FALSE(platform::FileExists(CategoryTable::devicePath('G', 2, "a.txt")));
+  open.Close();
 
-  for (int i = 0; i < 200; ++i) OnDevice(2, std::to_string(i) + ".txt", "x");
+  // The rows go last first. The file of the middle row is held, and the
+  // window closes while its failure is shown: the files of the rows above it
+  // were still to go and stay; those below it went before.
+  for (int i = 0; i < 100; ++i) OnDevice(2, std::to_string(i) + ".txt", "x");
   Click(IDC_DEVICE_TAB);
   ASSERT_TRUE(testing::PumpUntil([&] { return Idle(); }));
+  const Texts rows = DeviceNames();
+  ASSERT_EQ(rows.size(), 101u);
+  const std::size_t middle = rows.size() / 2;
+  const std::string inUse = CategoryTable::devicePath('G', 2, rows[middle]);
+  platform::KernelHandle again(::CreateFileW(platform::Wide(inUse).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  bool closed = false;
+  Texts closing;
+  auto closer = AnswerBoxes(closing, [&](const std::string& text) -> WPARAM {
+    if (text.rfind(inUse + "：", 0) == 0 && !closed) {
+      closed = true;
+      controller_->Shutdown();  // joins the deletion, which waits for this very box
+    }
+    return text == kDeleteQuestion ? IDYES : IDOK;
+  });
   Click(IDC_DELETE);
-  ASSERT_EQ(controller_->BusyText(), kDeletingRefusal);
-  controller_->Shutdown();
-  EXPECT_TRUE(controller_->BusyText().empty());
+  ASSERT_TRUE(testing::PumpUntil([&] { return closed && testing::ThreadDialogs().empty(); }));
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    EXPECT_EQ(platform::FileExists(CategoryTable::devicePath('G', 2, rows[i])), i <= middle) << rows[i];
 }
 
 }  // namespace
