@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "download/category_table.h"
+#include "download/category_selection.h"
 #include "platform/file_copy.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
@@ -228,6 +229,55 @@ TEST_F(Controller, DeletingKeepsTheRowsOfFilesThatStayAndStopsWithTheWindow) {
   ASSERT_TRUE(testing::PumpUntil([&] { return closed && testing::ThreadDialogs().empty(); }));
   for (std::size_t i = 0; i < rows.size(); ++i)
     EXPECT_EQ(platform::FileExists(CategoryTable::devicePath('G', 2, rows[i])), i <= middle) << rows[i];
+}
+
+// A drop's walk counts its files in the wait popup, and 取消 there gives the
+// drop up: nothing is added, nor are the files no category takes named.
+TEST_F(Controller, ADropCountsItsFilesAndCanBeGivenUpInItsWaitPopup) {
+  AddPcFile("a.mp3", "song");
+  const std::string folder = Path("拖入");
+  ASSERT_TRUE(platform::MakeDirectory(folder));
+  for (int i = 0; i < 40; ++i) Write(platform::JoinPath(folder, std::to_string(i) + ".mp3"), "x");
+  Write(platform::JoinPath(folder, "说明.doc"), "x");
+  // Not there: its message holds the walk until it is answered.
+  const std::string gone = Path("没了.mp3");
+  std::string counted;
+  bool cancelled = false;
+  Texts seen;
+  const auto limit = Clock::now() + testing::kWaitLimit;
+  auto answerer = AnswerBoxes(seen, [&](const std::string&) -> WPARAM {
+    if (Clock::now() > limit) return IDOK;  // the box must go, or nothing below is reached
+    for (HWND popup : testing::ThreadDialogs()) {
+      const HWND cancel = ::GetDlgItem(popup, IDCANCEL);
+      if (!BoxText(popup).empty() || !cancel || !::IsWindowVisible(cancel) || cancelled) continue;
+      counted = ui::WindowTextUtf8(popup);
+      if (counted != FoundFilesText(41)) return 0;  // not yet shown
+      ::PostMessageW(popup, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+      cancelled = true;
+    }
+    return cancelled ? IDOK : 0;
+  });
+  ASSERT_TRUE(controller_->DropFiles({folder, gone}));
+  ASSERT_TRUE(testing::PumpUntil([&] { return cancelled && Idle(); })) << counted;
+  EXPECT_EQ(seen, Texts{MissingFileMessage(gone)});
+  ASSERT_EQ(page_.PcList().Count(), 1);
+  EXPECT_EQ(page_.PcList().Record(0)->name, "a.mp3");
+}
+
+// Given up once some of its rows are in, a job takes them out again, and
+// what it hands over afterwards never comes in.
+TEST_F(Controller, AJobGivenUpTakesItsOwnRowsOutAgain) {
+  AddPcFile("a.mp3", "song");
+  PageJob job(PageJob::Kind::Adding, page_.PcList(), dispatcher_.Poster());
+  job.Append(std::vector<FileEntry>(500, FileEntry{true, 1, "b.mp3", 1, Path("b.mp3")}));
+  while (page_.PcList().Count() < 100) job.Apply(std::chrono::milliseconds(1));
+  ASSERT_LT(page_.PcList().Count(), 501);
+  job.Cancel();
+  job.Append({FileEntry{true, 1, "c.mp3", 1, Path("c.mp3")}});
+  while (!job.Done()) job.Apply(DownloadController::kBatchBudget);
+  ASSERT_EQ(page_.PcList().Count(), 1);
+  EXPECT_EQ(page_.PcList().Record(0)->name, "a.mp3");
+  EXPECT_EQ(page_.PcList().RecordCount(), 1u);
 }
 
 }  // namespace
