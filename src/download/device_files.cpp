@@ -71,9 +71,15 @@ DeviceFileDeletion DeleteDeviceFile(const std::string& path, int categoryNumber)
   DeviceFileDeletion result;
   // Answers whether `file` is gone afterwards.
   auto remove = [&](const std::string& file) {
-    if (!platform::ClearAttributes(file)) return true;  // not there: nothing to delete
+    // Cleared so that a read-only file can go. Where that fails for another
+    // reason than absence the deletion is still tried: it may be allowed
+    // (another user's file in a folder of ours), and if not, its own failure
+    // (a write-protected medium, a file in use) is the one to name.
+    if (!platform::ClearAttributes(file) && platform::IsNotFound(platform::LastError())) return true;
     if (platform::RemoveFile(file)) return true;
-    result.failures.push_back(file + "：" + platform::ErrorText(platform::LastError()));
+    const std::uint32_t code = platform::LastError();
+    if (platform::IsNotFound(code)) return true;
+    result.failures.push_back(file + "：" + platform::ErrorText(code));
     return false;
   };
   result.gone = remove(path);

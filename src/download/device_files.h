@@ -44,8 +44,8 @@ struct DeviceFileDeletion {
   bool gone = false;                  // the file is not on the device any more
   std::vector<std::string> failures;  // a description of each failed deletion
 };
-// Deletes one device file and its companion. A file whose attributes cannot
-// be cleared is taken to be gone already.
+// Deletes one device file and its companion. Only a file that is not there
+// counts as gone without being deleted; any other failure is described.
 DeviceFileDeletion DeleteDeviceFile(const std::string& path, int categoryNumber);
 
 enum class DeleteOutcome { NoRows, NothingTicked, Declined, Go };

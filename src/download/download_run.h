@@ -11,8 +11,8 @@
 //
 // Stop tests: the run looks at its stop token (and waits at the pause gate)
 // before each row, before the overwrite question, before each copy, after
-// every block copied, after the copy is flushed and before it is moved into
-// place, and after each row.
+// every block copied, after the copy is flushed (and read back) and before it
+// is moved into place, and after each row.
 
 #include <atomic>
 #include <chrono>
@@ -113,10 +113,10 @@ class DownloadFiles {
   virtual std::optional<std::string> FileSystemName(const std::string& root);
   virtual bool Exists(const std::string& path);
   virtual void ClearAttributes(const std::string& path);
-  // With `sourceHash`, the hash of the bytes read from the source is left
-  // there (platform::CopyFileStreaming).
+  // With `verify`, the copy is read back through HashFromMedium before it
+  // replaces anything (platform::CopyFileStreaming).
   virtual platform::CopyResult Copy(const std::string& source, const std::string& target,
-                                    const platform::CopyProgress& progress, std::uint64_t* sourceHash);
+                                    const platform::CopyProgress& progress, bool verify);
   // The hash of the file as the device gives it back, past every cache;
   // 0 or the system's error code.
   virtual std::uint32_t HashFromMedium(const std::string& path, std::uint64_t& hash);
@@ -142,8 +142,9 @@ struct RunSettings {
   std::chrono::milliseconds pictureDelay{100};  // shows the full bar after a picture
   std::atomic<bool>* runningFlag = nullptr;  // set from the first ticked row to the end
   bool rawTexts = false;                // .txt and .lrc go across as they are, whatever their encoding
-  // Each placed file is read back from the device and compared with what was
-  // read from the PC; a file that differs is removed and not counted.
+  // Each copy is read back from the device and compared with what was read
+  // from the PC before it replaces anything; one that differs is removed and
+  // not counted, and the device's old version stays.
   bool verify = false;
 };
 
@@ -179,9 +180,6 @@ class DownloadRun {
   // The row's file converted as it must be and placed; true when it is on the device.
   bool DownloadOne(const DownloadRow& row, int category, int ticked);
   bool PlaceFile(const std::string& source, const std::string& target);
-  // With verify on: the placed file as the device gives it back is `expected`,
-  // else it is removed and the user told why.
-  bool Verified(const std::string& target, std::uint64_t expected);
 
   RunSettings settings_;
   DownloadFiles& files_;
@@ -195,11 +193,15 @@ class DownloadRun {
 };
 
 // The checks of the Download command before a worker starts: the device is
-// online and there are rows. Creates the device folders (failures, an
-// existing folder among them, are of no concern), removes what an
-// interrupted write left under a temporary name in every folder a download
-// writes to, and answers whether to start. Messages go to `notifier`.
+// online and there are rows. Answers whether to start; messages go to
+// `notifier`. It touches nothing on the device, so the UI thread may ask it.
 bool PrepareDownload(const std::string& deviceRoot, bool deviceOnline, std::size_t rowCount,
                      platform::Notifier& notifier);
+
+// What a run does on its worker before it looks at its rows: creates the device
+// folders (failures, an existing folder among them, are of no concern) and
+// removes what an interrupted write left under a temporary name in every
+// folder a download writes to. A stop ends it between folders.
+void PrepareDeviceFolders(const std::string& deviceRoot, std::stop_token stop = {});
 
 }  // namespace dockline::download

@@ -1,6 +1,7 @@
 #include "download/dropped_files.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <unordered_set>
@@ -24,6 +25,24 @@ struct Found {
   std::uint64_t size = 0;
 };
 
+// The files of a drop, each once however often the drop names it (a folder
+// and a file inside it, say), counted as they are found.
+class Gathered {
+ public:
+  explicit Gathered(std::atomic<std::size_t>* count) : count_(count) {}
+  void Add(std::string path, std::uint64_t size) {
+    if (!keys_.insert(CaseFoldedKey(path)).second) return;
+    files_.push_back({std::move(path), size});
+    if (count_) count_->store(files_.size(), std::memory_order_relaxed);
+  }
+  std::vector<Found>& Files() { return files_; }
+
+ private:
+  std::vector<Found> files_;
+  std::unordered_set<std::string> keys_;
+  std::atomic<std::size_t>* count_;
+};
+
 // A choice's patterns are all "*.ext".
 bool PatternTakes(std::string_view pattern, std::string_view name) {
   return pattern.starts_with("*.") && text::EndsWithIgnoreAsciiCase(name, pattern.substr(1));
@@ -31,7 +50,7 @@ bool PatternTakes(std::string_view pattern, std::string_view name) {
 
 // A folder's visible files in name order, then its visible subfolders, each
 // walked the same way. Links are not followed: they may lead back up.
-void Walk(const std::string& folder, int depth, const std::stop_token& stop, std::vector<Found>& out) {
+void Walk(const std::string& folder, int depth, const std::stop_token& stop, Gathered& out) {
   if (depth > kDeepestFolder || stop.stop_requested()) return;
   struct Entry {
     std::string key;  // GBK: the order the device's users expect
@@ -45,7 +64,7 @@ void Walk(const std::string& folder, int depth, const std::stop_token& stop, std
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
   for (const Entry& e : entries)
-    if (!e.file.directory) out.push_back({platform::JoinPath(folder, e.file.name), e.file.size});
+    if (!e.file.directory) out.Add(platform::JoinPath(folder, e.file.name), e.file.size);
   for (const Entry& e : entries)
     if (e.file.directory && !e.file.link) Walk(platform::JoinPath(folder, e.file.name), depth + 1, stop, out);
 }
@@ -80,18 +99,22 @@ int CategoryForDroppedFile(std::string_view path, int current) {
 std::vector<std::string> ReadDroppedFiles(const std::vector<std::string>& dropped, int current,
                                           platform::Notifier& notifier,
                                           const std::function<void(std::vector<FileEntry>)>& add,
-                                          std::stop_token stop) {
-  std::vector<Found> files;
+                                          std::stop_token stop, std::atomic<std::size_t>* found) {
+  Gathered gathered(found);
   for (const std::string& path : dropped) {
     if (stop.stop_requested()) return {};
     if (platform::IsDirectory(path)) {
-      Walk(path, 0, stop, files);
+      Walk(path, 0, stop, gathered);
     } else if (const std::optional<std::uint64_t> size = platform::FileSize(path)) {
-      files.push_back({path, *size});
+      gathered.Add(path, *size);
     } else {
       notifier.ShowMessage(MissingFileMessage(path));
     }
   }
+  // A drop cut short adds nothing: what a walk stopped half way found is
+  // not what the user dropped.
+  if (stop.stop_requested()) return {};
+  std::vector<Found>& files = gathered.Files();
   // Every song finds its lyric file first: the drop may name that file
   // before the song, and it is then taken only with the song.
   LyricFiles lyrics;

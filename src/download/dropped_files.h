@@ -9,6 +9,8 @@
 // Plain C++ over the platform's file services: the page runs it on a worker,
 // whose rows come in batches as ReadChosenFiles' do.
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
 #include <stop_token>
 #include <string>
@@ -31,13 +33,15 @@ int CategoryForDroppedFile(std::string_view path, int current);
 
 // The rows of what was dropped, handed to `add` in batches: the files in the
 // order dropped, a folder's visible files in name order before its
-// subfolders. A path that is neither file nor folder is told to `notifier`
-// as a chosen file that has gone would be. A stop ends it early. Answers the
+// subfolders, each file once however often the drop holds it. A path that is
+// neither file nor folder is told to `notifier` as a chosen file that has
+// gone would be. `found`, when given, counts the files found so far, for a
+// window to read. A stop during the walk hands nothing over. Answers the
 // names of the files no category takes, in the order met.
 std::vector<std::string> ReadDroppedFiles(const std::vector<std::string>& dropped, int current,
                                           platform::Notifier& notifier,
                                           const std::function<void(std::vector<FileEntry>)>& add,
-                                          std::stop_token stop = {});
+                                          std::stop_token stop = {}, std::atomic<std::size_t>* found = nullptr);
 
 // One message for the files no category takes: the first few names and,
 // when there are more, how many in all.

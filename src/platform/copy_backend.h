@@ -38,9 +38,18 @@ class CopyHandle {
   std::intptr_t value_ = kNone;
 };
 
-// Reads the whole of `path` past the system's cache, handing each piece to
-// `consume` in order.
-std::uint32_t ReadFromMedium(const std::string& path, const std::function<void(const void*, std::size_t)>& consume);
+using Consume = std::function<void(const void* data, std::size_t size)>;
+// Reads the whole of `path`, handing each piece to `consume` in order: past
+// the system's cache, or (`pastCache` false) as the system reads files, after
+// whatever it offers to have the medium read again. kPastCacheRefused: the
+// system will not read this file past its cache; nothing was consumed that
+// counts.
+std::uint32_t ReadWhole(const std::string& path, bool pastCache, const Consume& consume);
+inline constexpr std::uint32_t kPastCacheRefused = 0xFFFFFFFEu;
+
+// HashFileFromMedium over `read` (ReadWhole; the tests put refusals in).
+using WholeReader = std::function<std::uint32_t(const std::string& path, bool pastCache, const Consume& consume)>;
+std::uint32_t HashFromMedium(const std::string& path, std::uint64_t& hash, const WholeReader& read);
 
 // Moves `from` over `to`, replacing it.
 std::uint32_t MoveReplacing(const std::string& from, const std::string& to);

@@ -16,16 +16,29 @@ std::optional<std::uint64_t> ReadableFileSize(const std::string& path, std::uint
   return size;
 }
 
+namespace detail {
+
+std::uint32_t HashFromMedium(const std::string& path, std::uint64_t& hash, const WholeReader& read) {
+  for (const bool pastCache : {true, false}) {
+    // A refusal may come after a first piece was read: each try hashes afresh.
+    ContentHash running;
+    const std::uint32_t code =
+        read(path, pastCache, [&](const void* data, std::size_t size) { running.Update(data, size); });
+    if (code == kPastCacheRefused) continue;
+    if (code == 0) hash = running.Digest();
+    return code;
+  }
+  return kPastCacheRefused;  // not reached: a plain read is never refused so
+}
+
+}  // namespace detail
+
 std::uint32_t HashFileFromMedium(const std::string& path, std::uint64_t& hash) {
-  ContentHash running;
-  const std::uint32_t code =
-      detail::ReadFromMedium(path, [&](const void* data, std::size_t size) { running.Update(data, size); });
-  if (code == 0) hash = running.Digest();
-  return code;
+  return detail::HashFromMedium(path, hash, detail::ReadWhole);
 }
 
 CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress,
-                             std::uint64_t* sourceHash) {
+                             const ReadBack& readBack) {
   CopyResult result;
   const auto fail = [&result](CopyStatus status, std::uint32_t code) {
     result.status = status;
@@ -51,8 +64,8 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
   // process); otherwise, or after a failure in it, the plain loop, which also
   // tells whether reading or writing failed. Bytes to be hashed must pass
   // through here.
-  bool inKernel = sourceHash == nullptr;
-  std::unique_ptr<ContentHash> hash = sourceHash ? std::make_unique<ContentHash>() : nullptr;
+  bool inKernel = !readBack;
+  std::unique_ptr<ContentHash> hash = readBack ? std::make_unique<ContentHash>() : nullptr;
   std::unique_ptr<std::uint8_t[]> buffer;
   for (;;) {
     std::size_t got = 0;
@@ -79,9 +92,15 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
   }
   in.Close();
   if (const auto code = out.FlushAndClose()) return abandon(CopyStatus::WriteFailed, code);
+  // Checked while it is still the temporary copy: once moved, a bad copy
+  // would already have taken the old version's place.
+  if (hash) {
+    std::uint64_t found = 0;
+    result.unchecked = readBack(partial, found);
+    if (result.unchecked == 0 && found != hash->Digest()) return abandon(CopyStatus::Mismatch, 0);
+  }
   if (progress && !progress(total, total)) return abandon(CopyStatus::Stopped, 0);
   if (const auto code = detail::MoveReplacing(partial, target)) return abandon(CopyStatus::PlaceFailed, code);
-  if (hash) *sourceHash = hash->Digest();
   return result;
 }
 

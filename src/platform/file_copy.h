@@ -4,9 +4,10 @@
 // The bytes go through one buffer of fixed size (kCopyBlockSize), so a file
 // of several gigabytes needs no more memory than a small one. They are
 // written under a temporary name beside the target, flushed, and only then
-// moved over the target: a stop, a read or write error, a full disk or a
-// device pulled out leaves the old target as it was (or none), and the
-// temporary file is removed whenever the folder can still be reached.
+// moved over the target: a stop, a read or write error, a full disk, a
+// device pulled out or a copy that reads back different leaves the old
+// target as it was (or none), and the temporary file is removed whenever the
+// folder can still be reached.
 
 #include <cstdint>
 #include <functional>
@@ -26,12 +27,15 @@ enum class CopyStatus {
   ReadFailed,   // the source could not be opened or read
   WriteFailed,  // the temporary file could not be created, written or flushed
   PlaceFailed,  // the finished copy could not be moved over the target
+  Mismatch,     // the copy read back differs from what was read from the source; nothing was placed
 };
 
 struct CopyResult {
   CopyStatus status = CopyStatus::Copied;
   std::uint32_t error = 0;  // the system's code for the failures
   std::uint64_t copied = 0;
+  // Copied, but the read-back failed with this code: the copy was placed unchecked.
+  std::uint32_t unchecked = 0;
   bool ok() const { return status == CopyStatus::Copied; }
 };
 
@@ -42,16 +46,26 @@ struct CopyResult {
 // still honoured.
 using CopyProgress = std::function<bool(std::uint64_t copied, std::uint64_t total)>;
 
-// With `sourceHash`, every byte goes through this process (never the
-// kernel's own copy) and the ContentHash of what was read from the source
-// is left there, for checking the placed file afterwards.
-CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress = {},
-                             std::uint64_t* sourceHash = nullptr);
+// The ContentHash of the file at `path` as the medium gives it back: 0 or
+// the system's error code.
+using ReadBack = std::function<std::uint32_t(const std::string& path, std::uint64_t& hash)>;
 
-// Reads `path` back from the medium, past the system's cache (FILE_FLAG_NO_BUFFERING;
-// O_DIRECT, or where a file system refuses it, the file's cached pages
-// written out and dropped first), and answers the ContentHash of its
-// bytes. 0 or the system's error code.
+// With `readBack`, every byte goes through this process (never the kernel's
+// own copy) and is hashed on the way; the flushed temporary copy is then read
+// back, and only a copy that gives the same hash replaces the target. One
+// that differs is removed (Mismatch), so the target's old version survives a
+// byte turned over on the way. One that cannot be read back at all is placed
+// all the same, its code in `unchecked`: a read that failed says nothing
+// against the bytes, and the user is the one to decide.
+CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress = {},
+                             const ReadBack& readBack = {});
+
+// Reads `path` back from the medium, past the system's cache
+// (FILE_FLAG_NO_BUFFERING; O_DIRECT), and answers the ContentHash of its
+// bytes. Where the system refuses to read that file past its cache (tmpfs and
+// some FUSE file systems refuse O_DIRECT, some redirectors and filter drivers
+// FILE_FLAG_NO_BUFFERING), it reads it as usual, on POSIX after writing out
+// and dropping the file's cached pages. 0 or the system's error code.
 std::uint32_t HashFileFromMedium(const std::string& path, std::uint64_t& hash);
 
 // Opens `path` for reading and answers its size: the test that a file can be

@@ -20,6 +20,8 @@ using Bytes = std::vector<std::uint8_t>;
 std::uint32_t LastError();
 // A short human-readable description of an error code, in UTF-8.
 std::string ErrorText(std::uint32_t code);
+// Whether an error code says the file, or a folder on its way, is not there.
+bool IsNotFound(std::uint32_t code);
 
 bool ReadWholeFile(const std::string& path, Bytes& out);
 // Creates or truncates, then writes everything.

@@ -16,8 +16,9 @@ Worker::~Worker() {
 }
 
 bool Worker::Start(std::function<void(std::stop_token)> work) {
-  if (thread_.joinable() || !work) return false;
-  if (!ended_) ended_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (used_ || !work) return false;
+  used_ = true;
+  ended_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!ended_) return false;
   try {
     thread_ = std::jthread([this, work = std::move(work)] {

@@ -45,8 +45,10 @@ class Worker {
   Worker(const Worker&) = delete;
   Worker& operator=(const Worker&) = delete;
 
-  // Starts `work` on its thread; false when it was started before or no
-  // thread could be had. `work` gets the stop token: it tests it between steps.
+  // Starts `work` on its thread; false when it was started before (a worker
+  // runs one piece of work: its stop, its end and its event are that work's)
+  // or no thread could be had. `work` gets the stop token: it tests it
+  // between steps.
   bool Start(std::function<void(std::stop_token)> work);
 
   // Asks the work to stop at its next test; releases a question that a stop releases.
@@ -91,6 +93,7 @@ class Worker {
   std::string failureText_;
   std::stop_source stop_;
   std::stop_source shutdown_;
+  bool used_ = false;  // Start has been called with work: no second start
   std::atomic<bool> finished_{false};
   platform::KernelHandle ended_;  // signalled by the thread as its last act
   std::jthread thread_;     // last: it goes first

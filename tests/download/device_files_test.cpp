@@ -4,6 +4,13 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
 #include "download/category_table.h"
 #include "download/download_run.h"
 #include "download/test_support.h"
@@ -20,8 +27,7 @@ class DeviceFiles : public ScratchFolder {
   void SetUp() override {
     ScratchFolder::SetUp();
     ASSERT_TRUE(platform::MakeDirectory(device_));
-    RecordingNotifier quiet;
-    ASSERT_TRUE(PrepareDownload(device_, true, 1, quiet));
+    PrepareDeviceFolders(device_);
   }
   std::string OnDevice(int category, std::string_view name) const {
     return DeviceFilePath(device_, CategoryTable::devicePath('A', category, name));
@@ -77,6 +83,30 @@ TEST_F(DeviceFiles, DeletingTakesCompanionsAndReadOnlyFilesAndARowGoesOnlyWithIt
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_EQ(failures[0].rfind(folder + "：", 0), 0u) << failures[0];
 }
+
+#ifndef _WIN32
+// A write-protected medium refuses the attribute reset and the deletion
+// alike: the file stays, so its row must, and both failures are named.
+TEST_F(DeviceFiles, AFileOnAWriteProtectedMediumKeepsItsRowAndIsNamed) {
+  const std::string medium = Path("写保护");
+  ASSERT_TRUE(platform::MakeDirectory(medium));
+  if (::mount("tmpfs", medium.c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "mounting a tmpfs was refused (" << std::strerror(errno) << "): needs root";
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount(at.c_str()); }
+  } unmount{medium};
+  const std::string book = platform::JoinPath(medium, "书.txt");
+  Write(book, "x");
+  Write(platform::JoinPath(medium, "书.cfg"), "x");
+  ASSERT_EQ(::mount(nullptr, medium.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0) << std::strerror(errno);
+  const DeviceFileDeletion result = DeleteDeviceFile(book, 3);
+  EXPECT_FALSE(result.gone);
+  EXPECT_TRUE(platform::FileExists(book));
+  EXPECT_EQ(result.failures, (Texts{book + "：" + platform::ErrorText(EROFS),
+                                    platform::JoinPath(medium, "书.cfg") + "：" + platform::ErrorText(EROFS)}));
+}
+#endif
 
 TEST_F(DeviceFiles, NoFileIsDeletedOnceTheDeviceHasGoneOrAStopIsAsked) {
   const Texts files = {OnDevice(0, "a.mp3"), OnDevice(0, "b.mp3"), OnDevice(0, "c.mp3")};

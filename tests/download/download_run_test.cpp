@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <deque>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -69,27 +70,28 @@ class Files : public DownloadFiles {
     return fileSystem ? fileSystem : DownloadFiles::FileSystemName(root);
   }
   platform::CopyResult Copy(const std::string& s, const std::string& t, const platform::CopyProgress& p,
-                            std::uint64_t* hash) override {
+                            bool verify) override {
     ++copies;
-    hashed = hash != nullptr;
+    hashed = verify;
     if (fault) {
       if (onFault) onFault();
       return {*fault, faultCode, 0};
     }
     // The converted picture is what finds the disk full.
     if (pictureFull && t.ends_with(".ych")) return {platform::CopyStatus::WriteFailed, kDiskFull, 0};
-    auto result = DownloadFiles::Copy(
+    return DownloadFiles::Copy(
         s, t,
         [&](std::uint64_t done, std::uint64_t total) {
           if (onProgress) onProgress();
           return p(done, total);
         },
-        hash);
-    if (result.ok() && corruptAfterMove) Corrupt(t);
-    return result;
+        verify);
   }
+  // The device gives back another byte than it was sent, or nothing at all.
   std::uint32_t HashFromMedium(const std::string& path, std::uint64_t& hash) override {
     ++readBacks;
+    if (readBackError) return readBackError;
+    if (corruptOnReadBack) Corrupt(path);
     return DownloadFiles::HashFromMedium(path, hash);
   }
   std::deque<std::uint64_t> free;
@@ -97,8 +99,9 @@ class Files : public DownloadFiles {
   std::string claimFor;
   std::optional<std::string> fileSystem;
   std::optional<platform::CopyStatus> fault;
-  bool pictureFull = false, corruptAfterMove = false, hashed = false;
+  bool pictureFull = false, corruptOnReadBack = false, hashed = false;
   std::uint32_t faultCode = 5;  // an I/O error
+  std::uint32_t readBackError = 0;
   std::function<void()> onProgress, onFault;
   int copies = 0, readBacks = 0;
 };
@@ -110,8 +113,7 @@ class Download : public ScratchFolder {
     ASSERT_TRUE(platform::MakeDirectory(pc_));
     ASSERT_TRUE(platform::MakeDirectory(temp_));
     ASSERT_TRUE(platform::MakeDirectory(device_));
-    Prompts quiet;
-    ASSERT_TRUE(PrepareDownload(device_, true, 1, quiet));
+    PrepareDeviceFolders(device_);
   }
   // A ticked row for a PC file of `category` holding `bytes`.
   DownloadRow Row(std::string name, int category, std::string_view bytes = "content", bool ticked = true) {
@@ -217,14 +219,6 @@ TEST_F(Download, ConversionsLeaveTheFilesOfTheTemporaryFolderAlone) {
   EXPECT_EQ(Read(platform::JoinPath(temp_, "页.html")), page);
   EXPECT_EQ(Read(platform::JoinPath(temp_, "页.txt")), "the user's own");
   EXPECT_EQ(platform::FindFiles(platform::JoinPath(temp_, "*")).size(), 3u) << "nothing of ours is left";
-}
-
-TEST_F(Download, NothingToDoChangesNothing) {
-  EXPECT_EQ(Run({Row("a.mp3", 0, "a", false)}), RunEnd::NotStarted);
-  EXPECT_FALSE(PrepareDownload(device_, true, 0, prompts_));
-  EXPECT_FALSE(PrepareDownload(device_, false, 3, prompts_));
-  EXPECT_EQ(prompts_.shown, (Texts{"[页] 请选择要下载的文件。", "没有可下载的文件", "言途6170没有联机!"}));
-  EXPECT_FALSE(progress_.active);
 }
 
 TEST_F(Download, OverwriteAnswersHoldAsLongAsTheyShould) {
@@ -397,51 +391,77 @@ TEST_F(Download, AFileFatCannotHoldIsRefusedAndTheRunGoesOn) {
   }
 }
 
-// With verify on, a byte turned over on the device after the move is caught:
-// the file goes, the user hears which and why, the next file is still
-// copied. With it off nothing is hashed or read back.
-TEST_F(Download, VerifyCatchesAChangedByteAndCostsNothingWhenOff) {
+// With verify on, a copy is checked before it replaces anything: a byte
+// turned over on the way leaves the device's old version (even under 全是),
+// the user hears which file and why, and the next file is still copied. A
+// read-back that fails keeps the copy it could not check and says so. With
+// verify off nothing is hashed or read back.
+TEST_F(Download, VerifyChecksTheCopyBeforeItReplacesTheOldVersion) {
   struct Case {
     bool verify, corrupt;
+    std::uint32_t readBackError;
     int downloaded, readBacks;
   };
-  for (const auto& c : {Case{false, true, 2, 0}, Case{true, false, 2, 2}, Case{true, true, 0, 2}}) {
-    SCOPED_TRACE(std::to_string(c.verify) + std::to_string(c.corrupt));
+  for (const auto& c : {Case{false, true, 0, 2, 0}, Case{true, false, 0, 2, 2}, Case{true, true, 0, 0, 2},
+                        Case{true, false, 5, 2, 2}}) {
+    SCOPED_TRACE(std::to_string(c.verify) + std::to_string(c.corrupt) + std::to_string(c.readBackError));
     const std::vector<DownloadRow> rows = {Row("歌.mp3", 0, "music bytes"), Row("画.bmp", 8, kWhiteBitmap)};
-    platform::RemoveFile(OnDevice(0, "歌.mp3"));
-    platform::RemoveFile(OnDevice(8, "画.ych"));
+    const std::vector<std::string> targets = {OnDevice(0, "歌.mp3"), OnDevice(8, "画.ych")};
+    for (const auto& target : targets) Write(target, "old");
     prompts_ = Prompts();
+    prompts_.answers = {OverwriteChoice::YesToAll};
     verify_ = c.verify;
-    files_.corruptAfterMove = c.corrupt;
+    files_.corruptOnReadBack = c.corrupt;
+    files_.readBackError = c.readBackError;
     files_.readBacks = 0;
     EXPECT_EQ(Run(rows), RunEnd::Completed);
     EXPECT_EQ(files_.hashed, c.verify);
     EXPECT_EQ(files_.readBacks, c.readBacks);
     EXPECT_EQ(progress_.downloaded, c.downloaded);
-    EXPECT_EQ(platform::FileExists(OnDevice(0, "歌.mp3")), c.downloaded > 0);
-    EXPECT_EQ(platform::FileExists(OnDevice(8, "画.ych")), c.downloaded > 0);
-    if (c.verify && c.corrupt) {
-      ASSERT_EQ(prompts_.shown.size(), 3u);
-      EXPECT_EQ(prompts_.shown[0], "写入后校验失败：" + OnDevice(0, "歌.mp3") +
-                                       "（从U盘读回的内容与原文件不一致），已删除这个文件，请重新下载。");
-      EXPECT_NE(prompts_.shown[1].find(OnDevice(8, "画.ych")), std::string::npos) << prompts_.shown[1];
+    EXPECT_EQ(Read(targets[0]), c.downloaded > 0 ? "music bytes" : "old");
+    EXPECT_EQ(Read(targets[1]) == "old", c.downloaded == 0);
+    ExpectNoPartialFiles();
+    Texts expected;
+    for (const auto& target : targets) {
+      if (c.verify && c.corrupt)
+        expected.push_back("写入后校验失败：" + target +
+                           "（从U盘读回的内容与原文件不一致），没有下载这个文件，U盘上原有的文件没有改动，请重新下载。");
+      if (c.readBackError)
+        expected.push_back("写入后校验未能完成：" + target + "（无法读回：" + platform::ErrorText(c.readBackError) +
+                           "），文件已经下载，但没有校验。");
     }
+    expected.push_back("[页] 下载完毕");
+    EXPECT_EQ(prompts_.shown, expected);
   }
 }
 
-// What an interrupted write left under a temporary name goes before the next
-// download, in every folder a download writes to; finished files stay.
-TEST_F(Download, LeftoversOfInterruptedWritesAreSweptEverywhereADownloadWrites) {
-  const std::string data = std::string(platform::FolderPart(OnDevice(7, "英语百科.abc")));
+// The checks before a download touch nothing on the device: the UI thread
+// asks them, and a slow device would hold the window. The run itself makes
+// the folders and sweeps what an interrupted write left under a temporary
+// name in every folder a download writes to, even when nothing is ticked, so
+// nothing is downloaded; finished files stay.
+TEST_F(Download, TheChecksTouchNothingTheRunMakesItsFoldersAndSweepsLeftovers) {
+  const std::string data(platform::FolderPart(OnDevice(7, "英语百科.abc")));
   ASSERT_TRUE(platform::MakeDirectory(data));
-  const std::vector<std::string> leftovers = {OnDevice(0, "歌.mp3.part~"), OnDevice(8, "画.ych.new~"),
+  const std::vector<std::string> leftovers = {OnDevice(8, "画.ych.part~"), OnDevice(8, "画.ych.new~"),
                                               platform::JoinPath(data, "英语百科.abc.new~"),
                                               platform::JoinPath(data, "英语百科.abc.part~")};
   for (const auto& path : leftovers) Write(path, "half");
-  Write(OnDevice(0, "留.mp3"), "whole");
-  ASSERT_TRUE(PrepareDownload(device_, true, 1, prompts_));
+  Write(OnDevice(8, "留.ych"), "whole");
+  const std::string music(platform::FolderPart(OnDevice(0, "歌.mp3")));
+  std::filesystem::remove_all(Native(music));
+  EXPECT_TRUE(PrepareDownload(device_, true, 1, prompts_));
+  EXPECT_FALSE(PrepareDownload(device_, true, 0, prompts_));
+  EXPECT_FALSE(PrepareDownload(device_, false, 3, prompts_));
+  EXPECT_FALSE(platform::IsDirectory(music));
+  for (const auto& path : leftovers) EXPECT_TRUE(platform::FileExists(path)) << path;
+
+  EXPECT_EQ(Run({Row("歌.mp3", 0, "music", false)}), RunEnd::NotStarted);
+  EXPECT_EQ(prompts_.shown, (Texts{"没有可下载的文件", "言途6170没有联机!", "[页] 请选择要下载的文件。"}));
+  EXPECT_FALSE(progress_.active);
+  EXPECT_TRUE(platform::IsDirectory(music));
   for (const auto& path : leftovers) EXPECT_FALSE(platform::FileExists(path)) << path;
-  EXPECT_EQ(Read(OnDevice(0, "留.mp3")), "whole");
+  EXPECT_EQ(Read(OnDevice(8, "留.ych")), "whole");
 }
 
 }  // namespace

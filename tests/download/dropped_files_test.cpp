@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -65,22 +66,27 @@ class DroppedFolder : public ScratchFolder {
   // name:categoryNumber of every row, in order.
   std::vector<std::string> Drop(const std::vector<std::string>& paths, int current) {
     std::vector<std::string> rows;
-    refused = ReadDroppedFiles(paths, current, notifier, [&](std::vector<FileEntry> batch) {
-      for (const FileEntry& row : batch) {
-        rows.push_back(row.name + ":" + std::to_string(row.categoryNumber));
-        sizes.push_back(row.size);
-      }
-    });
+    refused = ReadDroppedFiles(
+        paths, current, notifier,
+        [&](std::vector<FileEntry> batch) {
+          for (const FileEntry& row : batch) {
+            rows.push_back(row.name + ":" + std::to_string(row.categoryNumber));
+            sizes.push_back(row.size);
+          }
+        },
+        {}, &found);
     return rows;
   }
+  std::atomic<std::size_t> found{0};
   RecordingNotifier notifier;
   std::vector<std::string> refused;
   std::vector<std::uint64_t> sizes;
 };
 
 // Songs with lyrics, a book, pictures, hidden files and what no category
-// takes, partly in a subfolder, dropped with a song and its lyrics beside it.
-TEST_F(DroppedFolder, FoldersAreWalkedLyricsComeOnceWithTheirSongsAndTheRestIsNamed) {
+// takes, partly in a subfolder, dropped with a song and its lyrics beside it
+// and with files the folder holds: each file comes once, and is counted once.
+TEST_F(DroppedFolder, FoldersAreWalkedEachFileComesOnceAndTheRestIsNamed) {
   Make("拖入/a.lrc");
   Make("拖入/a.mp3", "song");
   Make("拖入/b.wma");
@@ -91,10 +97,12 @@ TEST_F(DroppedFolder, FoldersAreWalkedLyricsComeOnceWithTheirSongsAndTheRestIsNa
   Make("拖入/子/孤.lrc");
   const std::string lyric = Make("单.LRC");
   const std::string song = Make("单.mp3");
-  const std::vector<std::string> rows = Drop({At("拖入"), lyric, song, At("没了.mp3")}, 1);
-  EXPECT_EQ(rows, (std::vector<std::string>{"a.mp3:2", "a.lrc:2", "b.wma:1", "书.txt:3", "图.png:9", "单.mp3:2",
+  const std::vector<std::string> rows =
+      Drop({At("拖入/子/书.txt"), At("拖入"), lyric, song, At("没了.mp3"), At("拖入/a.mp3"), At("拖入/子")}, 1);
+  EXPECT_EQ(rows, (std::vector<std::string>{"书.txt:3", "a.mp3:2", "a.lrc:2", "b.wma:1", "图.png:9", "单.mp3:2",
                                             "单.LRC:2"}));
-  EXPECT_EQ(sizes.front(), 4u);
+  EXPECT_EQ(found, 9u);
+  EXPECT_EQ(sizes[1], 4u);
   EXPECT_EQ(refused, (std::vector<std::string>{"说明.doc", "孤.lrc"}));
   EXPECT_EQ(notifier.messages, std::vector<std::string>{MissingFileMessage(At("没了.mp3"))});
 }

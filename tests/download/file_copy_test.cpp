@@ -13,6 +13,7 @@
 
 #include "download/test_support.h"
 #include "platform/content_hash.h"
+#include "platform/copy_backend.h"
 
 namespace dockline::platform {
 namespace {
@@ -72,19 +73,56 @@ TEST_F(FileCopy, StaleTemporaryFilesAreWrittenOverFromTheStart) {
   EXPECT_FALSE(FileExists(picture + kReplaceSuffix));
 }
 
-// The hash taken while copying is the hash of the source, and reading the
-// placed file back past the cache gives it again.
-TEST_F(FileCopy, TheSourceHashMatchesTheFileReadBackFromTheMedium) {
-  std::uint64_t copied = 0;
-  ASSERT_TRUE(CopyFileStreaming(source_, target_, {}, &copied).ok());
-  EXPECT_EQ(copied, ContentHash::Of(content_.data(), content_.size()));
-  std::uint64_t readBack = 0;
-  ASSERT_EQ(HashFileFromMedium(target_, readBack), 0u);
-  EXPECT_EQ(readBack, copied);
-  Write(target_, content_.substr(0, content_.size() - 1) + "x");
-  ASSERT_EQ(HashFileFromMedium(target_, readBack), 0u);
-  EXPECT_NE(readBack, copied);
-  EXPECT_NE(HashFileFromMedium(Path("无.mp3"), readBack), 0u);
+// A copy is read back before the move: one that gives back what was read
+// from the source replaces the target; one that differs goes and the old
+// target stays; one that cannot be read back at all is placed, its code told.
+TEST_F(FileCopy, ACopyIsReadBackBeforeItReplacesTheTarget) {
+  bool flip = true;
+  std::uint32_t error = 0;
+  std::vector<std::string> readFrom;
+  const ReadBack device = [&](const std::string& path, std::uint64_t& hash) {
+    readFrom.push_back(path);
+    const std::string changed = "x" + content_.substr(1);
+    if (flip) EXPECT_TRUE(WriteWholeFile(path, changed.data(), changed.size()));
+    return error ? error : HashFileFromMedium(path, hash);
+  };
+  EXPECT_EQ(CopyFileStreaming(source_, target_, {}, device).status, CopyStatus::Mismatch);
+  EXPECT_EQ(readFrom, std::vector<std::string>{PartialName(target_)});
+  ExpectOnlyOldTarget();
+  flip = false;
+  error = 5;
+  const auto unread = CopyFileStreaming(source_, target_, {}, device);
+  EXPECT_TRUE(unread.ok() && unread.unchecked == 5u);
+  EXPECT_EQ(Read(target_), content_);
+  Write(target_, "old target");
+  error = 0;
+  const auto good = CopyFileStreaming(source_, target_, {}, device);
+  EXPECT_TRUE(good.ok() && good.unchecked == 0u);
+  EXPECT_EQ(Read(target_), content_);
+  std::uint64_t hash = 0;
+  EXPECT_NE(HashFileFromMedium(Path("无.mp3"), hash), 0u);
+}
+
+// Where the system will not read a file past its cache, the read-back reads
+// it as usual, hashing afresh what the refused try had begun; any other
+// failure is answered as it is.
+TEST_F(FileCopy, TheReadBackFallsBackToACachedReadWhereUncachedOnesAreRefused) {
+  std::vector<bool> tries;
+  std::uint32_t refusal = detail::kPastCacheRefused;
+  const detail::WholeReader reader = [&](const std::string& path, bool pastCache, const detail::Consume& consume) {
+    tries.push_back(pastCache);
+    if (!pastCache) return detail::ReadWhole(path, false, consume);
+    consume("half", 4);
+    return refusal;
+  };
+  std::uint64_t hash = 0;
+  ASSERT_EQ(detail::HashFromMedium(source_, hash, reader), 0u);
+  EXPECT_EQ(hash, ContentHash::Of(content_.data(), content_.size()));
+  EXPECT_EQ(tries, (std::vector<bool>{true, false}));
+  tries.clear();
+  refusal = 5;
+  EXPECT_EQ(detail::HashFromMedium(source_, hash, reader), 5u);
+  EXPECT_EQ(tries, std::vector<bool>{true});
 }
 
 // A replace that cannot be moved into place (a folder stands there) leaves

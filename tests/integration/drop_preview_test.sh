@@ -2,8 +2,8 @@
 # Files dropped from the file manager and the preview of what the device
 # will show, through DOCKLINE.exe as a user meets them: a folder of songs
 # with lyrics, a book, pictures and files no category takes is dropped onto
-# the window; each file is queued under its category and the rest named in
-# one box. Enter on a song opens nothing, on a photo its preview, whose
+# the window with the book named again (in other letter case); each file is
+# queued once under its category and the rest named in one box. Enter on a song opens nothing, on a photo its preview, whose
 # pixels are read from a screenshot: the device's four greys. The download
 # puts each file in its category's folder, and the preview of the picture
 # on the device is the preview of the photo, pixel for pixel. A drop during
@@ -33,7 +33,7 @@ p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not fou
 p select-entry 1
 p file-dialog-cancel 20000 >/dev/null || fail "no file dialog to cancel"
 
-p drop 'C:\拖入'
+p drop 'C:\拖入' 'C:\拖入\书\小说.TXT'
 [ "$(p box 20000)" = "$(printf '以下文件不属于任何一类下载内容，没有添加：\n备份.zip\n说明.doc')" ] ||
   fail "the files no category takes were not named in one box"
 rows=$(p rows $PC_LIST | tail -n +2 | cut -f3,4 | tr '\t' '|')

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "download/category_table.h"
+#include "download/category_selection.h"
 #include "platform/file_copy.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
@@ -184,7 +185,7 @@ TEST_F(Controller, TheDeviceListComesInWhileTheWindowAnswersAndCommandsWaitForIt
 }
 
 // A row goes only with its file; a deletion under way when the window
-// closes is stopped and waited for.
+// closes is stopped where it is and waited for.
 TEST_F(Controller, DeletingKeepsTheRowsOfFilesThatStayAndStopsWithTheWindow) {
   OnDevice(2, "a.txt", "a");
   OnDevice(2, "b.txt", "b");
@@ -202,14 +203,81 @@ TEST_F(Controller, DeletingKeepsTheRowsOfFilesThatStayAndStopsWithTheWindow) {
   EXPECT_EQ(seen[1].rfind(held + "：", 0), 0u) << seen[1];
   EXPECT_EQ(DeviceNames(), Texts{"c.txt"});
   EXPECT_FALSE(platform::FileExists(CategoryTable::devicePath('G', 2, "a.txt")));
+  open.Close();
 
-  for (int i = 0; i < 200; ++i) OnDevice(2, std::to_string(i) + ".txt", "x");
+  // The rows go last first. The file of the middle row is held, and the
+  // window closes while its failure is shown: the files of the rows above it
+  // were still to go and stay; those below it went before.
+  for (int i = 0; i < 100; ++i) OnDevice(2, std::to_string(i) + ".txt", "x");
   Click(IDC_DEVICE_TAB);
   ASSERT_TRUE(testing::PumpUntil([&] { return Idle(); }));
+  const Texts rows = DeviceNames();
+  ASSERT_EQ(rows.size(), 101u);
+  const std::size_t middle = rows.size() / 2;
+  const std::string inUse = CategoryTable::devicePath('G', 2, rows[middle]);
+  platform::KernelHandle again(::CreateFileW(platform::Wide(inUse).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  bool closed = false;
+  Texts closing;
+  auto closer = AnswerBoxes(closing, [&](const std::string& text) -> WPARAM {
+    if (text.rfind(inUse + "：", 0) == 0 && !closed) {
+      closed = true;
+      controller_->Shutdown();  // joins the deletion, which waits for this very box
+    }
+    return text == kDeleteQuestion ? IDYES : IDOK;
+  });
   Click(IDC_DELETE);
-  ASSERT_EQ(controller_->BusyText(), kDeletingRefusal);
-  controller_->Shutdown();
-  EXPECT_TRUE(controller_->BusyText().empty());
+  ASSERT_TRUE(testing::PumpUntil([&] { return closed && testing::ThreadDialogs().empty(); }));
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    EXPECT_EQ(platform::FileExists(CategoryTable::devicePath('G', 2, rows[i])), i <= middle) << rows[i];
+}
+
+// A drop's walk counts its files in the wait popup, and 取消 there gives the
+// drop up: nothing is added, nor are the files no category takes named.
+TEST_F(Controller, ADropCountsItsFilesAndCanBeGivenUpInItsWaitPopup) {
+  AddPcFile("a.mp3", "song");
+  const std::string folder = Path("拖入");
+  ASSERT_TRUE(platform::MakeDirectory(folder));
+  for (int i = 0; i < 40; ++i) Write(platform::JoinPath(folder, std::to_string(i) + ".mp3"), "x");
+  Write(platform::JoinPath(folder, "说明.doc"), "x");
+  // Not there: its message holds the walk until it is answered.
+  const std::string gone = Path("没了.mp3");
+  std::string counted;
+  bool cancelled = false;
+  Texts seen;
+  const auto limit = Clock::now() + testing::kWaitLimit;
+  auto answerer = AnswerBoxes(seen, [&](const std::string&) -> WPARAM {
+    if (Clock::now() > limit) return IDOK;  // the box must go, or nothing below is reached
+    for (HWND popup : testing::ThreadDialogs()) {
+      const HWND cancel = ::GetDlgItem(popup, IDCANCEL);
+      if (!BoxText(popup).empty() || !cancel || !::IsWindowVisible(cancel) || cancelled) continue;
+      counted = ui::WindowTextUtf8(popup);
+      if (counted != FoundFilesText(41)) return 0;  // not yet shown
+      ::PostMessageW(popup, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+      cancelled = true;
+    }
+    return cancelled ? IDOK : 0;
+  });
+  ASSERT_TRUE(controller_->DropFiles({folder, gone}));
+  ASSERT_TRUE(testing::PumpUntil([&] { return cancelled && Idle(); })) << counted;
+  EXPECT_EQ(seen, Texts{MissingFileMessage(gone)});
+  ASSERT_EQ(page_.PcList().Count(), 1);
+  EXPECT_EQ(page_.PcList().Record(0)->name, "a.mp3");
+}
+
+// Given up once some of its rows are in, a job takes them out again, and
+// what it hands over afterwards never comes in.
+TEST_F(Controller, AJobGivenUpTakesItsOwnRowsOutAgain) {
+  AddPcFile("a.mp3", "song");
+  PageJob job(PageJob::Kind::Adding, page_.PcList(), dispatcher_.Poster());
+  job.Append(std::vector<FileEntry>(500, FileEntry{true, 1, "b.mp3", 1, Path("b.mp3")}));
+  while (page_.PcList().Count() < 100) job.Apply(std::chrono::milliseconds(1));
+  ASSERT_LT(page_.PcList().Count(), 501);
+  job.Cancel();
+  job.Append({FileEntry{true, 1, "c.mp3", 1, Path("c.mp3")}});
+  while (!job.Done()) job.Apply(DownloadController::kBatchBudget);
+  ASSERT_EQ(page_.PcList().Count(), 1);
+  EXPECT_EQ(page_.PcList().Record(0)->name, "a.mp3");
+  EXPECT_EQ(page_.PcList().RecordCount(), 1u);
 }
 
 }  // namespace

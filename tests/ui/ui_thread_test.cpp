@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/ui_test_support.h"
+#include "ui/worker.h"
 
 namespace dockline::ui {
 namespace {
@@ -109,6 +110,20 @@ TEST(UiShutdown, ATaskAlreadyRunningIsWaitedForSinceItMayUseTheCallersData) {
   if (!PumpUntil([&] { return done.load(); })) testing::GiveUp("the call whose task stopped the dispatcher");
   worker.join();
   EXPECT_TRUE(called);
+}
+
+// A worker runs one piece of work: its stop, its end and its event belong to
+// that work, so a start after it is refused, not run on stale state.
+TEST(Worker, RunsOnePieceOfWorkAndRefusesAStartAfterIt) {
+  UiDispatcher dispatcher;
+  Worker worker(dispatcher.Poster(), "出错：");
+  std::atomic<int> runs{0};
+  ASSERT_TRUE(worker.Start([&](std::stop_token) { ++runs; }));
+  worker.Join();
+  EXPECT_FALSE(worker.Start([&](std::stop_token) { ++runs; }));
+  worker.Join();
+  EXPECT_TRUE(worker.Finished());
+  EXPECT_EQ(runs, 1);
 }
 
 }  // namespace

@@ -40,6 +40,8 @@ class DownloadController::SelectionView : public CategorySelectionView {
   DownloadPathStore& settings_;
 };
 
+std::string FoundFilesText(std::size_t found) { return "已找到" + std::to_string(found) + "个文件，请稍候....."; }
+
 DownloadController::DownloadController(DownloadPage& page, DownloadContext context)
     : page_(page), context_(std::move(context)), previews_(context_.ui) {
   DownloadPage::Commands commands;
@@ -117,8 +119,8 @@ bool DownloadController::RefuseWhileBusy() {
 }
 
 void DownloadController::Download() {
-  // Tested before anything touches the device: the leftovers of cut copies
-  // are cleared before a run, and under a run one of them is its own copy.
+  // A run begins by clearing the leftovers of cut copies; under a run one of
+  // them is that run's own copy.
   if (!Idle()) return;
   page_.EnableDownload(false);  // no second click while a box below is open
   ui::MessageBoxNotifier notifier(context_.ui);
@@ -201,9 +203,21 @@ void DownloadController::ApplyRows() {
   // The status line is counted once a batch, not once a row.
   if (task_->Apply(kBatchBudget) > 0 && &task_->List() == &page_.PcList()) page_.UpdateSelectionStatus();
   if (task_->Done()) EndTask();
+  else ShowFound();
+}
+
+void DownloadController::ShowFound() {
+  if (!countFound_ || !popup_ || !task_ || task_->Cancelled()) return;
+  const std::size_t found = task_->Found().load(std::memory_order_relaxed);
+  const auto now = std::chrono::steady_clock::now();
+  if (found == foundShown_ || now - foundShownAt_ < kFoundEvery) return;
+  foundShown_ = found;
+  foundShownAt_ = now;
+  popup_->SetText(FoundFilesText(found));
 }
 
 void DownloadController::EndTask() {
+  countFound_ = false;
   page_.WatchRows(false);
   task_.reset();  // its worker has ended
   page_.SetBusy(false);
@@ -327,19 +341,25 @@ bool DownloadController::DropFiles(std::vector<std::string> paths) {
   if (paths.empty() || RefuseWhileBusy()) return false;
   const int current = context_.currentCategory ? context_.currentCategory->load() : kNoCategory;
   auto refused = std::make_shared<std::vector<std::string>>();  // read once the worker has ended
+  // A large tree takes long to walk, and may have been dropped by mistake:
+  // the popup counts what the walk finds and can give the drop up. Given up,
+  // the drop adds nothing, as a file manager's cancelled copy of a tree it was
+  // still surveying copies nothing.
   TakeFiles(
       [paths = std::move(paths), current, refused](PageJob& job, platform::Notifier& notifier, std::stop_token stop) {
         *refused = ReadDroppedFiles(
-            paths, current, notifier, [&job](std::vector<FileEntry> rows) { job.Append(std::move(rows)); }, stop);
+            paths, current, notifier, [&job](std::vector<FileEntry> rows) { job.Append(std::move(rows)); }, stop,
+            &job.Found());
       },
       // Named once, after the rows that were taken are all in.
       [refused] {
         if (!refused->empty()) ui::AppMessageBox(RefusedFilesMessage(*refused));
-      });
+      },
+      true);
   return true;
 }
 
-void DownloadController::TakeFiles(ReadFiles read, std::function<void()> then) {
+void DownloadController::TakeFiles(ReadFiles read, std::function<void()> then, bool cancellable) {
   if (!Idle()) return;
   OpenPopup(WaitPopup::kReadingText);
   auto task = std::make_unique<PageJob>(PageJob::Kind::Adding, page_.PcList(), context_.ui);
@@ -348,11 +368,23 @@ void DownloadController::TakeFiles(ReadFiles read, std::function<void()> then) {
     ui::WorkerNotifier notifier(job->Work());
     read(*job, notifier, stop);
   });
-  BeginTask(std::move(task), [this, then = std::move(then)] {
+  countFound_ = cancellable;
+  foundShown_ = 0;
+  foundShownAt_ = {};
+  auto cancelled = std::make_shared<bool>(false);
+  if (cancellable) {
+    popup_->OfferCancel([this, cancelled] {
+      if (!task_) return;
+      *cancelled = true;
+      task_->Cancel();
+      popup_->SetText(kCancellingText);
+    });
+  }
+  BeginTask(std::move(task), [this, then = std::move(then), cancelled] {
     ClosePopup();
     page_.UpdateSelectionStatus();
     page_.ShowLocalList();
-    then();
+    if (!*cancelled) then();
   });
 }
 

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,11 +53,16 @@ inline constexpr std::string_view kListingRefusal = "正在读取U盘上的文�
 inline constexpr std::string_view kDeletingRefusal = "正在删除文件,请稍等片刻";
 inline constexpr std::string_view kAddingRefusal = "正在添加文件,请稍等片刻";
 inline constexpr std::string_view kTickingRefusal = "正在选择文件,请稍等片刻";
+// The wait popup of a drop: how many files the walk has found, and its 取消 pressed.
+std::string FoundFilesText(std::size_t found);
+inline constexpr std::string_view kCancellingText = "正在取消，请稍候.....";
 
 class DownloadController {
  public:
   // A page job's rows: a batch at every tick, the window answering between.
   static constexpr std::chrono::milliseconds kBatchBudget{25};
+  // A drop's count of files found is shown again at most this often.
+  static constexpr std::chrono::milliseconds kFoundEvery{100};
   // The type combo's refill keeps its popup up at least this long.
   static constexpr std::chrono::milliseconds kRefillPopupMinimum{1000};
 
@@ -96,9 +102,11 @@ class DownloadController {
   void AddFiles(int category, std::vector<std::string> paths, DownloadPathStore& settings);
   // Files taken into the PC list by a page job behind the wait popup: `read`
   // runs on its worker, handing the job its rows; `then` runs on the UI
-  // thread once they are all in.
+  // thread once they are all in. A `cancellable` job shows the files it has
+  // found and a 取消 that gives it up, its rows and `then` with it.
   using ReadFiles = std::function<void(PageJob&, platform::Notifier&, std::stop_token)>;
-  void TakeFiles(ReadFiles read, std::function<void()> then);
+  void TakeFiles(ReadFiles read, std::function<void()> then, bool cancellable = false);
+  void ShowFound();
   // A double click or Enter on a row: the preview of a picture's row.
   void OpenRow(FileListView& list, int row);
 
@@ -126,6 +134,9 @@ class DownloadController {
   std::unique_ptr<PageJob> task_;
   std::function<void()> finishTask_;
   std::unique_ptr<WaitPopup> popup_;
+  bool countFound_ = false;  // the popup shows the files the job has found
+  std::size_t foundShown_ = 0;
+  std::chrono::steady_clock::time_point foundShownAt_;
   PicturePreviews previews_;
 };
 

@@ -1,6 +1,7 @@
 #include "download/gui/page_job.h"
 
 #include <iterator>
+#include <utility>
 
 namespace dockline::download {
 namespace {
@@ -38,11 +39,23 @@ void PageJob::Delete(std::vector<PlannedRow> rows) {
 
 void PageJob::Change(std::vector<RowChange> changes) {
   std::lock_guard lock(mutex_);
+  if (cancelled_) return;
   if (handed_.empty()) {
     handed_ = std::move(changes);
   } else {
     handed_.insert(handed_.end(), std::make_move_iterator(changes.begin()), std::make_move_iterator(changes.end()));
   }
+}
+
+void PageJob::Cancel() {
+  worker_.RequestStop();
+  {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    handed_.clear();
+  }
+  // Nothing else changes the list while a job runs: its own rows are the last ones.
+  pending_.assign(std::exchange(added_, 0), RowChange{RowChange::What::RemoveLast, {}, false, {}});
 }
 
 std::size_t PageJob::Apply(std::chrono::milliseconds budget) {
@@ -65,9 +78,12 @@ std::size_t PageJob::Apply(std::chrono::milliseconds budget) {
     while (!pending_.empty()) {
       RowChange& change = pending_.front();
       switch (change.what) {
-        case RowChange::What::Add: list_.AddRow(std::move(change.entry), change.ticked); break;
+        case RowChange::What::Add:
+          if (list_.AddRow(std::move(change.entry), change.ticked) >= 0) ++added_;
+          break;
         case RowChange::What::Remove: list_.DeleteRowHolding(change.row.row, change.row.key); break;
         case RowChange::What::Tick: list_.TickRowHolding(change.row.row, change.row.key, change.ticked); break;
+        case RowChange::What::RemoveLast: list_.DeleteRow(list_.Count() - 1); break;
       }
       pending_.pop_front();
       ++applied;

@@ -13,6 +13,7 @@
 //
 // The list must not change otherwise while the job runs: the page refuses
 // whatever would add, remove or reorder its rows meanwhile.
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <deque>
@@ -33,7 +34,7 @@ struct PlannedRow {
 };
 
 struct RowChange {
-  enum class What { Add, Remove, Tick };
+  enum class What { Add, Remove, Tick, RemoveLast };  // RemoveLast: a cancelled job's own rows go
   What what = What::Add;
   PlannedRow row;       // Remove, Tick
   bool ticked = true;   // Add, Tick
@@ -64,6 +65,18 @@ class PageJob {
   void Delete(std::vector<PlannedRow> rows);
   void Change(std::vector<RowChange> changes);
 
+  // Raised by the work as it finds things (files of a dropped folder), for
+  // the page's timer to show.
+  std::atomic<std::size_t>& Found() { return found_; }
+
+  // UI thread: the user gave up on the job. Its work is asked to stop, what
+  // it handed over and had not come in yet is dropped, as is whatever it
+  // hands over from now on, and the rows it added go again, so the list is
+  // as it was before the job. Done() once they are out and the work has
+  // ended.
+  void Cancel();
+  bool Cancelled() const { return cancelled_; }
+
   // UI thread: brings in what was handed over, until it is all in or
   // `budget` is spent, the list's drawing suspended meanwhile (and between
   // calls, for at most kShowEvery). Answers the number of changes made.
@@ -77,7 +90,10 @@ class PageJob {
   FileListView& list_;
   std::mutex mutex_;
   std::vector<RowChange> handed_;  // guarded by mutex_
+  bool cancelled_ = false;         // written under mutex_, on the UI thread
   std::deque<RowChange> pending_;  // UI thread only, from here on
+  std::size_t added_ = 0;         // the rows this job added: the last ones of the list
+  std::atomic<std::size_t> found_{0};
   bool suspended_ = false;  // the list's drawing
   Clock::time_point shown_ = Clock::now();
   bool done_ = false;

@@ -1,8 +1,9 @@
 #pragma once
 // The small borderless window with one line of text ("数据读取中，请稍候.....")
 // that stands in front of the main window while the download page lists the
-// device, deletes or takes chosen files. The work runs on a worker, so the
-// popup paints as any window does, when it is asked to.
+// device, deletes or takes chosen or dropped files. The work runs on a
+// worker, so the popup paints as any window does, when it is asked to. Work
+// that may be given up (the walk of a dropped folder) gets a 取消 button.
 //
 // The object owns the window: it is created by the constructor and goes with
 // the object at the latest. Dismiss closes it, but never sooner than the
@@ -15,6 +16,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,9 +44,13 @@ class WaitPopup : public ui::Dialog {
   void Hide();
   // Closes the window once it has been up for `minimum` (at once if it has).
   void Dismiss(std::chrono::milliseconds minimum = {});
+  // Shows the 取消 button under the text, the popup grown to hold it. Its
+  // click calls `cancel` once and greys the button.
+  void OfferCancel(std::function<void()> cancel);
 
  protected:
   bool OnMessage(const ui::Message& m, LRESULT& result) override;
+  void OnCancel() override;
 
  private:
   static constexpr UINT_PTR kDismissTimer = 1;
@@ -53,8 +59,10 @@ class WaitPopup : public ui::Dialog {
   LRESULT OnTimer(const ui::Message& m);
   static const ui::Handler<WaitPopup> kMessages[];
 
-  ui::Font font_;  // made at the first paint, in the screen's resolution
+  ui::Font font_;  // made at the first paint (or for the button), in the screen's resolution
   std::string text_;
+  int textHeight_ = 0;  // the text's band: the template's height, whatever the popup grows to
+  std::function<void()> cancel_;
   std::chrono::steady_clock::time_point shown_ = std::chrono::steady_clock::now();
 };
 

@@ -93,7 +93,7 @@ std::uint32_t CopyHandle::FlushAndClose() {
   return code;
 }
 
-std::uint32_t ReadFromMedium(const std::string& path, const std::function<void(const void*, std::size_t)>& consume) {
+std::uint32_t ReadWhole(const std::string& path, bool pastCache, const Consume& consume) {
   // O_DIRECT wants the buffer, the offsets and the sizes aligned to the
   // device's logical block; 4096 covers every block size in use.
   constexpr std::size_t kAlign = 4096;
@@ -103,40 +103,26 @@ std::uint32_t ReadFromMedium(const std::string& path, const std::function<void(c
   } buffer;
   buffer.p = std::aligned_alloc(kAlign, kCopyBlockSize);
   if (!buffer.p) return ENOMEM;
-  const std::string native = ToNativePath(path);
-  bool direct = true;
-  int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
-  for (;;) {
-    if (fd < 0 && direct && errno == EINVAL) {
-      // tmpfs and some FUSE file systems refuse O_DIRECT: write out and drop
-      // the file's cached pages instead, so the reads below go to the medium.
-      direct = false;
-      fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd >= 0) {
-        ::fdatasync(fd);
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
-      }
-    }
-    if (fd < 0) return Errno();
-    std::uint32_t code = 0;
-    bool retry = false;
-    for (std::uint64_t offset = 0;;) {
-      const ssize_t n = ::pread(fd, buffer.p, kCopyBlockSize, static_cast<off_t>(offset));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        // A file system may take O_DIRECT at open and refuse it at the read.
-        retry = direct && offset == 0 && errno == EINVAL;
-        code = Errno();
-        break;
-      }
-      if (n == 0) break;
-      consume(buffer.p, static_cast<std::size_t>(n));
-      offset += static_cast<std::uint64_t>(n);
-    }
-    ::close(fd);
-    if (!retry) return code;
-    fd = -1;
-    errno = EINVAL;
+  const int fd = ::open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC | (pastCache ? O_DIRECT : 0));
+  if (fd < 0) return pastCache && errno == EINVAL ? kPastCacheRefused : Errno();
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  if (!pastCache) {
+    // The next best thing: the file's cached pages written out and dropped,
+    // so the reads below go to the medium.
+    ::fdatasync(fd);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  }
+  for (std::uint64_t offset = 0;;) {
+    const ssize_t n = ::pread(fd, buffer.p, kCopyBlockSize, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    // A file system may take O_DIRECT at open and refuse it at the read.
+    if (n < 0) return pastCache && offset == 0 && errno == EINVAL ? kPastCacheRefused : Errno();
+    if (n == 0) return 0;
+    consume(buffer.p, static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
   }
 }
 

@@ -122,6 +122,8 @@ std::string ToNativePath(const std::string& path) {
 
 std::uint32_t LastError() { return tLastError; }
 
+bool IsNotFound(std::uint32_t code) { return code == ENOENT || code == ENOTDIR; }
+
 std::string ErrorText(std::uint32_t code) { return strerror(static_cast<int>(code)); }
 
 bool ReadWholeFile(const std::string& path, Bytes& out) {

@@ -79,7 +79,7 @@ std::uint32_t CopyHandle::FlushAndClose() {
   return code;
 }
 
-std::uint32_t ReadFromMedium(const std::string& path, const std::function<void(const void*, std::size_t)>& consume) {
+std::uint32_t ReadWhole(const std::string& path, bool pastCache, const Consume& consume) {
   // Unbuffered reads go to the medium; they want a buffer aligned to the
   // sector and whole sectors asked for. Pages from VirtualAlloc are aligned
   // past any sector size, and a block of 1 MiB is whole sectors of any size.
@@ -90,12 +90,26 @@ std::uint32_t ReadFromMedium(const std::string& path, const std::function<void(c
     }
   } buffer;
   if (!buffer.p) return ::GetLastError();
-  const KernelHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return ::GetLastError();
-  for (;;) {
+  // Some redirectors and file-system filters refuse unbuffered handles, at
+  // the open or at the first read. The copy was flushed before it is read
+  // back, so a cached read still shows what the device was given, if not
+  // what it kept.
+  const auto refused = [pastCache](DWORD code) {
+    return pastCache && (code == ERROR_INVALID_PARAMETER || code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION);
+  };
+  const DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | (pastCache ? FILE_FLAG_NO_BUFFERING : 0);
+  const KernelHandle file(
+      ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr));
+  if (!file) {
+    const DWORD code = ::GetLastError();
+    return refused(code) ? kPastCacheRefused : code;
+  }
+  for (bool first = true;; first = false) {
     DWORD got = 0;
-    if (!::ReadFile(file.Get(), buffer.p, static_cast<DWORD>(kCopyBlockSize), &got, nullptr)) return ::GetLastError();
+    if (!::ReadFile(file.Get(), buffer.p, static_cast<DWORD>(kCopyBlockSize), &got, nullptr)) {
+      const DWORD code = ::GetLastError();
+      return first && refused(code) ? kPastCacheRefused : code;
+    }
     if (got == 0) return 0;
     consume(buffer.p, got);
   }

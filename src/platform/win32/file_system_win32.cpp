@@ -36,6 +36,8 @@ std::string WithSlash(std::string s) {
 
 std::uint32_t LastError() { return tLastError; }
 
+bool IsNotFound(std::uint32_t code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
+
 std::string ErrorText(std::uint32_t code) {
   wchar_t* buf = nullptr;
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
