@@ -83,7 +83,9 @@ TEST_F(FileCopy, ACopyIsReadBackBeforeItReplacesTheTarget) {
   const ReadBack device = [&](const std::string& path, std::uint64_t& hash) {
     readFrom.push_back(path);
     const std::string changed = "x" + content_.substr(1);
-    if (flip) EXPECT_TRUE(WriteWholeFile(path, changed.data(), changed.size()));
+    if (flip) {
+      EXPECT_TRUE(WriteWholeFile(path, changed.data(), changed.size()));
+    }
     return error ? error : HashFileFromMedium(path, hash);
   };
   EXPECT_EQ(CopyFileStreaming(source_, target_, {}, device).status, CopyStatus::Mismatch);
