@@ -56,8 +56,7 @@ dist: deps
 test-dist: dist build-win64
 	tools/with-wine tests/dist/dist_test.sh build/dist win64 build/win64/tools/dockline-probe.exe
 
-# The 32-bit installer, watched by the 32-bit probe: list views are read in
-# the program's own layout.
+# The 32-bit installer and the program it installs, under Wine's 32-bit side.
 test-dist32: dist build-win32
 	tools/with-wine tests/dist/dist_test.sh build/dist win32 build/win32/tools/dockline-probe.exe
 
