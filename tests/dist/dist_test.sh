@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The shipped files, exercised the way a user meets them, under tools/with-wine:
-#   dist_test.sh DIST_FOLDER PROBE.exe
+#   dist_test.sh DIST_FOLDER win64|win32 PROBE.exe
+# (the probe of the same architecture as the installer's program)
 # - checksums match and each zip holds the program, the tool and the read-me;
 # - the version agrees in the tool, the version resource and the about box;
 # - the installer installs silently without administrator rights, the
@@ -11,7 +12,9 @@
 #   behind.
 set -euo pipefail
 dist=$(cd "$1" && pwd)
-probe=$2
+arch=$2
+probe=$3
+[[ "$arch" == win64 || "$arch" == win32 ]] || { echo "usage: dist_test.sh DIST_FOLDER win64|win32 PROBE.exe" >&2; exit 2; }
 fail() { echo "FAIL: $*"; exit 1; }
 export WINEDEBUG=-all
 work=$(mktemp -d)
@@ -23,23 +26,22 @@ unlock() {
 trap 'unlock; rm -rf "$work"' EXIT
 
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS.txt) || fail "checksums do not match"
-setup=$(ls "$dist"/DOCKLINE-*-win64-setup.exe)
-ls "$dist"/DOCKLINE-*-win32-setup.exe >/dev/null || fail "no 32-bit installer"
-for arch in win64 win32; do
-  zip=$(ls "$dist"/DOCKLINE-*-"$arch".zip)
+ls "$dist"/DOCKLINE-*-win64-setup.exe "$dist"/DOCKLINE-*-win32-setup.exe >/dev/null || fail "an installer is missing"
+setup=$(ls "$dist"/DOCKLINE-*-"$arch"-setup.exe)
+for a in win64 win32; do
+  zip=$(ls "$dist"/DOCKLINE-*-"$a".zip)
   names=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
   for f in DOCKLINE/DOCKLINE.exe DOCKLINE/dockline-cli.exe DOCKLINE/README.txt; do
-    [[ " $names" == *" $f "* ]] || fail "$arch zip lacks $f (has: $names)"
+    [[ " $names" == *" $f "* ]] || fail "$a zip lacks $f (has: $names)"
   done
-  unzip -q "$zip" -d "$work/$arch"
+  unzip -q "$zip" -d "$work/$a"
 done
 # Each zip holds the program of its own architecture.
 machine() { od -An -tx2 -j $(( $(od -An -tu4 -j 60 -N4 "$1") + 4 )) -N2 "$1" | tr -d ' '; }
 [ "$(machine "$work/win64/DOCKLINE/DOCKLINE.exe")" = 8664 ] || fail "win64 zip: not an x86-64 program"
 [ "$(machine "$work/win32/DOCKLINE/DOCKLINE.exe")" = 014c ] || fail "win32 zip: not an i386 program"
 # Statically linked: a program needing a DLL of the compiler's runtime would
-# not start on a user's PC. The 32-bit programs cannot run under this Wine,
-# so for them this is the check that they would load at all.
+# not start on a user's PC.
 system_dlls=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll ole32.dll oleaut32.dll
   advapi32.dll setupapi.dll msimg32.dll uxtheme.dll msvcrt.dll shlwapi.dll "
 for exe in "$work"/win*/DOCKLINE/*.exe; do
@@ -49,10 +51,10 @@ for exe in "$work"/win*/DOCKLINE/*.exe; do
 done
 
 # One version in three places: the tool, the version resource, the about box.
-version=$(wine "$work/win64/DOCKLINE/dockline-cli.exe" --version | tr -d '\r' | sed -n 's/^dockline-cli //p')
+version=$(wine "$work/$arch/DOCKLINE/dockline-cli.exe" --version | tr -d '\r' | sed -n 's/^dockline-cli //p')
 [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "dockline-cli --version gave '$version'"
-[[ "$setup" == *"DOCKLINE-$version-win64-setup.exe" ]] || fail "installer name does not carry $version"
-resources=$(x86_64-w64-mingw32-windres -i "$work/win64/DOCKLINE/DOCKLINE.exe" -O rc 2>/dev/null)
+[[ "$setup" == *"DOCKLINE-$version-$arch-setup.exe" ]] || fail "installer name does not carry $version"
+resources=$(x86_64-w64-mingw32-windres -i "$work/$arch/DOCKLINE/DOCKLINE.exe" -O rc 2>/dev/null)
 grep -q "VALUE \"ProductVersion\", \"$version\"" <<<"$resources" || fail "version resource lacks $version"
 grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources" || fail "file version is not $version"
 grep -q "\\\\x7248\\\\x672c $version\"" <<<"$resources" || fail "about box does not say 版本 $version"
@@ -69,7 +71,7 @@ key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\DOCKLINE'
 for f in DOCKLINE.exe dockline-cli.exe README.txt uninstall.exe; do
   [ -f "$inst/$f" ] || fail "installed folder lacks $f"
 done
-cmp -s "$inst/DOCKLINE.exe" "$work/win64/DOCKLINE/DOCKLINE.exe" || fail "the installed program is not the one of the zip"
+cmp -s "$inst/DOCKLINE.exe" "$work/$arch/DOCKLINE/DOCKLINE.exe" || fail "the installed program is not the one of the zip"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
 wine reg query "$key" /v DisplayVersion | grep -q "$version" || fail "no uninstall entry with version $version"
 wine reg query "$key" /v UninstallString | grep -qi 'uninstall.exe' || fail "uninstall entry has no command"

@@ -44,7 +44,8 @@ inline std::vector<HWND> ThreadDialogs() {
   std::vector<HWND> found;
   ::EnumThreadWindows(
       ::GetCurrentThreadId(),
-      [](HWND w, LPARAM out) -> BOOL {
+      // CALLBACK: a 32-bit build passes it by stdcall, which a plain lambda is not.
+      [](HWND w, LPARAM out) CALLBACK -> BOOL {
         wchar_t cls[16] = {};
         ::GetClassNameW(w, cls, 16);
         if (::IsWindowVisible(w) && std::wstring(cls) == L"#32770") reinterpret_cast<std::vector<HWND>*>(out)->push_back(w);

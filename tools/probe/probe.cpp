@@ -196,8 +196,18 @@ class RemoteBuffer {
   RemoteBuffer(HWND window, std::size_t size) : size_(size) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    process_.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
-    if (process_) remote_ = VirtualAllocEx(process_.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    process_.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_LIMITED_INFORMATION,
+                               FALSE, pid));
+    if (!process_) return;
+    // What goes into the block (LVITEMW and the like) is laid out as this
+    // probe's build lays it; a program of the other bitness would read
+    // another structure there and answer with nonsense rather than fail.
+    BOOL mine = FALSE, theirs = FALSE;
+    if (IsWow64Process(GetCurrentProcess(), &mine) && IsWow64Process(process_.Get(), &theirs) && mine != theirs) {
+      Print("the program is of another bitness than this probe: use the probe built with it");
+      return;
+    }
+    remote_ = VirtualAllocEx(process_.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   }
   ~RemoteBuffer() {
     if (remote_) VirtualFreeEx(process_.Get(), remote_, 0, MEM_RELEASE);
