@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <string>
 #include <thread>
@@ -119,8 +120,10 @@ bool DownloadOnce(const std::string& file, std::string& made) {
   return ok;
 }
 
-// Written row by row, so that even the largest picture costs this program one row.
-bool MakePng(const std::string& file, int width, int height) {
+// Written row by row (each pass of an interlaced one whole again), so that
+// even the largest picture costs this program one row.
+bool WritePng(const std::string& file, int width, int height, int depth, int colourType, bool interlaced,
+              const std::function<void(int y, std::vector<png_byte>& row)>& fill) {
   std::FILE* out = std::fopen(file.c_str(), "wb");
   if (!out) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -132,12 +135,25 @@ bool MakePng(const std::string& file, int width, int height) {
   }
   png_init_io(png, out);
   png_set_compression_level(png, 1);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, width, height, depth, colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  std::vector<png_byte> row(3 * static_cast<std::size_t>(width));
+  const int passes = interlaced ? png_set_interlace_handling(png) : 1;
+  const int channels = colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 3;
+  std::vector<png_byte> row(static_cast<std::size_t>(channels) * (depth / 8) * static_cast<std::size_t>(width));
+  for (int pass = 0; pass < passes; ++pass)
+    for (int y = 0; y < height; ++y) {
+      fill(y, row);
+      png_write_row(png, row.data());
+    }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(out) == 0;
+}
+
+bool MakePng(const std::string& file, int width, int height) {
   std::uint32_t noise = 1;
-  for (int y = 0; y < height; ++y) {
+  return WritePng(file, width, height, 8, PNG_COLOR_TYPE_RGB, false, [&](int y, std::vector<png_byte>& row) {
     for (int x = 0; x < width; ++x) {
       noise = noise * 1664525u + 1013904223u;
       const int n = static_cast<int>(noise >> 27);
@@ -145,11 +161,7 @@ bool MakePng(const std::string& file, int width, int height) {
       row[3 * x + 1] = static_cast<png_byte>((y * 255 / height + n) & 0xFF);
       row[3 * x + 2] = static_cast<png_byte>(((x + y) * 127 / (width + height) + n) & 0xFF);
     }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(out) == 0;
+  });
 }
 
 // Smooth colours with a little texture: compresses as photographs do, quickly.
@@ -209,31 +221,10 @@ bool MakeGif(const std::string& file, int width, int height) {
 }
 
 bool MakeInterlacedPng(const std::string& file, int width, int height) {
-  std::FILE* out = std::fopen(file.c_str(), "wb");
-  if (!out) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(out);
-    return false;
-  }
-  png_init_io(png, out);
-  png_set_compression_level(png, 1);
-  png_set_IHDR(png, info, width, height, 16, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_ADAM7, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  const int passes = png_set_interlace_handling(png);
-  std::vector<png_byte> row(8 * static_cast<std::size_t>(width));
-  for (int pass = 0; pass < passes; ++pass)
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x)
-        for (int k = 0; k < 4; ++k) row[8 * static_cast<std::size_t>(x) + 2 * k] = k == 3 ? 0xFF : Smooth(x, y, width, height, k);
-      png_write_row(png, row.data());
-    }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(out) == 0;
+  return WritePng(file, width, height, 16, PNG_COLOR_TYPE_RGB_ALPHA, true, [&](int y, std::vector<png_byte>& row) {
+    for (int x = 0; x < width; ++x)
+      for (int k = 0; k < 4; ++k) row[8 * static_cast<std::size_t>(x) + 2 * k] = k == 3 ? 0xFF : Smooth(x, y, width, height, k);
+  });
 }
 
 void PutBig(std::vector<std::uint8_t>& b, std::uint32_t v) {

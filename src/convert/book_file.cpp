@@ -418,15 +418,21 @@ BookKind BookKindOf(const std::string& path) {
   }
 }
 
+namespace {
+
+BookFileResult UnreadableBook(std::uint32_t error) {
+  BookFileResult result;
+  result.status = BookFileResult::Unreadable;
+  result.problem = BookProblem::ReadFailed;
+  result.error = error;
+  return result;
+}
+
+}  // namespace
+
 BookFileResult ConvertBookFile(const std::string& sourcePath, const std::string& textPath, std::stop_token stop) {
   platform::ReadOnlyFile file;
-  if (const std::uint32_t error = file.Open(sourcePath)) {
-    BookFileResult result;
-    result.status = BookFileResult::Unreadable;
-    result.problem = BookProblem::ReadFailed;
-    result.error = error;
-    return result;
-  }
+  if (const std::uint32_t error = file.Open(sourcePath)) return UnreadableBook(error);
   FileZipInput input(file);
   TextFileSink sink;
   bool created = false;
@@ -452,13 +458,7 @@ BookFileResult PreviewBookFile(const std::string& sourcePath, std::size_t maxByt
                                std::stop_token stop) {
   text.clear();
   platform::ReadOnlyFile file;
-  if (const std::uint32_t error = file.Open(sourcePath)) {
-    BookFileResult result;
-    result.status = BookFileResult::Unreadable;
-    result.problem = BookProblem::ReadFailed;
-    result.error = error;
-    return result;
-  }
+  if (const std::uint32_t error = file.Open(sourcePath)) return UnreadableBook(error);
   FileZipInput input(file);
   MemorySink sink(maxBytes);
   BookFileResult result = Outcome([&] {

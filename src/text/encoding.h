@@ -15,6 +15,9 @@ namespace dockline::text {
 // truncated sequence costs exactly one replacement character.
 char32_t DecodeUtf8(std::string_view s, std::size_t& i);
 
+// The UTF-8 bytes of one code point (at most U+10FFFF), appended.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Ill-formed UTF-8 becomes U+FFFD, one per maximal bad subsequence.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 // Unpaired surrogates become U+FFFD.
