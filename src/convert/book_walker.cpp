@@ -385,7 +385,10 @@ class DocxWalk {
         out_->Attach("-");
       } else if (name == "footnoteReference" || name == "endnoteReference") {
         const DocxNotes* notes = name == "footnoteReference" ? footnotes_ : endnotes_;
-        const std::string mark = "[" + std::to_string(++noteCount_) + "]";
+        // Built piecewise: "[" + a temporary trips a false overlap warning of GCC 12.
+        std::string mark(1, '[');
+        mark += std::to_string(++noteCount_);
+        mark += ']';
         out_->Attach(mark);
         if (notes) {
           const auto it = notes->find(std::string(r.Attribute("id", ns)));

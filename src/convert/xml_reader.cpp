@@ -296,13 +296,13 @@ class TolerantReader : public XmlReader {
     const bool closing = s.size() > 1 && s[1] == '/';
     if (s.size() < (closing ? 3u : 2u) || !(s[1] == '!' || IsNameStart(s[closing ? 2 : 1]))) {
       pos_ += 1;
-      text_.assign("<");
+      text_.assign(1, '<');
       return true;
     }
     const std::size_t end = TagEnd();
     if (end == std::string::npos) {
       pos_ += 1;
-      text_.assign("<");
+      text_.assign(1, '<');
       return true;
     }
     const std::string tag = buffer_.substr(pos_ + 1, end - pos_ - 1);
