@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "download/category_table.h"
+#include "platform/file_system.h"
 
 namespace dockline::download {
 namespace {
@@ -50,6 +51,44 @@ TEST(CategoryTable, DevicePathsAndFoldersAndNothingOutsideTheTable) {
     EXPECT_TRUE(T::listingPasses(bad).empty() && T::typeText(bad).empty() && T::devicePath('G', bad, "a").empty());
   }
   EXPECT_EQ(T::ListingPass(kListingPassCount).category, kNoCategory);
+}
+
+// The help page's table of categories says what the program does: each
+// row's label, the types the category's file dialog offers first, and its
+// folder on the device.
+TEST(CategoryTable, TheHelpPagesTableOfCategoriesIsTheTables) {
+  platform::Bytes bytes;
+  ASSERT_TRUE(platform::ReadWholeFile(DOCKLINE_SOURCE_DIR "/res/help/dockline-help.html", bytes));
+  const std::string page(bytes.begin(), bytes.end());
+  std::size_t at = page.find("<table id=\"categories\">");
+  ASSERT_NE(at, std::string::npos);
+  const std::string table = page.substr(at, page.find("</table>", at) - at);
+  std::vector<std::vector<std::string>> rows;
+  for (at = table.find("<tr><td>"); at != std::string::npos; at = table.find("<tr><td>", at)) {
+    std::vector<std::string> cells;
+    for (std::size_t cell = table.find("<td>", at); cell != std::string::npos && cell < table.find("</tr>", at);
+         cell = table.find("<td>", cell + 1))
+      cells.push_back(table.substr(cell + 4, table.find("</td>", cell) - cell - 4));
+    rows.push_back(cells);
+    at = table.find("</tr>", at);
+  }
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(kCategoryCount));
+  for (int i = 0; i < kCategoryCount; ++i) {
+    const auto& row = rows[static_cast<std::size_t>(i)];
+    ASSERT_EQ(row.size(), 3u) << i;
+    EXPECT_EQ(row[0], T::label(i));
+    EXPECT_EQ(row[2], std::string(T::deviceFolder(i).substr(1)));
+    // The first choice of the filter: "description|*.a;*.b|…".
+    const std::string_view filter = T::fileFilter(i);
+    const std::size_t bar = filter.find('|');
+    std::string types;
+    for (std::string_view patterns = filter.substr(bar + 1, filter.find('|', bar + 1) - bar - 1); !patterns.empty();) {
+      const std::size_t semicolon = patterns.find(';');
+      types += (types.empty() ? "" : " ") + std::string(patterns.substr(1, semicolon - 1));
+      patterns = semicolon == std::string_view::npos ? std::string_view() : patterns.substr(semicolon + 1);
+    }
+    EXPECT_EQ(row[1], types) << T::label(i);
+  }
 }
 
 }  // namespace
