@@ -162,7 +162,7 @@ std::string RefusedFilesMessage(const std::vector<std::string>& names) {
   if (!others.empty()) text = "以下文件不属于任何一类下载内容，没有添加：" + NameList(others);
   if (!books.empty()) {
     if (!text.empty()) text += "\n\n";
-    text += "以下电子书的格式无法转换，没有添加：" + NameList(books) + "\n" + std::string(kSaveBooksAsText);
+    text += "以下电子书或文档的格式无法转换，没有添加：" + NameList(books) + "\n" + std::string(kSaveBooksAsText);
   }
   return text;
 }

@@ -47,9 +47,9 @@ TEST(DroppedFiles, TheRefusedAreNamedOnceTheFirstFewAndHowManyBooksApart) {
   const std::string many = RefusedFilesMessage({"1", "2", "3", "4", "5", "6", "7"});
   EXPECT_EQ(many.substr(many.find('\n')), "\n1\n2\n3\n4\n5\n……共7个文件。");
   EXPECT_EQ(RefusedFilesMessage({"书.MOBI", "a.zip", "书.azw3", "书.azw", "文.pdf", "旧.doc"}),
-            "以下文件不属于任何一类下载内容，没有添加：\na.zip\n\n以下电子书的格式无法转换，没有添加：\n书.MOBI\n书.azw3\n"
+            "以下文件不属于任何一类下载内容，没有添加：\na.zip\n\n以下电子书或文档的格式无法转换，没有添加：\n书.MOBI\n书.azw3\n"
             "书.azw\n文.pdf\n旧.doc\n" + std::string(kSaveBooksAsText));
-  EXPECT_EQ(RefusedFilesMessage({"书.pdf"}), "以下电子书的格式无法转换，没有添加：\n书.pdf\n" + std::string(kSaveBooksAsText));
+  EXPECT_EQ(RefusedFilesMessage({"书.pdf"}), "以下电子书或文档的格式无法转换，没有添加：\n书.pdf\n" + std::string(kSaveBooksAsText));
 }
 
 class DroppedFolder : public ScratchFolder {
