@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "convert/device_picture.h"
@@ -90,10 +91,15 @@ TEST_F(PreviewRow, SaysWhatTheDownloadWouldSayOrShowsThePicture) {
 TEST_F(PreviewRow, ABookShowsTheStartOfItsTextWithTheWholeTextsSizeAndQuestionMarks) {
   const std::string temp = Path("临时");
   ASSERT_TRUE(platform::MakeDirectory(temp));
+  // Mostly ASCII: Wine's XmlLite garbles a character its reading buffer
+  // ends in, so Chinese is kept to where it is looked at: "中" lies across
+  // the preview's end, the title's 16 bytes and 1167 lines of 7 before it.
   std::vector<std::string> paragraphs{"雪人☃!"};
   std::string expected = "长篇\r\n\r\n雪人?!\r\n";
   for (int i = 0; i < 2000; ++i) {
-    paragraphs.push_back("第" + std::to_string(i) + "段");
+    char line[8];
+    std::snprintf(line, sizeof line, "p%04d", i);
+    paragraphs.push_back(i == 1167 ? "xxxxxx中" : line);
     expected += paragraphs.back() + "\r\n";
   }
   const std::string book = Path("长篇.epub");

@@ -10,7 +10,8 @@
 # and nothing of the locked one, nor anything left in the temporary folder.
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/../support/drm_epub.sh"
-src=$WINEPREFIX/drive_c/书库
+# The folder the download test uses: the dialog may open on a folder remembered from it.
+src=$WINEPREFIX/drive_c/资料
 books=$device/系统/电子图书
 PC_LIST=1022 DOWNLOAD=1023 NAME=1071 INFO=1072 TEXT=1073 VK_ESCAPE=27
 
@@ -32,8 +33,8 @@ temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/
 
 start
 p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not found"
-choose 2 'C:\书库' '"春天.epub"' 1
-p drop 'C:\书库\报告.docx' 'C:\书库\加密.epub' 'C:\书库\旧书.mobi'
+choose 2 'C:\资料' '"春天.epub"' 1
+p drop 'C:\资料\报告.docx' 'C:\资料\加密.epub' 'C:\资料\旧书.mobi'
 [ "$(p box 20000)" = "$(printf '以下电子书或文档的格式无法转换，没有添加：\n旧书.mobi\n请先把它们另存为EPUB、TXT或Word的.docx文件再添加，例如用电子书阅读软件转换，或在Word里用“另存为”。')" ] ||
   fail "the MOBI book was not named with what to do"
 rows=$(p rows $PC_LIST | tail -n +2 | cut -f3,4 | tr '\t' '|')
@@ -51,7 +52,7 @@ closed() { ! p windows | grep -qx 预览; }
 eventually closed || fail "Esc did not close the book's preview"
 
 p click $DOWNLOAD
-[ "$(p answer DOCKLINE 1 60000)" = 'C:\书库\加密.epub受DRM版权保护，无法转换。' ] || fail "the locked book was not refused"
+[ "$(p answer DOCKLINE 1 60000)" = 'C:\资料\加密.epub受DRM版权保护，无法转换。' ] || fail "the locked book was not refused"
 [ "$(p answer 提示 1 60000)" = "$(printf '下载完毕\n\n这些文件中有GBK没有的字符，已换成“?”：\n春天.epub：1个字符\n报告.docx：1个字符')" ] ||
   fail "the download did not finish naming the '?'"
 for book in 春天 报告; do
