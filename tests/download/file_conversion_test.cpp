@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <stop_token>
 #include <tuple>
 #include <vector>
 
 #include "download/category_table.h"
-#include "test_support.h"
 
 namespace dockline::download {
 namespace {
@@ -42,36 +40,6 @@ TEST(FileConversion, EachKindOfFileIsDecidedOnceWithItsNameOnTheDevice) {
   }
   EXPECT_EQ(PlanConversion(2, "书.txt", "G:\\书.txt", true).kind, C::Copy) << "raw texts";
   EXPECT_EQ(PlanConversion(2, "书.epub", "G:\\书.epub", true).kind, C::DocumentToText) << "a book is no raw text";
-}
-
-class BookDownload : public testing::ScratchFolder {};
-
-// A book becomes its text in the temporary folder, '?' counted; one that is
-// none is refused in words that name it, and a stop says nothing. Nothing
-// else is left in the temporary folder.
-TEST_F(BookDownload, ABookBecomesTextOrIsRefusedNamingItAndLeavesNothingBehind) {
-  const std::string temp = Path("临时"), book = Path("小说.epub"), fake = Path("假.epub");
-  ASSERT_TRUE(platform::MakeDirectory(temp));
-  Write(book, testing::Epub("小说", {"第一章 雪人☃", "正文"}));
-  Write(fake, "no archive");
-  testing::RecordingNotifier told;
-  const auto prepare = [&](const std::string& source, std::stop_token stop = {}) {
-    const std::string name(platform::FileNamePart(source));
-    return PrepareForDevice(PlanConversion(kBookCategory, source, CategoryTable::devicePath('G', kBookCategory, name)),
-                            source, name, temp, told, stop);
-  };
-  const PreparedFile made = prepare(book);
-  ASSERT_TRUE(made.ok && made.temporary);
-  EXPECT_TRUE(made.path.ends_with("小说.txt")) << made.path;
-  EXPECT_EQ(Read(made.path), testing::G("小说\r\n\r\n第一章 雪人?\r\n正文\r\n"));
-  EXPECT_EQ(made.replaced, 1u);
-  platform::RemoveFile(made.path);
-  EXPECT_FALSE(prepare(fake).ok);
-  std::stop_source stop;
-  stop.request_stop();
-  EXPECT_FALSE(prepare(book, stop.get_token()).ok);
-  EXPECT_EQ(told.messages, std::vector<std::string>{fake + "不是EPUB电子书或Word文档（.docx），无法转换。"});
-  EXPECT_EQ(platform::FindFiles(platform::JoinPath(temp, "*")).size(), 0u);
 }
 
 }  // namespace

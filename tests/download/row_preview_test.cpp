@@ -48,7 +48,6 @@ TEST(RowPreview, SizesReadAsTheUserReadsThem) {
   EXPECT_EQ(PreviewSizeText(320, 240, 19215), "320 × 240，在U盘上占 19,215 字节");
   EXPECT_EQ(PreviewTextInfo({"", 1234567, 0}), "在U盘上占 1,234,567 字节");
   EXPECT_EQ(PreviewTextInfo({"", 20, 3}), "在U盘上占 20 字节，其中3个字符GBK没有，已换成“?”");
-  EXPECT_EQ(GroupedDigits(0), "0");
   EXPECT_EQ(GroupedDigits(999), "999");
   EXPECT_EQ(GroupedDigits(1000), "1,000");
   EXPECT_EQ(GroupedDigits(18446744073709551615ull), "18,446,744,073,709,551,615");
