@@ -18,8 +18,12 @@ struct Category {
 constexpr std::array<Category, kCategoryCount> kCategories{{
     {"数 码MP3", "数 码MP3(*.mp3,*.blm,*.wma,*.wav,*.mid)|*.mp3;*.blm;*.wma;*.wav;*.mid||", ":\\mp3\\"},
     {"可视复读", "可视复读(*.mp3,*.blm)|*.mp3;*.blm||", ":\\系统\\可视复读\\"},
+    // Every kind of book first; then the three choices the dialog has always
+    // offered; then EPUB and Word alone, for a folder full of other things.
     {"电子图书",
-     "电子图书(*.txt,*.htm,*.html)|*.txt;*.htm;*.html|*.txt|*.txt|*.htm,*.html|*.htm;*.html||",
+     "全部电子图书(*.txt,*.htm,*.html,*.epub,*.docx)|*.txt;*.htm;*.html;*.epub;*.docx|"
+     "电子图书(*.txt,*.htm,*.html)|*.txt;*.htm;*.html|*.txt|*.txt|*.htm,*.html|*.htm;*.html|"
+     "EPUB电子书(*.epub)|*.epub|Word文档(*.docx)|*.docx||",
      ":\\系统\\电子图书\\"},
     {"下载词典", "下载词典(*.edt)|*.edt||", ":\\系统\\下载词典\\"},
     {"背诵词库", "背诵词库(*.rct)|*.rct||", ":\\系统\\背诵词库\\"},
@@ -46,8 +50,8 @@ struct Pass {
 
 // Passes 0..8 are each category's main type; 9..14 the extra types of the
 // categories whose device folder holds more than one kind of file. The
-// e-book folder lists only text (web pages arrive converted) and the picture
-// folder only the device's own picture files.
+// e-book folder lists only text (web pages and EPUB or Word books arrive
+// converted) and the picture folder only the device's own picture files.
 constexpr std::array<Pass, kListingPassCount> kPasses{{
     {0, "*.mp3", 0}, {1, "*.mp3", 1}, {2, "*.txt", 2}, {3, "*.edt", 3}, {4, "*.rct", 4},
     {5, "*.sim", 5}, {6, "*.poi", 6}, {7, "*.abc", 7}, {8, "*.ych", 8}, {6, "*.sub", 6},

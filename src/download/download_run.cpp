@@ -246,7 +246,7 @@ bool DownloadRun::DownloadOne(const DownloadRow& row, int category, int ticked) 
   // A file picked from the device itself is already there, whatever it would become.
   if (text::EqualsIgnoreAsciiCase(row.entry.path, target)) return CopyOneFile(row.entry.path, target, ticked);
   const ConversionPlan plan = PlanConversion(category, row.entry.path, target, settings_.rawTexts);
-  if (plan.kind == Conversion::Picture || plan.kind == Conversion::BookText) {
+  if (plan.kind == Conversion::Picture || plan.kind == Conversion::BookText || plan.kind == Conversion::DocumentToText) {
     // The source's own faults come first, in the words a plain copy uses.
     std::uint32_t error = 0;
     const auto size = files_.ReadableSize(row.entry.path, error);

@@ -69,6 +69,14 @@ void Walk(const std::string& folder, int depth, const std::stop_token& stop, Gat
     if (e.file.directory && !e.file.link) Walk(platform::JoinPath(folder, e.file.name), depth + 1, stop, out);
 }
 
+// The first few names, a line each, and how many when there are more.
+std::string NameList(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i) text += "\n" + names[i];
+  if (names.size() > kNamesShown) text += "\n……共" + std::to_string(names.size()) + "个文件。";
+  return text;
+}
+
 }  // namespace
 
 bool FilterTakes(int category, std::string_view name) {
@@ -141,10 +149,21 @@ std::vector<std::string> ReadDroppedFiles(const std::vector<std::string>& droppe
   return refused;
 }
 
+bool IsUnconvertedBook(std::string_view name) {
+  for (const std::string_view ending : {".mobi", ".azw", ".azw3", ".pdf", ".doc"})
+    if (text::EndsWithIgnoreAsciiCase(name, ending)) return true;
+  return false;
+}
+
 std::string RefusedFilesMessage(const std::vector<std::string>& names) {
-  std::string text = "以下文件不属于任何一类下载内容，没有添加：";
-  for (std::size_t i = 0; i < names.size() && i < kNamesShown; ++i) text += "\n" + names[i];
-  if (names.size() > kNamesShown) text += "\n……共" + std::to_string(names.size()) + "个文件。";
+  std::vector<std::string> books, others;
+  for (const std::string& name : names) (IsUnconvertedBook(name) ? books : others).push_back(name);
+  std::string text;
+  if (!others.empty()) text = "以下文件不属于任何一类下载内容，没有添加：" + NameList(others);
+  if (!books.empty()) {
+    if (!text.empty()) text += "\n\n";
+    text += "以下电子书或文档的格式无法转换，没有添加：" + NameList(books) + "\n" + std::string(kSaveBooksAsText);
+  }
   return text;
 }
 

@@ -43,8 +43,18 @@ std::vector<std::string> ReadDroppedFiles(const std::vector<std::string>& droppe
                                           const std::function<void(std::vector<FileEntry>)>& add,
                                           std::stop_token stop = {}, std::atomic<std::size_t>* found = nullptr);
 
+// What the user is to do with a book in a format the device cannot read and
+// the program does not convert.
+inline constexpr std::string_view kSaveBooksAsText =
+    "请先把它们另存为EPUB、TXT或Word的.docx文件再添加，例如用电子书阅读软件转换，或在Word里用“另存为”。";
+
+// Books the user may well have meant for the device, in formats that are
+// not taken: MOBI, AZW, AZW3, PDF and Word 97-2003 documents.
+bool IsUnconvertedBook(std::string_view name);
+
 // One message for the files no category takes: the first few names and,
-// when there are more, how many in all.
+// when there are more, how many in all; the books of IsUnconvertedBook
+// apart, with kSaveBooksAsText.
 std::string RefusedFilesMessage(const std::vector<std::string>& names);
 
 }  // namespace dockline::download

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <random>
 
+#include "convert/book_file.h"
 #include "convert/book_text.h"
 #include "convert/html_to_text.h"
 #include "convert/picture_file.h"
@@ -47,6 +48,8 @@ std::string FreePrefix(const std::string& folder, std::string_view madeName) {
 
 bool IsWebPage(std::string_view path) { return EndsWithAny(path, {".htm", ".html"}); }
 
+bool IsBookDocument(std::string_view path) { return EndsWithAny(path, {".epub", ".docx"}); }
+
 bool IsPictureName(std::string_view path) {
   return EndsWithAny(path, {".jpg", ".jpeg", ".jpe", ".png", ".gif", ".tif", ".tiff", ".bmp"});
 }
@@ -58,6 +61,9 @@ ConversionPlan PlanConversion(int category, std::string_view sourcePath, std::st
     const std::string_view name = platform::FileNamePart(target);
     plan.kind = Conversion::PageToText;
     plan.target = std::string(target.substr(0, target.size() - name.size())) + convert::ReplaceFromFirstDot(name, ".txt");
+  } else if (category == kBookCategory && IsBookDocument(sourcePath)) {
+    plan.kind = Conversion::DocumentToText;
+    plan.target = WithExtension(target, ".txt");
   } else if (text::EndsWithIgnoreAsciiCase(sourcePath, "bmp") && target.size() >= 3) {
     plan.kind = Conversion::Picture;
     plan.target.replace(plan.target.size() - 3, 3, "ych");
@@ -84,6 +90,15 @@ PreparedFile PrepareForDevice(const ConversionPlan& plan, const std::string& sou
       out.ok = pages.Convert(out.path, ignored, ownName);
       out.temporary = out.ok;
       return out;
+    }
+    case Conversion::DocumentToText: {
+      const std::string_view name = platform::FileNamePart(plan.target);
+      const std::string made = platform::JoinPath(folder, FreePrefix(folder, name) + std::string(name));
+      const convert::BookFileResult result = convert::ConvertBookFile(sourcePath, made, stop);
+      if (result.status == convert::BookFileResult::Converted) return {true, made, true, result.replaced};
+      if (result.status != convert::BookFileResult::Stopped)
+        notifier.ShowMessage(convert::BookFileErrorText(result, sourcePath));
+      return {false, sourcePath, false, 0};
     }
     case Conversion::Picture: {
       const std::string_view name = platform::FileNamePart(plan.target);

@@ -1,8 +1,8 @@
 #pragma once
 // What a file becomes on its way to the device, decided in one place for
 // the download run, the command line and the preview: a plain copy, a web
-// page made GBK text, a picture made the device's picture file, or a book or
-// lyrics text made GBK. Every conversion leaves its result as a file in the
+// page made GBK text, an EPUB book or a Word document made GBK text, a
+// picture made the device's picture file, or a book or lyrics text made GBK. Every conversion leaves its result as a file in the
 // PC's temporary folder, which then goes onto the device exactly as a plain
 // copy does (free-space check, overwrite question, temporary name, flush,
 // move), so the converted bytes get no second, lesser path.
@@ -16,7 +16,7 @@
 
 namespace dockline::download {
 
-enum class Conversion { Copy, PageToText, Picture, BookText };
+enum class Conversion { Copy, PageToText, DocumentToText, Picture, BookText };
 
 // A source that cannot be read, and an empty one: told before anything is
 // made of it, a copy or a conversion alike.
@@ -28,14 +28,19 @@ struct ConversionPlan {
   std::string target;  // the device path, its name changed as the conversion makes it
 };
 
-// `target` is where the category table puts the file. Web pages convert in
-// the e-book category; a source ending in "bmp" converts in any category, as
-// it always has; the other pictures in the picture category; .txt and .lrc
+// `target` is where the category table puts the file. Web pages, EPUB books
+// and Word documents convert in the e-book category (a document's text is
+// named as the document with ".txt" for its last extension; what it holds
+// decides whether it converts, and one that is no book is refused, never
+// copied); a source ending in "bmp" converts in any category, as it always
+// has; the other pictures in the picture category; .txt and .lrc
 // texts in any, unless `rawTexts`.
 ConversionPlan PlanConversion(int category, std::string_view sourcePath, std::string_view target, bool rawTexts = false);
 
 // Source names of web pages: "*.htm" or "*.html", in any case.
 bool IsWebPage(std::string_view path);
+// Source names of books that become text: "*.epub" and "*.docx".
+bool IsBookDocument(std::string_view path);
 // Pictures the picture category takes: .jpg .jpeg .jpe .png .gif .tif .tiff .bmp.
 bool IsPictureName(std::string_view path);
 

@@ -6,10 +6,15 @@
 # order. The lines expected are written below beside the Markdown that makes
 # them, never taken from our own output. The conversion runs in the convert
 # suite's PandocBooks test, natively (libxml2) and under Wine (XmlLite).
-#   books_test.sh TEST_CONVERT             (native)
-#   books_test.sh --wine TEST_CONVERT.exe  (under tools/with-wine)
+# Then dockline-cli book2txt and push: the same text from an EPUB and a Word
+# document, and the exit statuses of a book locked by DRM and of one cut
+# short, which leave nothing behind.
+#   books_test.sh TEST_CONVERT CLI                 (native)
+#   books_test.sh --wine TEST_CONVERT.exe CLI.exe  (under tools/with-wine)
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
+. "$(dirname "$0")/../support/drm_epub.sh"
+tool=$2
 command -v pandoc >/dev/null || fail "pandoc is missing (tools/install-deps installs it)"
 work=$(mktemp -d)/书籍
 mkdir -p "$work"
@@ -55,6 +60,41 @@ export DOCKLINE_PANDOC_BOOKS
 DOCKLINE_PANDOC_BOOKS=$(win "$work")
 if [ $wine_mode -eq 1 ]; then
   WINEDEBUG=-all wine "$cli" --gtest_filter='PandocBooks.*' --gtest_brief=1
+  run() { WINEDEBUG=-all wine "$tool" "$@"; }
 else
   "$cli" --gtest_filter='PandocBooks.*' --gtest_brief=1
+  run() { "$tool" "$@"; }
 fi
+
+# The device's text as the Markdown's lines: line ends and empty lines
+# dropped, list and note markers too (they differ by format, see the test).
+readable() { iconv -f GBK -t UTF-8 "$1" | tr -d '\r' | grep -v '^$' | sed -E 's/^(· |[0-9]+\. |\[[0-9]+\] )//'; }
+status() { set +e; run "$@" >/dev/null 2>"$work/err"; rc=$?; set -e; tr -d '\r' <"$work/err" >"$work/msg"; }
+for book in book-epub3.epub book-docx.docx; do
+  status book2txt "$(win "$work/$book")" "$(win "$work/$book.txt")"
+  [ $rc -eq 0 ] || fail "book2txt $book: exit $rc $(cat "$work/msg")"
+  diff <(readable "$book.txt") expected.txt || fail "book2txt $book: the text above differs from the Markdown's"
+done
+drm_epub 加密.epub
+head -c $(($(stat -c %s book-epub3.epub) / 2)) book-epub3.epub > 断.epub
+for case in 加密.epub:12:受DRM版权保护 断.epub:3:已损坏或不完整; do
+  IFS=: read -r book code words <<< "$case"
+  status book2txt "$(win "$work/$book")" "$(win "$work/out.txt")"
+  [ $rc -eq "$code" ] || fail "book2txt $book: exit $rc, not $code"
+  grep -q "$book$words" "$work/msg" || fail "book2txt $book says: $(cat "$work/msg")"
+  [ ! -e out.txt ] || fail "book2txt $book left a text"
+done
+
+# push converts as a download does: the text alone, its name's last extension made .txt.
+if [ $wine_mode -eq 1 ]; then
+  dev=$WINEPREFIX/dockline-devices/device devopt=() tag=books$$
+else
+  dev=$work/设备 devopt=(--device "$dev") tag=books
+  mkdir "$dev"
+fi
+trap 'rm -rf "$(dirname "$work")"; rm -f "$dev/系统/电子图书/$tag"*' EXIT
+cp book-epub2.epub "$tag.my.book.epub"
+status push "${devopt[@]}" 电子图书 "$(win "$work/$tag.my.book.epub")"
+[ $rc -eq 0 ] || fail "push: exit $rc $(cat "$work/msg")"
+[ "$(ls "$dev/系统/电子图书" | grep "^$tag")" = "$tag.my.book.txt" ] || fail "push left $(ls "$dev/系统/电子图书")"
+diff <(readable "$dev/系统/电子图书/$tag.my.book.txt") expected.txt || fail "push: the book's text differs"

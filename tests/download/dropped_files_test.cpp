@@ -27,12 +27,13 @@ TEST(DroppedFiles, EachFileGoesUnderTheCategoryThatTakesItsTypeTheCurrentOneFirs
   const Case cases[] = {
       {"歌.mp3", 1, 1},   {"歌.mp3", 0, 0},  {"歌.MP3", 2, 0},   // the current one, else the first that takes it
       {"歌.mp3", 9, 0},   {"歌.blm", 1, 1},  {"歌.wma", 1, 0},   // an organizer entry takes nothing
-      {"书.TXT", 0, 2},   {"页.html", 8, 2}, {"页.htm", 8, 2},
+      {"书.TXT", 0, 2},   {"页.html", 8, 2}, {"页.htm", 8, 2},   {"书.epub", 0, 2}, {"报告.DOCX", 8, 2},
       {"词.edt", 0, 3},   {"词.rct", 0, 4},  {"听.sim", 0, 5},   {"宝.sub", 0, 6}, {"宝.poi", 6, 6},
       {"英语百科.abc", 0, 7},
       {"照片.jpe", 0, 8}, {"图.PNG", 2, 8},  {"扫描.tiff", 0, 8}, {"旧.bmp", 3, 8},
       {"歌.lrc", 0, kNoCategory},  // lyrics come only with their song
-      {"说明.doc", 2, kNoCategory}, {"没有点", 0, kNoCategory}, {"歌.mp3.zip", 0, kNoCategory},
+      {"说明.doc", 2, kNoCategory}, {"书.mobi", 2, kNoCategory}, {"没有点", 0, kNoCategory},
+      {"歌.mp3.zip", 0, kNoCategory},
       {"歌.mp", 0, kNoCategory},
   };
   for (const Case& c : cases)
@@ -40,10 +41,15 @@ TEST(DroppedFiles, EachFileGoesUnderTheCategoryThatTakesItsTypeTheCurrentOneFirs
         << c.name << " with " << c.current << " current";
 }
 
-TEST(DroppedFiles, TheRefusedAreNamedOnceTheFirstFewAndHowMany) {
-  EXPECT_EQ(RefusedFilesMessage({"a.doc", "b.zip"}), "以下文件不属于任何一类下载内容，没有添加：\na.doc\nb.zip");
+// Books in formats that are not taken are named apart, with what to do.
+TEST(DroppedFiles, TheRefusedAreNamedOnceTheFirstFewAndHowManyBooksApart) {
+  EXPECT_EQ(RefusedFilesMessage({"a.zip", "b.exe"}), "以下文件不属于任何一类下载内容，没有添加：\na.zip\nb.exe");
   const std::string many = RefusedFilesMessage({"1", "2", "3", "4", "5", "6", "7"});
   EXPECT_EQ(many.substr(many.find('\n')), "\n1\n2\n3\n4\n5\n……共7个文件。");
+  EXPECT_EQ(RefusedFilesMessage({"书.MOBI", "a.zip", "书.azw3", "书.azw", "文.pdf", "旧.doc"}),
+            "以下文件不属于任何一类下载内容，没有添加：\na.zip\n\n以下电子书或文档的格式无法转换，没有添加：\n书.MOBI\n书.azw3\n"
+            "书.azw\n文.pdf\n旧.doc\n" + std::string(kSaveBooksAsText));
+  EXPECT_EQ(RefusedFilesMessage({"书.pdf"}), "以下电子书或文档的格式无法转换，没有添加：\n书.pdf\n" + std::string(kSaveBooksAsText));
 }
 
 class DroppedFolder : public ScratchFolder {

@@ -16,6 +16,10 @@ TEST(FileConversion, EachKindOfFileIsDecidedOnceWithItsNameOnTheDevice) {
       {2, "书.HTML", C::PageToText, "G:\\系统\\电子图书\\书.txt"},
       {2, "my.page.htm", C::PageToText, "G:\\系统\\电子图书\\my.txt"},
       {0, "页.html", C::Copy, "G:\\mp3\\页.html"},                  // pages convert for e-books only
+      {2, "书.EPUB", C::DocumentToText, "G:\\系统\\电子图书\\书.txt"},
+      {2, "my.book.epub", C::DocumentToText, "G:\\系统\\电子图书\\my.book.txt"},
+      {2, "报告.docx", C::DocumentToText, "G:\\系统\\电子图书\\报告.txt"},
+      {0, "书.epub", C::Copy, "G:\\mp3\\书.epub"},                  // and books too
       {8, "照片.JPG", C::Picture, "G:\\系统\\图片\\照片.ych"},
       {8, "a.b.jpeg", C::Picture, "G:\\系统\\图片\\a.b.ych"},
       {8, "图.png", C::Picture, "G:\\系统\\图片\\图.ych"},
@@ -35,6 +39,7 @@ TEST(FileConversion, EachKindOfFileIsDecidedOnceWithItsNameOnTheDevice) {
     EXPECT_EQ(plan.target, target) << name;
   }
   EXPECT_EQ(PlanConversion(2, "书.txt", "G:\\书.txt", true).kind, C::Copy) << "raw texts";
+  EXPECT_EQ(PlanConversion(2, "书.epub", "G:\\书.epub", true).kind, C::DocumentToText) << "a book is no raw text";
 }
 
 }  // namespace

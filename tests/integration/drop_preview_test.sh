@@ -3,8 +3,10 @@
 # will show, through DOCKLINE.exe as a user meets them: a folder of songs
 # with lyrics, a book, pictures and files no category takes is dropped onto
 # the window with the book named again (in other letter case); each file is
-# queued once under its category and the rest named in one box. Enter on a song opens nothing, on a photo its preview, whose
-# pixels are read from a screenshot: the device's four greys. The download
+# queued once under its category and the rest named in one box, the Word 97
+# document apart with what to do. Enter on a song opens nothing, on a photo
+# its preview, whose pixels are read from a screenshot: the device's four
+# greys. The download
 # puts each file in its category's folder, and the preview of the picture
 # on the device is the preview of the photo, pixel for pixel. A drop during
 # a download is refused with the download's words. The preview of a
@@ -34,7 +36,8 @@ p select-entry 1
 p file-dialog-cancel 20000 >/dev/null || fail "no file dialog to cancel"
 
 p drop 'C:\拖入' 'C:\拖入\书\小说.TXT'
-[ "$(p box 20000)" = "$(printf '以下文件不属于任何一类下载内容，没有添加：\n备份.zip\n说明.doc')" ] ||
+[ "$(p box 20000)" = "$(printf '以下文件不属于任何一类下载内容，没有添加：\n备份.zip\n\n以下电子书或文档的格式无法转换，没有添加：\n说明.doc\n%s' \
+  '请先把它们另存为EPUB、TXT或Word的.docx文件再添加，例如用电子书阅读软件转换，或在Word里用“另存为”。')" ] ||
   fail "the files no category takes were not named in one box"
 rows=$(p rows $PC_LIST | tail -n +2 | cut -f3,4 | tr '\t' '|')
 expected="歌.mp3|2.可视复读

@@ -8,7 +8,7 @@
 #include "download/device_files.h"
 #include "download/dropped_files.h"
 #include "download/gui/file_dialog.h"
-#include "download/picture_preview.h"
+#include "download/row_preview.h"
 #include "platform/file_system.h"
 #include "ui/message_box.h"
 #include "ui/worker.h"
@@ -391,10 +391,9 @@ void DownloadController::TakeFiles(ReadFiles read, std::function<void()> then, b
 void DownloadController::OpenRow(FileListView& list, int row) {
   const FileEntry* entry = list.Record(row);
   const bool onDevice = &list == &page_.DeviceList();
-  if (closing_ || !entry || !PreviewsAsPicture(*entry, onDevice)) return;
-  // Copies: the row may go while the preview is up.
-  const std::string path = entry->path, name = entry->name;
-  previews_.Open(context_.owner, path, name, onDevice);
+  if (closing_ || !entry || PreviewKindOf(*entry, onDevice) == PreviewKind::None) return;
+  // A copy: the row may go while the preview is up.
+  previews_.Open(context_.owner, *entry, onDevice);
 }
 
 }  // namespace dockline::download

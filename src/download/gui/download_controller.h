@@ -137,7 +137,7 @@ class DownloadController {
   bool countFound_ = false;  // the popup shows the files the job has found
   std::size_t foundShown_ = 0;
   std::chrono::steady_clock::time_point foundShownAt_;
-  PicturePreviews previews_;
+  RowPreviews previews_;
 };
 
 }  // namespace dockline::download

@@ -16,6 +16,10 @@ constexpr int kGap = 8;
 constexpr int kLineHeight = 18;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
+// The text's box: some twenty lines of thirty-odd characters, a page of a
+// book, where the device's own screen would be too small to read.
+constexpr int kTextWidth = 480;
+constexpr int kTextHeight = 360;
 
 void Place(HWND control, int x, int y, int width, int height) { ::MoveWindow(control, x, y, width, height, FALSE); }
 
@@ -25,12 +29,14 @@ const ui::Handler<PreviewDialog> PreviewDialog::kMessages[] = {
     {WM_PAINT, &PreviewDialog::OnPaint},
     {WM_DRAWITEM, &PreviewDialog::OnDrawPicture},
     {WM_DESTROY, &PreviewDialog::OnDestroy},
+    {WM_MOUSEWHEEL, &PreviewDialog::OnMouseWheel},
 };
 
-PreviewDialog::PreviewDialog(ui::UiPoster ui, std::string name, std::function<void(Deliver)> start)
+PreviewDialog::PreviewDialog(ui::UiPoster ui, std::string name, PreviewKind kind, std::function<void(Deliver)> start)
     : ui::Dialog(IDD_PREVIEW),
       ui_(std::move(ui)),
       name_(std::move(name)),
+      kind_(kind),
       start_(std::move(start)),
       self_(std::make_shared<PreviewDialog*>(this)) {
   SetBackground(kWhite);
@@ -62,29 +68,42 @@ bool PreviewDialog::OnInitDialog() {
 // In pixels, whatever the template's units come to: the picture is drawn
 // 1:1, as the device shows it. Centred over the window it was opened from.
 void PreviewDialog::LayOut() {
-  screen_ = {kMargin, kMargin, kMargin + kScreenWidth, kMargin + kScreenHeight};
+  const int width = ShowsText() ? kTextWidth : kScreenWidth;
+  screen_ = {kMargin, kMargin, kMargin + width, kMargin + (ShowsText() ? kTextHeight : kScreenHeight)};
+  if (ShowsText()) {
+    HWND text = Item(IDC_PREVIEW_TEXT);
+    Place(text, screen_.left, screen_.top, width, screen_.bottom - screen_.top);
+    ::SetWindowTextW(text, platform::Wide(kMakingText).c_str());
+    ::ShowWindow(text, SW_SHOW);
+  }
   int y = screen_.bottom + 1 + kGap;
-  Place(Item(IDC_PREVIEW_NAME), kMargin, y, kScreenWidth, kLineHeight);
+  Place(Item(IDC_PREVIEW_NAME), kMargin, y, width, kLineHeight);
   y += kLineHeight;
-  Place(Item(IDC_PREVIEW_INFO), kMargin, y, kScreenWidth, kLineHeight);
+  Place(Item(IDC_PREVIEW_INFO), kMargin, y, width, kLineHeight);
   y += kLineHeight + kGap;
   Place(Item(IDCANCEL), screen_.right - kButtonWidth, y, kButtonWidth, kButtonHeight);
   RECT frame{0, 0, screen_.right + kMargin, y + kButtonHeight + kMargin};
   ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
                        static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  const int outerWidth = frame.right - frame.left, outerHeight = frame.bottom - frame.top;
   RECT over{};
   if (HWND owner = ::GetWindow(Handle(), GW_OWNER)) {
     ::GetWindowRect(owner, &over);
   } else {
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
   }
-  ::SetWindowPos(Handle(), nullptr, (over.left + over.right - width) / 2, (over.top + over.bottom - height) / 2, width,
-                 height, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Handle(), nullptr, (over.left + over.right - outerWidth) / 2, (over.top + over.bottom - outerHeight) / 2,
+                 outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PreviewDialog::Show(RowPreview preview) {
   if (!Handle()) return;
+  if (ShowsText()) {
+    const bool made = preview.failure.empty();
+    SetItemText(IDC_PREVIEW_TEXT, made ? preview.text.start : preview.failure);
+    if (made) SetItemText(IDC_PREVIEW_INFO, PreviewTextInfo(preview.text));
+    return;
+  }
   if (!preview.failure.empty()) {
     failure_ = std::move(preview.failure);
     ::InvalidateRect(Handle(), &screen_, TRUE);
@@ -104,6 +123,7 @@ void PreviewDialog::Show(RowPreview preview) {
 
 LRESULT PreviewDialog::OnPaint(const ui::Message&) {
   ui::PaintDC paint(Handle());
+  if (ShowsText()) return 0;  // the text's box draws itself
   const HDC dc = paint.Get();
   RECT frame = screen_;
   ::InflateRect(&frame, 1, 1);
@@ -144,14 +164,23 @@ LRESULT PreviewDialog::OnDestroy(const ui::Message& m) {
   return Default(m);
 }
 
-void PicturePreviews::Open(HWND owner, const std::string& path, const std::string& name, bool onDevice) {
+// The wheel goes to the focused 关闭 button, which hands it up here; it is
+// meant for the text.
+LRESULT PreviewDialog::OnMouseWheel(const ui::Message& m) {
+  if (!ShowsText()) return Default(m);
+  return ::SendMessageW(Item(IDC_PREVIEW_TEXT), WM_MOUSEWHEEL, m.wParam, m.lParam);
+}
+
+void RowPreviews::Open(HWND owner, FileEntry entry, bool onDevice) {
   if (closing_) return;
   std::erase_if(running_, [](const std::unique_ptr<ui::Worker>& work) { return !work->Started() || work->Finished(); });
   for (const auto& abandoned : running_) abandoned->RequestStop();
   running_.push_back(std::make_unique<ui::Worker>(ui_, "预览出错："));
   ui::Worker* work = running_.back().get();
-  PreviewDialog dialog(ui_, name, [work, path, onDevice, turn = turn_](PreviewDialog::Deliver deliver) {
-    work->Start([path, onDevice, turn, deliver = std::move(deliver)](std::stop_token stop) {
+  const PreviewKind kind = PreviewKindOf(entry, onDevice);
+  const std::string name = entry.name;
+  auto start = [work, entry = std::move(entry), onDevice, turn = turn_](PreviewDialog::Deliver deliver) {
+    work->Start([entry, onDevice, turn, deliver = std::move(deliver)](std::stop_token stop) {
       {
         std::unique_lock lock(turn->mutex);
         if (!turn->given.wait(lock, stop, [&] { return !turn->taken; })) return;  // closed while it waited
@@ -167,16 +196,17 @@ void PicturePreviews::Open(HWND owner, const std::string& path, const std::strin
           turn.given.notify_all();
         }
       } giveBack{*turn};
-      RowPreview preview = PreviewRowFile(path, onDevice, stop);
+      RowPreview preview = PreviewRowFile(entry, onDevice, {}, stop);
       if (!stop.stop_requested()) deliver(std::move(preview));
     });
-  });
+  };
+  PreviewDialog dialog(ui_, name, kind, std::move(start));
   dialog.DoModal(owner);
-  // Closed before its picture came: nobody waits for that work any more.
+  // Closed before its picture or text came: nobody waits for that work any more.
   work->RequestStop();
 }
 
-void PicturePreviews::Shutdown() {
+void RowPreviews::Shutdown() {
   closing_ = true;
   for (const auto& work : running_) work->Shutdown();
   running_.clear();  // each joins, messages flowing
