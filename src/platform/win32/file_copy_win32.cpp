@@ -40,12 +40,14 @@ std::uint32_t CopyHandle::OpenForReading(const std::string& path, std::uint64_t&
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
   value_ = reinterpret_cast<std::intptr_t>(h);
-  // Size and times in one question to the system.
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(h, &info)) return ::GetLastError();
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
-  size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  writeTime = FileTimeOf(info.ftLastWriteTime);
+  // Not GetFileInformationByHandle: it asks for the file's name as well,
+  // which under Wine is a round trip to its mount manager (about 0.5 ms a
+  // file, a third of a small song's copy). A folder does not open here.
+  LARGE_INTEGER n{};
+  FILETIME written{};
+  if (!::GetFileSizeEx(h, &n) || !::GetFileTime(h, nullptr, nullptr, &written)) return ::GetLastError();
+  size = static_cast<std::uint64_t>(n.QuadPart);
+  writeTime = FileTimeOf(written);
   return 0;
 }
 
