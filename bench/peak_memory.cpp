@@ -95,7 +95,7 @@ class SilentPrompts : public dockline::download::DownloadPrompts {
  public:
   void ShowMessage(std::string_view utf8) override { std::fprintf(stderr, "%.*s\n", int(utf8.size()), utf8.data()); }
   void ShowPageMessage(std::string_view) override {}
-  std::optional<dockline::download::OverwriteChoice> AskOverwrite(const std::string&) override {
+  std::optional<dockline::download::OverwriteChoice> AskOverwrite(const dockline::download::OverwriteQuestion&) override {
     return dockline::download::OverwriteChoice::YesToAll;
   }
 };

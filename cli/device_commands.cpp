@@ -106,7 +106,8 @@ int List(const Args& given) {
   if (category == download::kNoCategory) return kUsageError;
   StderrNotifier notifier;
   const auto rows = download::ListCategoryFiles(device->root, category, [&] { return device->Present(); }, notifier);
-  for (const auto& row : rows) Out(std::to_string(row.size) + "\t" + row.path + "\n");
+  for (const auto& row : rows)
+    Out(std::to_string(row.size) + "\t" + row.path + "\t" + platform::LocalTimeText(row.writeTime) + "\n");
   return 0;
 }
 
@@ -133,6 +134,12 @@ int Remove(const Args& given) {
 
 enum class Overwrite { Yes, No, Ask };
 
+// The device's copy and the new one, a line each, as the program's question shows them.
+std::string Versions(const download::OverwriteQuestion& question) {
+  return "\n  " + std::string(download::kOnDeviceLabel) + download::OnDeviceText(question) + "\n  " +
+         std::string(download::kIncomingLabel) + download::IncomingText(question);
+}
+
 // Messages and questions on the terminal. Output is serialised with the
 // progress line, which is cleared before anything else is written.
 class TerminalPrompts : public download::DownloadPrompts {
@@ -141,17 +148,18 @@ class TerminalPrompts : public download::DownloadPrompts {
 
   void ShowMessage(std::string_view text) override { Say(std::string(text)); }
   void ShowPageMessage(std::string_view text) override { Say(std::string(text)); }
-  std::optional<download::OverwriteChoice> AskOverwrite(const std::string& target) override {
+  std::optional<download::OverwriteChoice> AskOverwrite(const download::OverwriteQuestion& question) override {
     using C = download::OverwriteChoice;
     if (mode_ == Overwrite::Yes) return C::Yes;
     if (mode_ == Overwrite::No) {
-      Say("已存在，没有覆盖：" + target);
+      Say("已存在，没有覆盖：" + question.target + Versions(question));
       return C::No;
     }
     std::lock_guard lock(mutex_);
     ClearLine();
     for (;;) {
-      Err(target + "\n该文件已存在，是否覆盖？ [y 是 / a 全是 / s 全否 / n 否] ");
+      Err(question.target + Versions(question) + "\n" + std::string(download::kOverwriteQuestionText) +
+          " [y 是 / a 全是 / s 全否 / n 否] ");
       std::string answer;
       // The end of the input answers no: a script is never taken to agree.
       if (!ReadLine(answer)) return C::No;
@@ -195,9 +203,11 @@ int Push(const Args& given) {
   std::string overwrite = "ask";
   const bool overwriteGiven = TakeOption(args, "--overwrite", overwrite);
   const bool verify = TakeFlag(args, "--verify");
+  // --all: every file written again, those the device holds unchanged too.
+  const bool all = TakeFlag(args, "--all");
   const auto device = FindDevice(args);
   if (args.size() < 2 || (overwrite != "yes" && overwrite != "no" && overwrite != "ask")) {
-    Err("usage: dockline-cli push [--device DIR] [--overwrite yes|no|ask] [--raw] [--verify] CATEGORY FILE...\n");
+    Err("usage: dockline-cli push [--device DIR] [--overwrite yes|no|ask] [--raw] [--verify] [--all] CATEGORY FILE...\n");
     return kUsageError;
   }
   if (!device) return kNoDevice;
@@ -229,6 +239,7 @@ int Push(const Args& given) {
   settings.devicePresent = [&] { return device->Present(); };
   settings.rawTexts = rawTexts;
   settings.verify = verify;
+  settings.skipUnchanged = !all;
   download::DownloadRun run(settings, files, prompts, progress, gate);
 
   std::stop_source stop;
@@ -260,12 +271,14 @@ int Push(const Args& given) {
   return progress.downloaded == static_cast<int>(rows.size()) ? 0 : kSomeFailed;
 }
 
-const Registrar kList({"list", "list [--device DIR] CATEGORY     files on the device (size, path); CATEGORY 1..9 or its name",
+const Registrar kList({"list", "list [--device DIR] CATEGORY     files on the device (size, path, last write); CATEGORY 1..9\n"
+                       "                   or its name",
                        List});
 const Registrar kPush({"push",
-                       "push [--device DIR] [--overwrite yes|no|ask] [--raw] [--verify] CATEGORY FILE...   download\n"
-                       "                   to the device, converting as the program does; --raw: texts (.txt, .lrc) as\n"
-                       "                   they are; --verify: each file read back from the device and compared\n"
+                       "push [--device DIR] [--overwrite yes|no|ask] [--raw] [--verify] [--all] CATEGORY FILE...\n"
+                       "                   download to the device, converting as the program does, leaving alone the\n"
+                       "                   files it holds unchanged (same size and time); --all: those too; --raw: texts\n"
+                       "                   (.txt, .lrc) as they are; --verify: each file read back from the device and compared\n"
                        "                   (exit: 0 all, 1 some not, 3 stopped, 4 device gone, 5 no device, 64 usage)",
                        Push});
 const Registrar kRm({"rm", "rm PATH...         delete device files, with their .cfg companions (exit 1: some not)", Remove});

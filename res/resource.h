@@ -79,6 +79,7 @@
 #define IDC_RUN_COUNTER 1055
 #define IDC_SELECTION_STATUS 1059
 #define IDC_VERIFY 1063
+#define IDC_SKIP_UNCHANGED 1067
 
 // Controls of the organizer page (template 132)
 #define IDC_ORGANIZER_DELETE 1003
@@ -95,3 +96,9 @@
 #define IDC_OVERWRITE_NO 1060
 #define IDC_OVERWRITE_YES_TO_ALL 1061
 #define IDC_OVERWRITE_NO_TO_ALL 1062
+// The question's text has the id a message box gives its own: whatever reads
+// message boxes (the tests' probe, a screen reader's script) reads it too.
+#define IDC_OVERWRITE_QUESTION 0xFFFF
+#define IDC_OVERWRITE_NAME 1064
+#define IDC_OVERWRITE_ON_DEVICE 1065
+#define IDC_OVERWRITE_INCOMING 1066

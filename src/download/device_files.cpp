@@ -32,6 +32,7 @@ bool ListDeviceFiles(const std::string& deviceRoot, int pass, std::vector<FileEn
     record.name = file.name;
     record.categoryNumber = entry.category + 1;
     record.path = folder + file.name;
+    record.writeTime = file.writeTime;
     found.push_back(std::move(record));
   }
   rows.insert(rows.begin(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));

@@ -23,6 +23,9 @@ inline constexpr std::string_view kSettingsCreateError = "ini文件建立错误"
 // category keys of DOWNPATH stay exactly as they are: "1" on, else off.
 inline constexpr std::string_view kVerifySection = "VERIFY";
 inline constexpr std::string_view kVerifyKey = "AFTERWRITE";
+// The "跳过未改变的文件" option likewise: "0" off, else (as at first) on.
+inline constexpr std::string_view kSkipSection = "SKIP";
+inline constexpr std::string_view kSkipKey = "UNCHANGED";
 // "设置文件 C:\...\dict.ini 无法读取，…": shown once, when the program starts.
 std::string UnreadableSettingsText(std::string_view path);
 
@@ -62,6 +65,9 @@ class DownloadPathStore {
   // The "写入后校验" option; off unless the file says on.
   bool VerifyAfterWrite() const { return ReadValue(kVerifySection, kVerifyKey) == "1"; }
   bool SetVerifyAfterWrite(bool on) { return WriteValue(kVerifySection, kVerifyKey, on ? "1" : "0"); }
+  // The "跳过未改变的文件" option; on unless the file says off.
+  bool SkipUnchanged() const { return ReadValue(kSkipSection, kSkipKey) != "0"; }
+  bool SetSkipUnchanged(bool on) { return WriteValue(kSkipSection, kSkipKey, on ? "1" : "0"); }
 
  private:
   std::string path_;

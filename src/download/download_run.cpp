@@ -1,7 +1,10 @@
 #include "download/download_run.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <thread>
+#include <utility>
 
 #include "download/category_table.h"
 #include "platform/file_system.h"
@@ -45,6 +48,48 @@ std::string CounterText(int downloaded, int ticked) {
   return "已下载文件数：" + std::to_string(downloaded) + "/" + std::to_string(ticked);
 }
 
+std::string WithSkipped(std::string_view message, int skipped) {
+  if (skipped == 0) return std::string(message);
+  return std::string(message) + "\n已跳过" + std::to_string(skipped) + "个未改变的文件。";
+}
+
+bool IsUnchanged(const FileVersion& onDevice, const FileVersion& incoming) {
+  const platform::FileTime apart = onDevice.writeTime - incoming.writeTime;
+  return onDevice.size == incoming.size && onDevice.writeTime != 0 && incoming.writeTime != 0 &&
+         apart <= kFatTimeStep && apart >= -kFatTimeStep;
+}
+
+namespace {
+
+// "1,234,567 字节": a size exact to the byte, which a size in KB or MB is not
+// for two versions a few bytes apart.
+std::string BytesText(std::uint64_t size) {
+  std::string digits = std::to_string(size);
+  for (std::size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
+  return digits + " 字节";
+}
+
+std::string VersionText(const FileVersion& version) {
+  const std::string time = platform::LocalTimeText(version.writeTime);
+  return BytesText(version.size) + (time.empty() ? "" : "，" + time);
+}
+
+}  // namespace
+
+std::string OnDeviceText(const OverwriteQuestion& question) { return VersionText(question.onDevice); }
+
+std::string IncomingText(const OverwriteQuestion& question) {
+  const FileVersion& now = question.onDevice;
+  const FileVersion& next = question.incoming;
+  std::string how;
+  // Within FAT's two seconds the times are the same: the device keeps no finer.
+  const platform::FileTime apart = next.writeTime - now.writeTime;
+  if (now.writeTime != 0 && next.writeTime != 0 && (apart > kFatTimeStep || apart < -kFatTimeStep))
+    how = apart > 0 ? "较新" : "较旧";
+  if (next.size != now.size) how += std::string(how.empty() ? "" : "，") + (next.size > now.size ? "较大" : "较小");
+  return VersionText(next) + (how.empty() ? "" : "（" + how + "）");
+}
+
 void PauseGate::Pause() {
   std::lock_guard lock(mutex_);
   paused_ = true;
@@ -63,21 +108,15 @@ void PauseGate::Wait(std::stop_token stop) {
   opened_.wait(lock, stop, [this] { return !paused_; });
 }
 
-std::optional<std::uint64_t> DownloadFiles::ReadableSize(const std::string& path, std::uint32_t& error) {
-  return platform::ReadableFileSize(path, &error);
-}
+std::uint32_t DownloadFiles::Open(const std::string& path, platform::CopySource& source) { return source.Open(path); }
 std::optional<std::uint64_t> DownloadFiles::FreeBytes(const std::string& root) { return platform::FreeBytes(root); }
 std::optional<std::string> DownloadFiles::FileSystemName(const std::string& root) {
   return platform::FileSystemName(root);
 }
-bool DownloadFiles::Exists(const std::string& path) { return platform::FileExists(path); }
-void DownloadFiles::ClearAttributes(const std::string& path) { platform::ClearAttributes(path); }
-platform::CopyResult DownloadFiles::Copy(const std::string& source, const std::string& target,
-                                         const platform::CopyProgress& progress, bool verify) {
-  platform::ReadBack readBack;
-  if (verify) readBack = [this](const std::string& path, std::uint64_t& hash) { return HashFromMedium(path, hash); };
-  return platform::CopyFileStreaming(source, target, progress, readBack);
+std::vector<platform::FoundFile> DownloadFiles::List(const std::string& folder) {
+  return platform::FindFiles(platform::JoinPath(folder, "*"));
 }
+void DownloadFiles::ClearAttributes(const std::string& path) { platform::ClearAttributes(path); }
 std::uint32_t DownloadFiles::HashFromMedium(const std::string& path, std::uint64_t& hash) {
   return platform::HashFileFromMedium(path, hash);
 }
@@ -139,9 +178,109 @@ void PrepareDeviceFolders(const std::string& deviceRoot, std::stop_token stop) {
   }
 }
 
+// One piece of work at a time on a thread of its own, started with the
+// first: the flush and move of one file, while the run's thread writes the
+// next. An exception the work throws comes out of the Wait after it, on the
+// run's thread, as it would have without a second thread.
+class DownloadRun::Placer {
+ public:
+  ~Placer() {
+    Wait(std::nothrow);
+    {
+      std::lock_guard lock(mutex_);
+      quit_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+  // Waits for the work before.
+  void Start(std::function<void()> work) {
+    Wait();
+    {
+      std::lock_guard lock(mutex_);
+      work_ = std::move(work);
+    }
+    if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+    changed_.notify_all();
+  }
+  void Wait() {
+    Wait(std::nothrow);
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+
+ private:
+  void Wait(std::nothrow_t) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !work_; });
+  }
+  void Loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return quit_ || work_; });
+      if (!work_) return;
+      lock.unlock();
+      try {
+        work_();
+      } catch (...) {
+        failure_ = std::current_exception();
+      }
+      lock.lock();
+      work_ = nullptr;
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::function<void()> work_;  // set until it has run
+  std::exception_ptr failure_;
+  bool quit_ = false;
+  std::thread thread_;
+};
+
+// A copy whose bytes are written, being flushed and moved into place on the placer.
+struct DownloadRun::InFlight {
+  platform::StagedCopy copy;
+  std::string source, target;
+  FileVersion version;
+  bool replace = false;
+  std::string replacementLine;
+  platform::CopyResult result;  // the placer's, once it is done
+};
+
+// The prompts as the run's thread uses them: the file being placed is done
+// with and told of first, so the user hears of the files in their order; and
+// once that file has ended the run, or a stop came meanwhile, nothing more is
+// said of the next one, which the run would not have begun.
+class DownloadRun::InOrder : public DownloadPrompts {
+ public:
+  explicit InOrder(DownloadRun& run) : run_(run) {}
+  void ShowMessage(std::string_view text) override {
+    if (run_.Settled()) run_.prompts_.ShowMessage(text);
+  }
+  void ShowPageMessage(std::string_view text) override {
+    if (run_.Settled()) run_.prompts_.ShowPageMessage(text);
+  }
+  std::optional<OverwriteChoice> AskOverwrite(const OverwriteQuestion& question) override {
+    if (!run_.Settled()) return std::nullopt;
+    return run_.prompts_.AskOverwrite(question);
+  }
+
+ private:
+  DownloadRun& run_;
+};
+
 DownloadRun::DownloadRun(RunSettings settings, DownloadFiles& files, DownloadPrompts& prompts,
                          DownloadProgress& progress, PauseGate& gate)
-    : settings_(std::move(settings)), files_(files), prompts_(prompts), progress_(progress), gate_(gate) {}
+    : settings_(std::move(settings)),
+      files_(files),
+      prompts_(prompts),
+      progress_(progress),
+      gate_(gate),
+      inOrder_(std::make_unique<InOrder>(*this)),
+      placer_(std::make_unique<Placer>()) {}
+
+DownloadRun::~DownloadRun() = default;
 
 bool DownloadRun::StopTest() {
   if (halt_ != Halt::None) return true;
@@ -151,6 +290,7 @@ bool DownloadRun::StopTest() {
 }
 
 void DownloadRun::CheckDevice() {
+  presenceAsked_ = std::chrono::steady_clock::now();
   if (settings_.devicePresent && !settings_.devicePresent()) halt_ = Halt::Disconnected;
 }
 
@@ -162,6 +302,11 @@ void DownloadRun::Step(int sevenths) {
 }
 
 void DownloadRun::FinishFile() { Step(kFileSteps); }
+
+void DownloadRun::Counted() {
+  progress_.downloaded = ++downloaded_;
+  progress_.SetCounter(CounterText(downloaded_, ticked_));
+}
 
 RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token stop) {
   struct Finish {  // every way out marks the end
@@ -182,26 +327,33 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
   // always was: a download with nothing ticked still clears what a cut copy left.
   PrepareDeviceFolders(settings_.deviceRoot, stop);
   const int total = static_cast<int>(rows.size());
-  const int ticked = static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const auto& r) { return r.ticked; }));
-  if (ticked == 0) {
+  ticked_ = static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const auto& r) { return r.ticked; }));
+  if (ticked_ == 0) {
     prompts_.ShowPageMessage("请选择要下载的文件。");
     return RunEnd::NotStarted;
   }
   stop_ = stop;
   halt_ = Halt::None;
   choice_ = OverwriteChoice::Yes;
+  downloaded_ = skipped_ = 0;
+  freeAsked_ = false;
+  fileSystem_.reset();
+  listed_.clear();
   progress_.downloaded = 0;
+  progress_.skipped = 0;
   progress_.overallRange = total;
   progress_.overallPosition = 0;
   progress_.active = true;
 
   replacements_.clear();
-  int downloaded = 0;
   for (int j = 0; j < total && !StopTest(); ++j) {
     const DownloadRow& row = rows[static_cast<std::size_t>(j)];
     progress_.fileSteps = 0;
     if (row.ticked) {
-      CheckDevice();
+      // Between rows the device is asked after at most every tenth of a
+      // second: a thousand small files would otherwise ask a thousand times,
+      // and a failed step asks at once all the same.
+      if (std::chrono::steady_clock::now() - presenceAsked_ >= std::chrono::milliseconds(100)) CheckDevice();
       if (halt_ != Halt::None) break;
       if (settings_.runningFlag) *settings_.runningFlag = true;
       const std::string& name = row.entry.name;
@@ -209,27 +361,25 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
       progress_.SetStatus("正在下载 " + name);
       if (category == kNoCategory) {
         // Without a category there is no folder to put the file in.
-        prompts_.ShowMessage(name + "：文件类型无法识别，没有下载。");
+        inOrder_->ShowMessage(name + "：文件类型无法识别，没有下载。");
       } else {
-        progress_.SetCounter(CounterText(downloaded, ticked));
-        if (DownloadOne(row, category, ticked)) {
-          progress_.downloaded = ++downloaded;
-          progress_.SetCounter(CounterText(downloaded, ticked));
-          FinishFile();
-        }
+        progress_.SetCounter(CounterText(downloaded_, ticked_));
+        DownloadOne(row, category);
       }
     }
   }
+  Settle();
 
   switch (halt_) {
-    case Halt::None:
+    case Halt::None: {
       progress_.overallPosition = progress_.overallRange.load();
       progress_.fileSteps = kFileSteps;
-      prompts_.ShowPageMessage(WithReplacements(kCompletedText, replacements_));
+      prompts_.ShowPageMessage(WithReplacements(WithSkipped(kCompletedText, skipped_), replacements_));
       progress_.SetStatus(std::string(kCompletedText));
       return RunEnd::Completed;
+    }
     case Halt::Stop:
-      prompts_.ShowPageMessage(WithReplacements(kStoppedText, replacements_));
+      prompts_.ShowPageMessage(WithReplacements(WithSkipped(kStoppedText, skipped_), replacements_));
       progress_.SetStatus(std::string(kStoppedText));
       return RunEnd::Stopped;
     case Halt::Disconnected:
@@ -240,98 +390,183 @@ RunEnd DownloadRun::Run(const std::vector<DownloadRow>& rows, std::stop_token st
   return RunEnd::Disconnected;
 }
 
-bool DownloadRun::DownloadOne(const DownloadRow& row, int category, int ticked) {
+void DownloadRun::DownloadOne(const DownloadRow& row, int category) {
   const std::string& name = row.entry.name;
-  std::string target = DeviceFilePath(settings_.deviceRoot, CategoryTable::devicePath('A', category, name));
+  const std::string target = DeviceFilePath(settings_.deviceRoot, CategoryTable::devicePath('A', category, name));
   // A file picked from the device itself is already there, whatever it would become.
-  if (text::EqualsIgnoreAsciiCase(row.entry.path, target)) return CopyOneFile(row.entry.path, target, ticked);
+  if (text::EqualsIgnoreAsciiCase(row.entry.path, target)) {
+    CopyOneFile(row.entry.path, target, std::nullopt);
+    return;
+  }
   const ConversionPlan plan = PlanConversion(category, row.entry.path, target, settings_.rawTexts);
-  if (plan.kind == Conversion::Picture || plan.kind == Conversion::BookText || plan.kind == Conversion::DocumentToText) {
-    // The source's own faults come first, in the words a plain copy uses.
-    std::uint32_t error = 0;
-    const auto size = files_.ReadableSize(row.entry.path, error);
-    if (!size) {
-      prompts_.ShowMessage(kUnreadableSourceText);
-      return false;
+  // What a conversion makes is new each time: the device's copy keeps the
+  // source's time, so that an unchanged source is seen as unchanged.
+  std::optional<platform::FileTime> sourceTime;
+  if (plan.kind != Conversion::Copy) {
+    platform::CopySource source;
+    const bool readable = files_.Open(row.entry.path, source) == 0;
+    if (plan.kind == Conversion::Picture || plan.kind == Conversion::BookText ||
+        plan.kind == Conversion::DocumentToText) {
+      // The source's own faults come first, in the words a plain copy uses.
+      if (!readable) return inOrder_->ShowMessage(kUnreadableSourceText);
+      if (source.size == 0) return inOrder_->ShowMessage(kEmptySourceText);
     }
-    if (*size == 0) {
-      prompts_.ShowMessage(kEmptySourceText);
-      return false;
-    }
+    if (readable) sourceTime = source.writeTime;
   }
-  const PreparedFile made = PrepareForDevice(plan, row.entry.path, name, settings_.tempFolder, prompts_, stop_);
-  if (!made.ok) return false;
-  target = plan.target;
-  const bool placed = CopyOneFile(made.path, target, ticked);
+  const PreparedFile made = PrepareForDevice(plan, row.entry.path, name, settings_.tempFolder, *inOrder_, stop_);
+  if (!made.ok) return;
+  const Outcome outcome = CopyOneFile(made.path, plan.target, sourceTime,
+                                      made.replaced > 0 ? ReplacementLine(name, made.replaced) : std::string());
+  // The bytes are on the device's side by now, in place or on their way.
   if (made.temporary) platform::RemoveFile(made.path);
-  if (placed && made.replaced > 0) {
-    // Appended piecewise: "\n" + a temporary trips a false overlap warning of GCC 12.
-    replacements_ += '\n';
-    replacements_ += ReplacementLine(name, made.replaced);
-  }
-  if (placed && plan.kind == Conversion::Picture) {
+  // The picture's full bar is shown for a moment, once it is there.
+  if (plan.kind == Conversion::Picture && outcome == Outcome::Placing && Settle()) {
     FinishFile();
     std::mutex m;
     std::unique_lock lock(m);
     std::condition_variable_any().wait_for(lock, stop_, settings_.pictureDelay, [] { return false; });  // a stop cuts it short
   }
-  return placed;
 }
 
-bool DownloadRun::CopyOneFile(const std::string& source, std::string& target, int ticked) {
-  progress_.overallRange = static_cast<std::int64_t>(kFileSteps) * ticked;
+DownloadRun::Outcome DownloadRun::CopyOneFile(const std::string& source, const std::string& target,
+                                              std::optional<platform::FileTime> keepTime,
+                                              std::string replacementLine) {
+  progress_.overallRange = static_cast<std::int64_t>(kFileSteps) * ticked_;
   if (text::EqualsIgnoreAsciiCase(source, target)) {
     FinishFile();
-    return true;
+    Counted();
+    return Outcome::There;
   }
-  std::uint32_t error = 0;
-  const auto size = files_.ReadableSize(source, error);
-  if (!size) {
-    prompts_.ShowMessage(kUnreadableSourceText);
-    return false;
+  // The same device file twice in one run: the second sees what the first left.
+  if (inFlight_ && text::EqualsIgnoreAsciiCase(inFlight_->target, target)) Settle();
+  platform::CopySource in;
+  if (files_.Open(source, in) != 0) {
+    inOrder_->ShowMessage(kUnreadableSourceText);
+    return Outcome::NotThere;
+  }
+  const FileVersion incoming{in.size, keepTime.value_or(in.writeTime)};
+  const auto there = OnDevice(target);
+  if (there && settings_.skipUnchanged && IsUnchanged({there->size, there->writeTime}, incoming)) {
+    progress_.skipped = ++skipped_;
+    FinishFile();
+    Counted();
+    return Outcome::There;
   }
   const std::string root = DeviceRootFolder(settings_.deviceRoot);
   // Refused before a byte is written: the file system could not finish it,
   // and there is no point in stopping the files after it.
-  if (*size > platform::kFatLargestFile) {
-    const auto fileSystem = files_.FileSystemName(root);
-    if (fileSystem && platform::IsFatFileSystem(*fileSystem)) {
-      prompts_.ShowMessage(TooLargeForFatText(platform::FileNamePart(source)));
-      return false;
+  if (in.size > platform::kFatLargestFile) {
+    if (!fileSystem_) fileSystem_ = files_.FileSystemName(root);
+    if (*fileSystem_ && platform::IsFatFileSystem(**fileSystem_)) {
+      inOrder_->ShowMessage(TooLargeForFatText(platform::FileNamePart(source)));
+      return Outcome::NotThere;
     }
   }
-  const auto free = files_.FreeBytes(root);
-  if (free && *size > *free) {
-    prompts_.ShowMessage(kDiskFullText);
-    halt_ = Halt::Stop;
-    return false;
+  if (!Fits(in.size)) {
+    if (Settled()) {
+      prompts_.ShowMessage(kDiskFullText);
+      halt_ = Halt::Stop;
+    }
+    return Outcome::NotThere;
   }
-  if (*size == 0) {
-    prompts_.ShowMessage(kEmptySourceText);
-    return false;
+  if (in.size == 0) {
+    inOrder_->ShowMessage(kEmptySourceText);
+    return Outcome::NotThere;
   }
-  if (choice_ != OverwriteChoice::YesToAll && files_.Exists(target)) {
-    if (choice_ == OverwriteChoice::NoToAll || StopTest()) return false;
-    const auto answer = prompts_.AskOverwrite(target);
-    // A question closed without an answer keeps this file: nobody said yes.
-    if (StopTest() || !answer) return false;
-    choice_ = *answer;
-    if (choice_ == OverwriteChoice::No || choice_ == OverwriteChoice::NoToAll) return false;
+  if (there) {
+    if (!Settled() || !MayReplace({target, {there->size, there->writeTime}, incoming})) return Outcome::NotThere;
+    // A read-only file on the device must not stop its own replacement.
+    if (there->readOnly) files_.ClearAttributes(target);
   }
-  // A read-only file on the device must not stop its own replacement.
-  files_.ClearAttributes(target);
-  return PlaceFile(source, target);
+  return Stage(in, target, incoming, there.has_value(), std::move(replacementLine));
 }
 
-bool DownloadRun::PlaceFile(const std::string& source, const std::string& target) {
-  if (StopTest()) return false;
-  const auto result = files_.Copy(
+bool DownloadRun::MayReplace(const OverwriteQuestion& question) {
+  if (choice_ == OverwriteChoice::YesToAll) return true;
+  if (choice_ == OverwriteChoice::NoToAll || StopTest()) return false;
+  const auto answer = prompts_.AskOverwrite(question);
+  // A question closed without an answer keeps this file: nobody said yes.
+  if (StopTest() || !answer) return false;
+  choice_ = *answer;
+  return choice_ == OverwriteChoice::Yes || choice_ == OverwriteChoice::YesToAll;
+}
+
+DownloadRun::Outcome DownloadRun::Stage(platform::CopySource& source, const std::string& target,
+                                        const FileVersion& version, bool replace, std::string replacementLine) {
+  if (StopTest()) return Outcome::NotThere;
+  auto flight = std::make_unique<InFlight>();
+  platform::CopyOptions options;
+  options.writeTime = version.writeTime;
+  options.fault = files_.Faults();
+  if (settings_.verify)
+    options.readBack = [this](const std::string& path, std::uint64_t& hash) { return files_.HashFromMedium(path, hash); };
+  const auto written = flight->copy.Stage(
       source, target,
       [&](std::uint64_t copied, std::uint64_t total) {
         Step(total == 0 ? kFileSteps : static_cast<int>(copied * kFileSteps / total));
         return !StopTest();
       },
-      settings_.verify);
+      options);
+  // The file before this one is done with before this one's news, and before
+  // this one goes to be placed: never more than two files under way.
+  if (!Settled() || !written.ok()) {
+    if (halt_ == Halt::None) Report(written, source.path(), target);
+    return Outcome::NotThere;
+  }
+  flight->source = source.path();
+  flight->target = target;
+  flight->version = version;
+  flight->replace = replace;
+  flight->replacementLine = std::move(replacementLine);
+  inFlight_ = std::move(flight);
+  placer_->Start([this, f = inFlight_.get()] {
+    f->result = f->copy.Place(f->replace, [this] {
+      gate_.Wait(stop_);
+      return !stop_.stop_requested();
+    });
+  });
+  return Outcome::Placing;
+}
+
+bool DownloadRun::Settle() {
+  if (!inFlight_) return false;
+  placer_->Wait();
+  const std::unique_ptr<InFlight> done = std::move(inFlight_);
+  platform::CopyResult& result = done->result;
+  if (result.status == platform::CopyStatus::TargetExists) {
+    // A file came there after the folder was listed: asked about like any
+    // other, in what it is now.
+    const auto there = OnDevice(done->target, true);
+    if (!there) {
+      result.status = platform::CopyStatus::PlaceFailed;
+    } else if (settings_.skipUnchanged && IsUnchanged({there->size, there->writeTime}, done->version)) {
+      progress_.skipped = ++skipped_;
+      Counted();
+      return false;
+    } else if (!MayReplace({done->target, {there->size, there->writeTime}, done->version})) {
+      return false;
+    } else {
+      if (there->readOnly) files_.ClearAttributes(done->target);
+      result = done->copy.Place(true, [this] { return !StopTest(); });
+    }
+  }
+  if (!Report(result, done->source, done->target)) return false;
+  Remember(done->target, done->version);
+  if (!done->replacementLine.empty()) {
+    // Appended piecewise: "\n" + a temporary trips a false overlap warning of GCC 12.
+    replacements_ += '\n';
+    replacements_ += done->replacementLine;
+  }
+  Counted();
+  return true;
+}
+
+bool DownloadRun::Settled() {
+  Settle();
+  return !StopTest();
+}
+
+bool DownloadRun::Report(const platform::CopyResult& result, const std::string& source, const std::string& target) {
   using platform::CopyStatus;
   switch (result.status) {
     case CopyStatus::Copied:
@@ -344,9 +579,10 @@ bool DownloadRun::PlaceFile(const std::string& source, const std::string& target
       CheckDevice();
       if (halt_ == Halt::Disconnected) return false;
       prompts_.ShowMessage("写入后校验失败：" + target + "（从U盘读回的内容与原文件不一致），没有下载这个文件" +
-                           (files_.Exists(target) ? "，U盘上原有的文件没有改动" : "") + "，请重新下载。");
+                           (OnDevice(target) ? "，U盘上原有的文件没有改动" : "") + "，请重新下载。");
       return false;
     case CopyStatus::Stopped:
+      StopTest();
       return false;
     case CopyStatus::ReadFailed:
       CheckDevice();
@@ -354,6 +590,7 @@ bool DownloadRun::PlaceFile(const std::string& source, const std::string& target
       return false;
     case CopyStatus::WriteFailed:
     case CopyStatus::PlaceFailed:
+    case CopyStatus::TargetExists:
       CheckDevice();
       if (halt_ != Halt::None) return false;
       if (platform::IsDiskFull(result.error)) {
@@ -365,6 +602,53 @@ bool DownloadRun::PlaceFile(const std::string& source, const std::string& target
       return false;
   }
   return false;
+}
+
+// One question to the system while the run's files leave plenty of room,
+// and one a file once they come close: a thousand songs on a roomy device
+// ask once. What was written since is counted with a cluster's slack each.
+bool DownloadRun::Fits(std::uint64_t size) {
+  constexpr std::uint64_t kMargin = 16ull << 20;
+  constexpr std::uint64_t kClusterSlack = 32 * 1024;
+  if (!freeAsked_ || (free_ && *free_ < spent_ + size + kMargin)) {
+    free_ = files_.FreeBytes(DeviceRootFolder(settings_.deviceRoot));
+    freeAsked_ = true;
+    spent_ = 0;
+  }
+  if (free_ && size > *free_ - std::min(spent_, *free_)) return false;
+  spent_ += size + kClusterSlack;
+  return true;
+}
+
+std::optional<platform::FoundFile> DownloadRun::OnDevice(const std::string& target, bool listAgain) {
+  const std::string folder(platform::FolderPart(target));
+  auto known = listed_.find(folder);
+  if (known == listed_.end() || listAgain) {
+    std::unordered_map<std::string, platform::FoundFile> files;
+    for (auto& found : files_.List(folder)) {
+      std::string key = found.name;
+      for (char& c : key) c = text::AsciiLower(c);
+      files.emplace(std::move(key), std::move(found));
+    }
+    known = listed_.insert_or_assign(folder, std::move(files)).first;
+  }
+  std::string key(platform::FileNamePart(target));
+  for (char& c : key) c = text::AsciiLower(c);
+  const auto found = known->second.find(key);
+  if (found == known->second.end() || found->second.directory) return std::nullopt;
+  return found->second;
+}
+
+void DownloadRun::Remember(const std::string& target, const FileVersion& version) {
+  const auto folder = listed_.find(std::string(platform::FolderPart(target)));
+  if (folder == listed_.end()) return;
+  platform::FoundFile file;
+  file.name = std::string(platform::FileNamePart(target));
+  file.size = version.size;
+  file.writeTime = version.writeTime;
+  std::string key = file.name;
+  for (char& c : key) c = text::AsciiLower(c);
+  folder->second.insert_or_assign(std::move(key), std::move(file));
 }
 
 }  // namespace dockline::download

@@ -14,6 +14,7 @@ struct FileEntry {
   std::string name;             // file name without folder, UTF-8
   std::int32_t categoryNumber = 0;  // category index + 1
   std::string path;             // full path, UTF-8
+  std::int64_t writeTime = 0;   // last write (platform::FileTime), where a listing of the device gave it
 };
 
 }  // namespace dockline::download

@@ -1,20 +1,12 @@
 #include "platform/file_copy.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/content_hash.h"
 #include "platform/copy_backend.h"
 
 namespace dockline::platform {
-
-std::optional<std::uint64_t> ReadableFileSize(const std::string& path, std::uint32_t* error) {
-  detail::CopyHandle file;
-  std::uint64_t size = 0;
-  const std::uint32_t code = file.OpenForReading(path, size);
-  if (error) *error = code;
-  if (code != 0) return std::nullopt;
-  return size;
-}
 
 namespace detail {
 
@@ -37,26 +29,82 @@ std::uint32_t HashFileFromMedium(const std::string& path, std::uint64_t& hash) {
   return detail::HashFromMedium(path, hash, detail::ReadWhole);
 }
 
-CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress,
-                             const ReadBack& readBack) {
+CopySource::CopySource() : handle_(std::make_unique<detail::CopyHandle>()) {}
+CopySource::~CopySource() = default;
+
+std::uint32_t CopySource::Open(const std::string& path) {
+  path_ = path;
+  size = 0;
+  writeTime = 0;
+  const std::uint32_t code = handle_->OpenForReading(path, size, writeTime);
+  if (code != 0) handle_->Close();
+  return code;
+}
+
+bool CopySource::IsOpen() const { return handle_->valid(); }
+
+struct StagedCopy::State {
+  detail::CopyHandle out;
+  std::string partial, target;
+  std::uint64_t copied = 0;
+  std::optional<std::uint64_t> digest;  // of the bytes read from the source, when the copy is to be read back
+  ReadBack readBack;
+  StepFault fault;
+  bool checked = false;  // flushed (and read back): only the move is left
+  std::uint32_t unchecked = 0;
+
+  std::uint32_t Refused(CopyStep step) const { return fault ? fault(step, target) : 0; }
+};
+
+StagedCopy::StagedCopy() = default;
+StagedCopy::~StagedCopy() { Abandon(); }
+StagedCopy::StagedCopy(StagedCopy&&) noexcept = default;
+StagedCopy& StagedCopy::operator=(StagedCopy&& other) noexcept {
+  if (this != &other) {
+    Abandon();
+    state_ = std::move(other.state_);
+  }
+  return *this;
+}
+
+const std::string& StagedCopy::Target() const {
+  static const std::string none;
+  return state_ ? state_->target : none;
+}
+
+std::uint64_t StagedCopy::Size() const { return state_ ? state_->copied : 0; }
+
+void StagedCopy::Abandon() {
+  if (!state_) return;
+  state_->out.Close();
+  detail::RemoveQuietly(state_->partial);
+  state_.reset();
+}
+
+CopyResult StagedCopy::Stage(CopySource& source, const std::string& target, const CopyProgress& progress,
+                             const CopyOptions& options) {
+  Abandon();
   CopyResult result;
   const auto fail = [&result](CopyStatus status, std::uint32_t code) {
     result.status = status;
     result.error = code;
     return result;
   };
-  detail::CopyHandle in;
-  std::uint64_t total = 0;
-  if (const auto code = in.OpenForReading(source, total)) return fail(CopyStatus::ReadFailed, code);
+  const std::uint64_t total = source.size;
   if (progress && !progress(0, total)) return fail(CopyStatus::Stopped, 0);
 
-  const std::string partial = PartialName(target);
-  detail::CopyHandle out;
-  if (const auto code = out.Create(partial)) return fail(CopyStatus::WriteFailed, code);
-  // From here on every way out that does not place the copy removes it.
+  auto state = std::make_unique<State>();
+  state->partial = PartialName(target);
+  state->target = target;
+  state->readBack = options.readBack;
+  state->fault = options.fault;
+  std::uint32_t created = state->Refused(CopyStep::Create);
+  if (created == 0) created = state->out.Create(state->partial);
+  if (created != 0) return fail(CopyStatus::WriteFailed, created);
+  // From here on every way out that does not keep the copy removes it.
   const auto abandon = [&](CopyStatus status, std::uint32_t code) {
-    out.Close();
-    detail::RemoveQuietly(partial);
+    state->out.Close();
+    detail::RemoveQuietly(state->partial);
     return fail(status, code);
   };
 
@@ -64,13 +112,19 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
   // process); otherwise, or after a failure in it, the plain loop, which also
   // tells whether reading or writing failed. Bytes to be hashed must pass
   // through here.
-  bool inKernel = !readBack;
-  std::unique_ptr<ContentHash> hash = readBack ? std::make_unique<ContentHash>() : nullptr;
+  detail::CopyHandle& in = *source.handle_;
+  bool inKernel = !options.readBack;
+  std::unique_ptr<ContentHash> hash = options.readBack ? std::make_unique<ContentHash>() : nullptr;
+  // A small file needs no block of full size: allocating one for each of a
+  // thousand songs would cost more than their bytes.
+  const std::size_t blockSize =
+      static_cast<std::size_t>(std::clamp<std::uint64_t>(total + 1, 64 * 1024, kCopyBlockSize));
   std::unique_ptr<std::uint8_t[]> buffer;
   for (;;) {
     std::size_t got = 0;
+    if (const auto code = state->Refused(CopyStep::Write)) return abandon(CopyStatus::WriteFailed, code);
     if (inKernel) {
-      const auto code = out.CopyFrom(in, kCopyBlockSize, got);
+      const auto code = state->out.CopyFrom(in, kCopyBlockSize, got);
       if (code != 0 && IsDiskFull(code)) return abandon(CopyStatus::WriteFailed, code);
       // Some files (those of /proc among them) claim to be empty to the kernel's copy.
       if (code != 0 || (got == 0 && result.copied < total)) {
@@ -78,11 +132,11 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
         continue;
       }
     } else {
-      if (!buffer) buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kCopyBlockSize);
-      if (const auto code = in.Read(buffer.get(), kCopyBlockSize, got)) return abandon(CopyStatus::ReadFailed, code);
+      if (!buffer) buffer = std::make_unique_for_overwrite<std::uint8_t[]>(blockSize);
+      if (const auto code = in.Read(buffer.get(), blockSize, got)) return abandon(CopyStatus::ReadFailed, code);
       if (hash) hash->Update(buffer.get(), got);
       if (got > 0)
-        if (const auto code = out.Write(buffer.get(), got)) return abandon(CopyStatus::WriteFailed, code);
+        if (const auto code = state->out.Write(buffer.get(), got)) return abandon(CopyStatus::WriteFailed, code);
     }
     if (got == 0) break;
     result.copied += got;
@@ -91,17 +145,73 @@ CopyResult CopyFileStreaming(const std::string& source, const std::string& targe
       return abandon(CopyStatus::Stopped, 0);
   }
   in.Close();
-  if (const auto code = out.FlushAndClose()) return abandon(CopyStatus::WriteFailed, code);
+  // Some file systems keep no time that can be set; the copy is whole all the same.
+  if (const FileTime time = options.writeTime.value_or(source.writeTime); time != 0) state->out.SetWriteTime(time);
+  state->copied = result.copied;
+  if (hash) state->digest = hash->Digest();
+  state_ = std::move(state);
+  return result;
+}
+
+CopyResult StagedCopy::Place(bool replace, const std::function<bool()>& ready) {
+  CopyResult result;
+  if (!state_) {
+    result.status = CopyStatus::Stopped;
+    return result;
+  }
+  State& s = *state_;
+  result.copied = s.copied;
+  const auto giveUp = [&](CopyStatus status, std::uint32_t code) {
+    Abandon();
+    result.status = status;
+    result.error = code;
+    return result;
+  };
   // Checked while it is still the temporary copy: once moved, a bad copy
   // would already have taken the old version's place.
-  if (hash) {
-    std::uint64_t found = 0;
-    result.unchecked = readBack(partial, found);
-    if (result.unchecked == 0 && found != hash->Digest()) return abandon(CopyStatus::Mismatch, 0);
+  if (!s.checked) {
+    std::uint32_t code = s.Refused(CopyStep::Flush);
+    if (code == 0) code = s.out.Flush();
+    if (code != 0) return giveUp(CopyStatus::WriteFailed, code);
+    if (s.digest) {
+      // The read-back opens the copy afresh, past the cache.
+      if (const auto closed = s.out.CloseChecked()) return giveUp(CopyStatus::WriteFailed, closed);
+      std::uint64_t found = 0;
+      s.unchecked = s.readBack(s.partial, found);
+      if (s.unchecked == 0 && found != *s.digest) return giveUp(CopyStatus::Mismatch, 0);
+    }
+    s.checked = true;
   }
-  if (progress && !progress(total, total)) return abandon(CopyStatus::Stopped, 0);
-  if (const auto code = detail::MoveReplacing(partial, target)) return abandon(CopyStatus::PlaceFailed, code);
+  result.unchecked = s.unchecked;
+  if (ready && !ready()) return giveUp(CopyStatus::Stopped, 0);
+  std::uint32_t code = s.Refused(CopyStep::Move);
+  if (code == 0 && s.out.valid()) {
+    code = s.out.MoveAndClose(s.partial, s.target, replace);
+  } else if (code == 0) {
+    code = detail::MoveByName(s.partial, s.target, replace);
+  }
+  if (code != 0 && !replace && detail::IsAlreadyThere(code)) {
+    s.out.Close();
+    result.status = CopyStatus::TargetExists;
+    result.error = code;
+    return result;
+  }
+  if (code != 0) return giveUp(CopyStatus::PlaceFailed, code);
+  state_.reset();
   return result;
+}
+
+CopyResult CopyFileStreaming(const std::string& source, const std::string& target, const CopyProgress& progress,
+                             const ReadBack& readBack) {
+  CopySource in;
+  if (const auto code = in.Open(source)) return {CopyStatus::ReadFailed, code, 0, 0};
+  StagedCopy staged;
+  CopyOptions options;
+  options.readBack = readBack;
+  const CopyResult written = staged.Stage(in, target, progress, options);
+  if (!written.ok()) return written;
+  const std::uint64_t total = in.size;
+  return staged.Place(true, [&] { return !progress || progress(total, total); });
 }
 
 }  // namespace dockline::platform

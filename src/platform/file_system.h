@@ -16,6 +16,13 @@ namespace dockline::platform {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// When a file was last written: 100-nanosecond ticks since 1601-01-01 UTC,
+// Windows' own count, on every system.
+using FileTime = std::int64_t;
+inline constexpr FileTime kFileTimeTicksPerSecond = 10'000'000;
+// "2024-05-01 12:30:46" in the computer's time zone; "" for 0.
+std::string LocalTimeText(FileTime time);
+
 // The system error code of this thread's last failed platform call.
 std::uint32_t LastError();
 // A short human-readable description of an error code, in UTF-8.
@@ -67,6 +74,8 @@ struct FoundFile {
   bool directory = false;
   bool hidden = false;  // hidden on Windows, a dot file on POSIX: what a file manager does not show
   bool link = false;    // a symbolic link or junction: a walk through folders does not follow it
+  FileTime writeTime = 0;
+  bool readOnly = false;  // read-only, or (POSIX) not writable by its owner
 };
 // Files matching `pattern` (a folder followed by a wildcard such as
 // "G:\mp3\*.mp3"), in the order the file system delivers them.

@@ -51,6 +51,11 @@ TEST_F(PathStore, FirstStartCreatesEveryCategoryKeyWithTheDocumentsFolder) {
   EXPECT_EQ(Read(ini), categories + "\r\n[VERIFY]\r\nAFTERWRITE=1\r\n");
   EXPECT_TRUE(store.SetVerifyAfterWrite(false));
   EXPECT_FALSE(store.VerifyAfterWrite());
+  // Skipping unchanged files is on until the user turns it off.
+  EXPECT_TRUE(store.SkipUnchanged());
+  EXPECT_TRUE(store.SetSkipUnchanged(false));
+  EXPECT_FALSE(store.SkipUnchanged());
+  EXPECT_TRUE(Read(ini).ends_with("\r\n[SKIP]\r\nUNCHANGED=0\r\n"));
 
   // Unknown, or named in letters GBK lacks (it would come back as a wrong path): empty values.
   for (const std::string& unstorable : {std::string(), std::string("C:\\Users\\김\\Documents")}) {

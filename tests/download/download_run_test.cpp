@@ -32,8 +32,9 @@ class Prompts : public DownloadPrompts {
  public:
   void ShowMessage(std::string_view text) override { shown.emplace_back(text); }
   void ShowPageMessage(std::string_view text) override { shown.push_back("[页] " + std::string(text)); }
-  std::optional<OverwriteChoice> AskOverwrite(const std::string& target) override {
-    asked.push_back(std::string(platform::FileNamePart(target)));
+  std::optional<OverwriteChoice> AskOverwrite(const OverwriteQuestion& question) override {
+    asked.push_back(std::string(platform::FileNamePart(question.target)));
+    questions.push_back(question);
     if (onAsk) onAsk();
     if (answers.empty()) return std::nullopt;
     const auto a = answers.front();
@@ -41,6 +42,7 @@ class Prompts : public DownloadPrompts {
     return a;
   }
   Texts shown, asked;
+  std::vector<OverwriteQuestion> questions;
   std::deque<std::optional<OverwriteChoice>> answers;
   std::function<void()> onAsk;
 };
@@ -53,12 +55,14 @@ void Corrupt(const std::string& path) {
   ASSERT_TRUE(platform::WriteWholeFile(path, bytes));
 }
 
-// The platform's files, with faults put in on demand.
+// The platform's files, with faults put in on demand. The copies' steps and
+// read-backs come from two threads.
 class Files : public DownloadFiles {
  public:
-  std::optional<std::uint64_t> ReadableSize(const std::string& path, std::uint32_t& error) override {
-    const auto real = DownloadFiles::ReadableSize(path, error);
-    return real && claimedSize && path.find(claimFor) != std::string::npos ? claimedSize : real;
+  std::uint32_t Open(const std::string& path, platform::CopySource& source) override {
+    const auto code = DownloadFiles::Open(path, source);
+    if (code == 0 && claimedSize && path.find(claimFor) != std::string::npos) source.size = *claimedSize;
+    return code;
   }
   std::optional<std::uint64_t> FreeBytes(const std::string& root) override {
     if (free.empty()) return DownloadFiles::FreeBytes(root);
@@ -69,23 +73,12 @@ class Files : public DownloadFiles {
   std::optional<std::string> FileSystemName(const std::string& root) override {
     return fileSystem ? fileSystem : DownloadFiles::FileSystemName(root);
   }
-  platform::CopyResult Copy(const std::string& s, const std::string& t, const platform::CopyProgress& p,
-                            bool verify) override {
-    ++copies;
-    hashed = verify;
-    if (fault) {
-      if (onFault) onFault();
-      return {*fault, faultCode, 0};
-    }
-    // The converted picture is what finds the disk full.
-    if (pictureFull && t.ends_with(".ych")) return {platform::CopyStatus::WriteFailed, kDiskFull, 0};
-    return DownloadFiles::Copy(
-        s, t,
-        [&](std::uint64_t done, std::uint64_t total) {
-          if (onProgress) onProgress();
-          return p(done, total);
-        },
-        verify);
+  platform::StepFault Faults() override {
+    return [this](platform::CopyStep step, const std::string& target) -> std::uint32_t {
+      if (step == platform::CopyStep::Create) ++copies;
+      if (!atStep) return 0;
+      return atStep(step, std::string(platform::FileNamePart(target)));
+    };
   }
   // The device gives back another byte than it was sent, or nothing at all.
   std::uint32_t HashFromMedium(const std::string& path, std::uint64_t& hash) override {
@@ -98,12 +91,11 @@ class Files : public DownloadFiles {
   std::optional<std::uint64_t> claimedSize;  // for sources whose path holds `claimFor`
   std::string claimFor;
   std::optional<std::string> fileSystem;
-  std::optional<platform::CopyStatus> fault;
-  bool pictureFull = false, corruptOnReadBack = false, hashed = false;
-  std::uint32_t faultCode = 5;  // an I/O error
+  // Each step of a copy, with its target's name: a nonzero answer fails it so.
+  std::function<std::uint32_t(platform::CopyStep, const std::string&)> atStep;
+  bool corruptOnReadBack = false;
   std::uint32_t readBackError = 0;
-  std::function<void()> onProgress, onFault;
-  int copies = 0, readBacks = 0;
+  std::atomic<int> copies{0}, readBacks{0};
 };
 
 class Download : public ScratchFolder {
@@ -115,18 +107,20 @@ class Download : public ScratchFolder {
     ASSERT_TRUE(platform::MakeDirectory(device_));
     PrepareDeviceFolders(device_);
   }
-  // A ticked row for a PC file of `category` holding `bytes`.
+  // A ticked row for a PC file of `category` holding `bytes`, made old.
   DownloadRow Row(std::string name, int category, std::string_view bytes = "content", bool ticked = true) {
     const std::string path = platform::JoinPath(pc_, name);
     Write(path, bytes);
+    MakeOld(path);
     return {ticked, CategoryTable::typeText(category), {true, bytes.size(), name, category + 1, path}};
   }
   std::string OnDevice(int category, std::string_view name) const {
     return DeviceFilePath(device_, CategoryTable::devicePath('A', category, name));
   }
   RunEnd Run(const std::vector<DownloadRow>& rows, std::stop_token stop = {}) {
-    RunSettings settings{device_, [this] { return present_; }, temp_, std::chrono::milliseconds(0), &running_};
+    RunSettings settings{device_, [this] { return present_.load(); }, temp_, std::chrono::milliseconds(0), &running_};
     settings.verify = verify_;
+    settings.skipUnchanged = skipUnchanged_;
     DownloadRun run(settings, files_, prompts_, progress_, gate_);
     return run.Run(rows, stop);
   }
@@ -139,8 +133,9 @@ class Download : public ScratchFolder {
   const std::string pc_ = Path("电脑");
   const std::string device_ = Path("设备");
   const std::string temp_ = Path("临时");
-  bool present_ = true;
+  std::atomic<bool> present_{true};
   bool verify_ = false;
+  bool skipUnchanged_ = true;
   std::atomic<bool> running_{false};
   Files files_;
   Prompts prompts_;
@@ -278,11 +273,13 @@ TEST_F(Download, FaultsAreNamedAndEndTheRunOnlyWhenNothingMoreCanBeCopied) {
     }
     prompts_ = Prompts();
     files_.free = c.free;
-    files_.fault = c.writeError ? std::optional(platform::CopyStatus::WriteFailed) : std::nullopt;
-    files_.faultCode = c.writeError;
     files_.copies = 0;
     present_ = true;
-    files_.onFault = [&] { present_ = !c.deviceGoes; };
+    files_.atStep = [&](platform::CopyStep step, const std::string&) -> std::uint32_t {
+      if (step != platform::CopyStep::Write || !c.writeError) return 0;
+      present_ = !c.deviceGoes;
+      return c.writeError;
+    };
     EXPECT_EQ(Run(rows), c.end) << c.first;
     ASSERT_EQ(prompts_.shown.size(), c.shown) << c.first;
     EXPECT_NE(prompts_.shown[0].find(c.first), std::string::npos) << prompts_.shown[0];
@@ -293,31 +290,127 @@ TEST_F(Download, FaultsAreNamedAndEndTheRunOnlyWhenNothingMoreCanBeCopied) {
   }
 }
 
-TEST_F(Download, AStopAtEveryStepOfACopyLeavesTheOldFileAndNoPartOfTheNew) {
-  const std::string big(2 * platform::kCopyBlockSize + 77, 'n');
-  for (int stopAt = 0;; ++stopAt) {
-    auto row = Row("大.mp3", 0, big);
-    Write(OnDevice(0, "大.mp3"), "old");
-    prompts_ = Prompts();
-    prompts_.answers = {OverwriteChoice::Yes};
-    std::stop_source stop;
-    int calls = 0;
-    files_.onProgress = [&] {
-      if (calls++ == stopAt) stop.request_stop();
-    };
-    const RunEnd end = Run({row}, stop.get_token());
-    if (calls <= stopAt) {  // the copy ran through before this stop point
-      EXPECT_EQ(end, RunEnd::Completed);
-      EXPECT_GE(stopAt, 4);
-      break;
+// Two files are under way at once: one being written while the one before
+// it is flushed and moved. A fault at any step of any file, the device lost
+// with it, or a stop asked at that moment leaves every target as it was or
+// wholly new, no temporary file, and the counter at the files that are new;
+// the user hears of the files in their order (an empty one among them), and
+// of none the run did not come to.
+TEST_F(Download, EachTargetIsOldOrWholeNewWhateverStrikesAFileInFlight) {
+  using platform::CopyStep;
+  enum class Strike { Fault, DeviceGone, Stop };
+  const std::vector<std::string> names = {"0.mp3", "1.mp3", "2.mp3"};
+  const std::string big(2 * platform::kCopyBlockSize + 77, 'n');  // several blocks, several writes
+  for (const Strike strike : {Strike::Fault, Strike::DeviceGone, Strike::Stop}) {
+    for (int hit = 0; hit < 3; ++hit) {
+      for (const CopyStep at : {CopyStep::Create, CopyStep::Write, CopyStep::Flush, CopyStep::Move}) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(strike)) + " at step " + std::to_string(static_cast<int>(at)) +
+                     " of " + names[static_cast<std::size_t>(hit)]);
+        std::vector<DownloadRow> rows;
+        for (const auto& name : names) rows.push_back(Row(name, 0, name == "1.mp3" ? big : "new " + name));
+        const DownloadRow empty = Row("空.mp3", 0, "");
+        Write(OnDevice(0, "0.mp3"), "old");  // 1.mp3 is new to the device
+        platform::RemoveFile(OnDevice(0, "1.mp3"));
+        Write(OnDevice(0, "2.mp3"), "old");
+        prompts_ = Prompts();
+        prompts_.answers = {OverwriteChoice::YesToAll};
+        present_ = true;
+        std::stop_source stop;
+        files_.atStep = [&](CopyStep step, const std::string& name) -> std::uint32_t {
+          if (step != at || name != names[static_cast<std::size_t>(hit)]) return 0;
+          if (strike == Strike::Stop) {
+            stop.request_stop();
+            return 0;
+          }
+          if (strike == Strike::DeviceGone) present_ = false;
+          return 5;  // an I/O error
+        };
+        const RunEnd end = Run({rows[0], rows[1], empty, rows[2]}, stop.get_token());
+
+        std::string state;  // per file: n new, o old, - absent
+        for (std::size_t i = 0; i < names.size(); ++i) {
+          const std::string now = Read(OnDevice(0, names[i]));
+          state += now == Read(rows[i].entry.path) ? 'n' : now == "old" ? 'o' : now == "<unreadable>" ? '-' : '?';
+        }
+        const std::string before = "o-o";
+        EXPECT_EQ(progress_.downloaded, std::count(state.begin(), state.end(), 'n')) << state;
+        ExpectNoPartialFiles();
+        for (std::size_t i = 0; i < names.size(); ++i) {
+          const auto h = static_cast<std::size_t>(hit);
+          // What the strike allows this file to be.
+          bool mayBeNew = true, mayBeOld = false;
+          if (strike == Strike::Fault) {
+            mayBeNew = i != h;
+            mayBeOld = i == h;
+          } else if (strike == Strike::DeviceGone) {
+            mayBeNew = i < h;
+            mayBeOld = i >= h;
+          } else {  // the step under way ends: the move once begun, a copy's flush not
+            mayBeNew = i < h || (i == h && at == CopyStep::Move);
+            mayBeOld = i > h || (i == h && at != CopyStep::Move) || i < h;
+          }
+          EXPECT_TRUE((state[i] == 'n' && mayBeNew) || (state[i] == before[i] && mayBeOld)) << state;
+        }
+        const std::string refused(kEmptySourceText);
+        const std::string failed = "写入文件失败：" + OnDevice(0, names[static_cast<std::size_t>(hit)]);
+        Texts expected = hit == 2 ? Texts{refused} : Texts{};
+        switch (strike) {
+          case Strike::Fault:
+            EXPECT_EQ(end, RunEnd::Completed);
+            expected = hit == 2 ? Texts{refused, failed, "[页] 下载完毕"} : Texts{failed, refused, "[页] 下载完毕"};
+            // The failure's reason is the system's own text.
+            for (auto& shown : prompts_.shown)
+              if (shown.starts_with(failed)) shown.resize(failed.size());
+            break;
+          case Strike::DeviceGone:
+            EXPECT_EQ(end, RunEnd::Disconnected);
+            expected.push_back("[页] " + std::string(kDisconnectedText));
+            break;
+          case Strike::Stop: {
+            // Asked while the last file moves into place, the stop finds nothing left to stop.
+            const bool allDone = hit == 2 && at == CopyStep::Move;
+            EXPECT_EQ(end, allDone ? RunEnd::Completed : RunEnd::Stopped);
+            expected.push_back(allDone ? "[页] 下载完毕" : "[页] 下载已终止");
+            break;
+          }
+        }
+        EXPECT_EQ(prompts_.shown, expected);
+      }
     }
-    EXPECT_EQ(end, RunEnd::Stopped) << stopAt;
-    EXPECT_EQ(progress_.downloaded, 0) << stopAt;
-    EXPECT_TRUE(Read(OnDevice(0, "大.mp3")) == "old") << stopAt;
-    EXPECT_TRUE(Read(row.entry.path) == big);
-    EXPECT_EQ(prompts_.shown, Texts{"[页] 下载已终止"});
+  }
+}
+
+// What the device holds is listed once a run, and a file that comes there
+// afterwards is still never replaced unasked: the move that finds it says
+// so. The same device file twice in a run: the second sees the first.
+TEST_F(Download, FilesThatComeDuringTheRunAreAskedAbout) {
+  for (const auto answer : {OverwriteChoice::No, OverwriteChoice::Yes}) {
+    for (const char* name : {"0.mp3", "1.mp3"}) platform::RemoveFile(OnDevice(0, name));
+    prompts_ = Prompts();
+    prompts_.answers = {answer};
+    files_.atStep = [&](platform::CopyStep step, const std::string& name) -> std::uint32_t {
+      if (step == platform::CopyStep::Create && name == "1.mp3") {
+        EXPECT_TRUE(platform::WriteWholeFile(OnDevice(0, "1.mp3"), "theirs", 6));
+      }
+      return 0;
+    };
+    EXPECT_EQ(Run({Row("0.mp3", 0, "zero"), Row("1.mp3", 0, "one")}), RunEnd::Completed);
+    EXPECT_EQ(prompts_.asked, Texts{"1.mp3"});
+    EXPECT_EQ(Read(OnDevice(0, "1.mp3")), answer == OverwriteChoice::Yes ? "one" : "theirs");
+    EXPECT_EQ(progress_.downloaded, answer == OverwriteChoice::Yes ? 2 : 1);
     ExpectNoPartialFiles();
   }
+  files_.atStep = nullptr;
+  platform::RemoveFile(OnDevice(0, "1.mp3"));
+  ASSERT_TRUE(platform::MakeDirectory(platform::JoinPath(pc_, "其他")));
+  DownloadRow again = Row("1.mp3", 0, "another one");
+  again.entry.path = platform::JoinPath(platform::JoinPath(pc_, "其他"), "1.mp3");
+  Write(again.entry.path, "another one");
+  prompts_ = Prompts();
+  prompts_.answers = {OverwriteChoice::Yes};
+  EXPECT_EQ(Run({Row("1.mp3", 0, "one"), again}), RunEnd::Completed);
+  EXPECT_EQ(prompts_.asked, Texts{"1.mp3"});
+  EXPECT_EQ(Read(OnDevice(0, "1.mp3")), "another one");
 }
 
 TEST_F(Download, APausedRunWaitsAtItsNextTestUntilResumedOrStopped) {
@@ -356,7 +449,10 @@ const std::string kWhiteBitmap(
 
 // A picture whose write finds the disk full ends the run like a copy that does.
 TEST_F(Download, APictureThatFillsTheDiskStopsTheRun) {
-  files_.pictureFull = true;
+  // The converted picture is what finds the disk full.
+  files_.atStep = [](platform::CopyStep step, const std::string& name) -> std::uint32_t {
+    return step == platform::CopyStep::Write && name.ends_with(".ych") ? kDiskFull : 0;
+  };
   EXPECT_EQ(Run({Row("画.bmp", 8, kWhiteBitmap), Row("歌.mp3", 0, "music")}), RunEnd::Stopped);
   EXPECT_EQ(prompts_.shown, (Texts{"您的磁盘空间不足。", "[页] 下载已终止"}));
   EXPECT_FALSE(platform::FileExists(OnDevice(0, "歌.mp3")));
@@ -415,7 +511,6 @@ TEST_F(Download, VerifyChecksTheCopyBeforeItReplacesTheOldVersion) {
     files_.readBackError = c.readBackError;
     files_.readBacks = 0;
     EXPECT_EQ(Run(rows), RunEnd::Completed);
-    EXPECT_EQ(files_.hashed, c.verify);
     EXPECT_EQ(files_.readBacks, c.readBacks);
     EXPECT_EQ(progress_.downloaded, c.downloaded);
     EXPECT_EQ(Read(targets[0]), c.downloaded > 0 ? "music bytes" : "old");
@@ -433,6 +528,59 @@ TEST_F(Download, VerifyChecksTheCopyBeforeItReplacesTheOldVersion) {
     expected.push_back("[页] 下载完毕");
     EXPECT_EQ(prompts_.shown, expected);
   }
+}
+
+// A file whose device copy has the same size and last write (within FAT's
+// two seconds) is left alone: no question, no write, counted and named at
+// the end. Another time or size is asked about as before; a converted file
+// is compared by the size its conversion makes and its source's time. The
+// copies keep their sources' times, so a second run finds them unchanged.
+TEST_F(Download, UnchangedFilesAreLeftAloneAndOthersAskedAsBefore) {
+  const std::string book = "\xEF\xBB\xBF第一章";  // six bytes once GBK
+  const std::vector<DownloadRow> rows = {Row("同.mp3", 0, "same"), Row("晚.mp3", 0, "late"), Row("长.mp3", 0, "longer"),
+                                         Row("书.txt", 2, book), Row("原.txt", 2, book)};
+  // The device's versions: other bytes of the same size, so a write would show.
+  const std::vector<std::pair<std::string, int>> onDevice = {
+      {"SAME", 1}, {"LATE", -3}, {"short", 0}, {"xxxxxx", 0}, {std::string(book.size(), 'x'), 0}};
+  const auto target = [&](std::size_t i) { return OnDevice(rows[i].entry.categoryNumber - 1, rows[i].entry.name); };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    Write(target(i), onDevice[i].first);
+    TimeFrom(target(i), rows[i].entry.path, onDevice[i].second);
+  }
+  for (const bool skip : {true, false}) {
+    prompts_ = Prompts();
+    prompts_.answers = {OverwriteChoice::NoToAll};
+    skipUnchanged_ = skip;
+    EXPECT_EQ(Run(rows), RunEnd::Completed);
+    EXPECT_EQ(prompts_.asked, skip ? Texts{"晚.mp3"} : Texts{"同.mp3"});
+    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(Read(target(i)), onDevice[i].first) << i;
+    EXPECT_EQ(prompts_.shown, Texts{skip ? "[页] 下载完毕\n已跳过2个未改变的文件。" : "[页] 下载完毕"});
+    EXPECT_EQ(progress_.skipped, skip ? 2 : 0);
+  }
+  skipUnchanged_ = true;
+  prompts_ = Prompts();
+  prompts_.answers = {OverwriteChoice::No, OverwriteChoice::No, OverwriteChoice::No};
+  EXPECT_EQ(Run(rows), RunEnd::Completed);
+  EXPECT_EQ(prompts_.asked, (Texts{"晚.mp3", "长.mp3", "原.txt"}));
+  ASSERT_EQ(prompts_.questions.size(), 3u);
+  EXPECT_NE(IncomingText(prompts_.questions[0]).find("（较新）"), std::string::npos) << IncomingText(prompts_.questions[0]);
+  EXPECT_NE(IncomingText(prompts_.questions[1]).find("（较大）"), std::string::npos) << IncomingText(prompts_.questions[1]);
+  EXPECT_EQ(prompts_.questions[2].incoming.size, 6u) << "the size the conversion makes";
+  EXPECT_EQ(prompts_.questions[2].onDevice.size, book.size());
+
+  // Written afresh, every file keeps its source's time, a picture's and a
+  // book's too: the next run writes nothing.
+  std::vector<DownloadRow> again = rows;
+  again.push_back(Row("画.bmp", 8, kWhiteBitmap));
+  for (std::size_t i = 0; i < rows.size(); ++i) platform::RemoveFile(target(i));
+  prompts_ = Prompts();
+  EXPECT_EQ(Run(again), RunEnd::Completed);
+  EXPECT_EQ(prompts_.shown, Texts{"[页] 下载完毕"});
+  files_.copies = 0;
+  EXPECT_EQ(Run(again), RunEnd::Completed);
+  EXPECT_EQ(files_.copies, 0);
+  EXPECT_EQ(prompts_.shown.back(), "[页] 下载完毕\n已跳过6个未改变的文件。");
+  EXPECT_EQ(progress_.downloaded, 6);
 }
 
 // The checks before a download touch nothing on the device: the UI thread

@@ -60,6 +60,7 @@ class Controller : public testing::ScratchFolder {
   void AddPcFile(const std::string& name, std::string_view bytes) {
     const std::string path = Path(name);
     Write(path, bytes);
+    MakeOld(path);
     page_.PcList().AddRow({true, bytes.size(), name, 1, path}, true);
   }
   // Answers the message boxes by their texts (0: not yet) and notes each;

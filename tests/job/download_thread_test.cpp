@@ -16,17 +16,20 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Notes "caption: text" of each dialog this thread shows; message boxes get
-// OK, the overwrite question whatever `overwrite` answers (0: not yet).
+// Notes "caption: text" of each dialog this thread shows, and the file and
+// versions the overwrite question names; message boxes get OK, the question
+// whatever `overwrite` answers (0: not yet).
 struct Answerer {
-  Texts seen;
+  Texts seen, versions;
   std::function<WPARAM()> overwrite = [] { return static_cast<WPARAM>(IDYES); };
   dockline::testing::DialogAnswerer answerer{
       100,
       [this](HWND box) {
         const bool question = ui::WindowTextUtf8(box) == "覆盖";
-        const HWND text = question ? ::GetWindow(::GetWindow(box, GW_CHILD), GW_HWNDFIRST) : ::GetDlgItem(box, 0xFFFF);
-        seen.push_back(ui::WindowTextUtf8(box) + ": " + ui::WindowTextUtf8(text));
+        seen.push_back(ui::WindowTextUtf8(box) + ": " + ui::WindowTextUtf8(::GetDlgItem(box, 0xFFFF)));
+        if (question)
+          for (int id : {IDC_OVERWRITE_NAME, IDC_OVERWRITE_ON_DEVICE, IDC_OVERWRITE_INCOMING})
+            versions.push_back(ui::WindowTextUtf8(::GetDlgItem(box, id)));
       },
       [this](HWND box) { return ui::WindowTextUtf8(box) == "覆盖" ? overwrite() : static_cast<WPARAM>(IDOK); }};
 };
@@ -40,6 +43,7 @@ class DownloadThreadTest : public testing::ScratchFolder {
   DownloadRow Row(const std::string& name, std::string_view bytes) {
     const std::string path = platform::JoinPath(pc_, name);
     Write(path, bytes);
+    MakeOld(path);
     return {true, CategoryTable::typeText(0), {true, bytes.size(), name, 1, path}};
   }
   std::string OnDevice(const std::string& name) const { return device_ + "\\mp3\\" + name; }
@@ -67,6 +71,8 @@ TEST_F(DownloadThreadTest, ARunAsksOnTheUiThreadAndTheAnswersHold) {
       {IDC_OVERWRITE_NO_TO_ALL, {ask, "提示: 下载完毕"}, "old", "old"},
       // The close box keeps the file; it is asked again for the next one.
       {IDCANCEL, {ask, ask, "提示: 下载完毕"}, "old", "old"},
+      // Enter, which the dialog manager sends as IDOK, is 是.
+      {IDOK, {ask, ask, "提示: 下载完毕"}, "new", "new"},
   };
   for (const auto& c : cases) {
     Write(OnDevice("1.mp3"), "old");
@@ -89,6 +95,12 @@ TEST_F(DownloadThreadTest, ARunAsksOnTheUiThreadAndTheAnswersHold) {
     EXPECT_EQ(Read(OnDevice("3.mp3")), "new");
     EXPECT_EQ(job.Progress().Status(), "下载完毕");
     EXPECT_FALSE(running);
+    // The device's copy is as large and an hour newer.
+    ASSERT_GE(answerer.versions.size(), 3u);
+    EXPECT_EQ(answerer.versions[0], OnDevice("1.mp3"));
+    EXPECT_TRUE(answerer.versions[1].starts_with("3 字节，")) << answerer.versions[1];
+    EXPECT_TRUE(answerer.versions[2].starts_with("3 字节，") && answerer.versions[2].ends_with("（较旧）"))
+        << answerer.versions[2];
   }
 }
 

@@ -82,14 +82,19 @@ TEST_F(DownloadPageTest, HeadingClicksSortByTheRecordsTicksAndTextsMovingAlong) 
   EXPECT_EQ(SortState::kNone, page.DeviceList().Sort().column);  // each list its own state
 }
 
-// The 写入后校验 box goes with the PC list, like 下载, and tells of every
-// change the user makes.
-TEST_F(DownloadPageTest, TheVerifyBoxShowsWithThePcListAndReportsItsChanges) {
-  std::vector<bool> told;
+// The 写入后校验 and 跳过未改变的文件 boxes go with the PC list, like 下载, and
+// tell of every change the user makes.
+TEST_F(DownloadPageTest, TheOptionBoxesShowWithThePcListAndReportTheirChanges) {
+  std::vector<bool> verifyTold, skipTold;
   DownloadPage::Commands commands;
-  commands.verifyChanged = [&](bool on) { told.push_back(on); };
+  commands.verifyChanged = [&](bool on) { verifyTold.push_back(on); };
+  commands.skipChanged = [&](bool on) { skipTold.push_back(on); };
   page.SetCommands(commands);
-  const auto shown = [&] { return ::IsWindowVisible(page.Item(IDC_VERIFY)) != FALSE; };
+  const auto shown = [&] {
+    const bool verify = ::IsWindowVisible(page.Item(IDC_VERIFY)) != FALSE;
+    EXPECT_EQ(verify, ::IsWindowVisible(page.Item(IDC_SKIP_UNCHANGED)) != FALSE);
+    return verify;
+  };
   EXPECT_TRUE(shown());
   page.ShowDeviceView(0);
   EXPECT_FALSE(shown());
@@ -100,12 +105,13 @@ TEST_F(DownloadPageTest, TheVerifyBoxShowsWithThePcListAndReportsItsChanges) {
   EXPECT_TRUE(shown());
 
   page.SetVerifyChecked(true);
-  EXPECT_TRUE(page.VerifyChecked());
-  EXPECT_TRUE(told.empty()) << "setting it is not a change by the user";
-  ::SendMessageW(page.Item(IDC_VERIFY), BM_CLICK, 0, 0);
-  ::SendMessageW(page.Item(IDC_VERIFY), BM_CLICK, 0, 0);
-  EXPECT_EQ(told, (std::vector<bool>{false, true}));
-  EXPECT_TRUE(page.VerifyChecked());
+  page.SetSkipChecked(false);
+  EXPECT_TRUE(page.VerifyChecked() && !page.SkipChecked());
+  EXPECT_TRUE(verifyTold.empty() && skipTold.empty()) << "setting them is not a change by the user";
+  for (int id : {IDC_VERIFY, IDC_VERIFY, IDC_SKIP_UNCHANGED}) ::SendMessageW(page.Item(id), BM_CLICK, 0, 0);
+  EXPECT_EQ(verifyTold, (std::vector<bool>{false, true}));
+  EXPECT_EQ(skipTold, std::vector<bool>{true});
+  EXPECT_TRUE(page.VerifyChecked() && page.SkipChecked());
 }
 
 TEST_F(DownloadPageTest, NoRecordOutlivesItsRow) {

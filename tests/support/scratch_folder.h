@@ -5,6 +5,7 @@
 // make also proves it takes such names.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -38,6 +39,17 @@ class ScratchFolder : public ::testing::Test {
     ASSERT_TRUE(platform::WriteWholeFile(path, bytes.data(), bytes.size()));
   }
   std::size_t FileCount() const { return platform::FindFiles(Path("*")).size(); }
+  // Dates `path` an hour back: a file a test writes next is not taken for
+  // an unchanged copy of it, which a download would leave alone.
+  static void MakeOld(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::last_write_time(Native(path), fs::file_time_type::clock::now() - std::chrono::hours(1));
+  }
+  // Gives `path` the last write of `other`, moved by `seconds`.
+  static void TimeFrom(const std::string& path, const std::string& other, int seconds) {
+    namespace fs = std::filesystem;
+    fs::last_write_time(Native(path), fs::last_write_time(Native(other)) + std::chrono::seconds(seconds));
+  }
   // For what the platform layer does not offer: sizes, permissions.
   static std::filesystem::path Native(const std::string& path) { return std::u8string(path.begin(), path.end()); }
 

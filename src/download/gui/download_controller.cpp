@@ -57,8 +57,12 @@ DownloadController::DownloadController(DownloadPage& page, DownloadContext conte
   commands.verifyChanged = [this](bool on) {
     if (context_.settings) context_.settings->SetVerifyAfterWrite(on);
   };
+  commands.skipChanged = [this](bool on) {
+    if (context_.settings) context_.settings->SetSkipUnchanged(on);
+  };
   page_.SetCommands(std::move(commands));
   if (context_.settings) page_.SetVerifyChecked(context_.settings->VerifyAfterWrite());
+  page_.SetSkipChecked(!context_.settings || context_.settings->SkipUnchanged());
 }
 
 DownloadController::~DownloadController() {
@@ -146,6 +150,7 @@ void DownloadController::Download() {
     };
     settings.runningFlag = context_.downloadRunning;
     settings.verify = page_.VerifyChecked();
+    settings.skipUnchanged = page_.SkipChecked();
     download_ = std::make_unique<DownloadThread>(context_.ui, page_.Handle());
     if (download_->Start(std::move(rows), std::move(settings)))
       page_.WatchProgress(download_->Progress());

@@ -23,6 +23,7 @@ const ui::Handler<DownloadPage> DownloadPage::kMessages[] = {
     {WM_COMMAND, BN_CLICKED, IDC_DELETE, &DownloadPage::OnDelete},
     {WM_COMMAND, BN_CLICKED, IDC_STOP, &DownloadPage::OnStop},
     {WM_COMMAND, BN_CLICKED, IDC_VERIFY, &DownloadPage::OnVerify},
+    {WM_COMMAND, BN_CLICKED, IDC_SKIP_UNCHANGED, &DownloadPage::OnSkip},
     {WM_COMMAND, CBN_SELCHANGE, IDC_TYPE_COMBO, &DownloadPage::OnTypeChange},
     {WM_NOTIFY, LVN_ITEMCHANGED, IDC_PC_LIST, &DownloadPage::OnPcItemChanged},
     {WM_NOTIFY, LVN_COLUMNCLICK, ui::kAny, &DownloadPage::OnColumnClick},
@@ -104,6 +105,7 @@ void DownloadPage::ShowLocalList() {
   for (int id : {IDC_DEVICE_LIST, IDC_TYPE_LABEL, IDC_TYPE_COMBO}) ShowItem(id, false);
   ShowItem(IDC_DOWNLOAD, true);
   ShowItem(IDC_VERIFY, true);
+  ShowItem(IDC_SKIP_UNCHANGED, true);
   view_ = View::Local;
   ShowItem(IDC_SELECTION_STATUS, true);
   ShowItem(IDC_PAGE_BANNER, true);
@@ -117,15 +119,15 @@ void DownloadPage::ShowDeviceView(int category) {
   ShowItem(IDC_TYPE_LABEL, true);
   ShowItem(IDC_TYPE_COMBO, true);
   typeCombo_.Select(category);
-  for (int id : {IDC_DOWNLOAD, IDC_VERIFY, IDC_SELECTION_STATUS, IDC_PAGE_BANNER}) ShowItem(id, false);
+  for (int id : {IDC_DOWNLOAD, IDC_VERIFY, IDC_SKIP_UNCHANGED, IDC_SELECTION_STATUS, IDC_PAGE_BANNER}) ShowItem(id, false);
   view_ = View::Device;
 }
 
 void DownloadPage::EnterDownloadView() {
   for (int id : {IDC_DOWNLOAD_PICTURE, IDC_RUN_TEXT, IDC_OVERALL_BAR, IDC_FILE_BAR, IDC_STOP, IDC_RUN_COUNTER})
     ShowItem(id, true);
-  for (int id : {IDC_DELETE, IDC_LOCAL_TAB, IDC_DOWNLOAD, IDC_VERIFY, IDC_INVERT, IDC_SELECT_ALL, IDC_DEVICE_TAB,
-                 IDC_PC_LIST, IDC_PAGE_BANNER, IDC_SELECTION_STATUS}) {
+  for (int id : {IDC_DELETE, IDC_LOCAL_TAB, IDC_DOWNLOAD, IDC_VERIFY, IDC_SKIP_UNCHANGED, IDC_INVERT, IDC_SELECT_ALL,
+                 IDC_DEVICE_TAB, IDC_PC_LIST, IDC_PAGE_BANNER, IDC_SELECTION_STATUS}) {
     ShowItem(id, false);
   }
 }
@@ -133,7 +135,8 @@ void DownloadPage::EnterDownloadView() {
 void DownloadPage::RestoreListView() {
   ShowItem(IDC_RUN_COUNTER, false);
   SetItemText(IDC_RUN_COUNTER, CounterText(0, 0));
-  for (int id : {IDC_DELETE, IDC_LOCAL_TAB, IDC_DOWNLOAD, IDC_VERIFY, IDC_INVERT, IDC_SELECT_ALL, IDC_DEVICE_TAB})
+  for (int id : {IDC_DELETE, IDC_LOCAL_TAB, IDC_DOWNLOAD, IDC_VERIFY, IDC_SKIP_UNCHANGED, IDC_INVERT, IDC_SELECT_ALL,
+                 IDC_DEVICE_TAB})
     ShowItem(id, true);
   for (int id : {IDC_RUN_TEXT, IDC_OVERALL_BAR, IDC_FILE_BAR, IDC_STOP}) ShowItem(id, false);
   banner_.SetText(kBannerText);
@@ -190,6 +193,12 @@ bool DownloadPage::VerifyChecked() const { return ::IsDlgButtonChecked(Handle(),
 
 void DownloadPage::SetVerifyChecked(bool on) {
   ::CheckDlgButton(Handle(), IDC_VERIFY, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool DownloadPage::SkipChecked() const { return ::IsDlgButtonChecked(Handle(), IDC_SKIP_UNCHANGED) == BST_CHECKED; }
+
+void DownloadPage::SetSkipChecked(bool on) {
+  ::CheckDlgButton(Handle(), IDC_SKIP_UNCHANGED, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void DownloadPage::ReleaseRecords() {
@@ -257,6 +266,11 @@ LRESULT DownloadPage::OnStop(const ui::Message&) {
 
 LRESULT DownloadPage::OnVerify(const ui::Message&) {
   if (commands_.verifyChanged) commands_.verifyChanged(VerifyChecked());
+  return 0;
+}
+
+LRESULT DownloadPage::OnSkip(const ui::Message&) {
+  if (commands_.skipChanged) commands_.skipChanged(SkipChecked());
   return 0;
 }
 

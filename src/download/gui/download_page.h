@@ -46,6 +46,7 @@ class DownloadPage : public ui::Page {
     std::function<void()> stop;               // 停止下载
     std::function<void(int)> deviceCategory;  // type combo: category chosen
     std::function<void(bool)> verifyChanged;  // 写入后校验 ticked or cleared by the user
+    std::function<void(bool)> skipChanged;    // 跳过未改变的文件 likewise
     std::function<void()> progressShown;      // the watched progress was shown (WatchProgress)
     std::function<void()> rowsDue;            // time for a page job's next rows (WatchRows)
     std::function<void(FileListView&, int)> openRow;  // a row double-clicked, or Enter on it
@@ -82,9 +83,11 @@ class DownloadPage : public ui::Page {
   // "已选文件：n/N，共K(KB)" over the PC list, whichever view is shown.
   void UpdateSelectionStatus();
 
-  // The 写入后校验 box beside 下载: shown with the PC list.
+  // The 写入后校验 box beside 下载 and 跳过未改变的文件 under it: shown with the PC list.
   bool VerifyChecked() const;
   void SetVerifyChecked(bool on);
+  bool SkipChecked() const;
+  void SetSkipChecked(bool on);
   // 下载 takes no click while its command asks its questions.
   void EnableDownload(bool on);
 
@@ -120,6 +123,7 @@ class DownloadPage : public ui::Page {
   LRESULT OnDelete(const ui::Message& m);
   LRESULT OnStop(const ui::Message& m);
   LRESULT OnVerify(const ui::Message& m);
+  LRESULT OnSkip(const ui::Message& m);
   LRESULT OnTypeChange(const ui::Message& m);
   LRESULT OnPcItemChanged(const ui::Message& m);
   LRESULT OnColumnClick(const ui::Message& m);

@@ -16,9 +16,9 @@ class DownloadThread::Prompts : public DownloadPrompts {
   void ShowPageMessage(std::string_view text) override {
     worker_.Tell([owner = owner_, text = std::string(text)] { ui::WindowMessageBox(owner, text, "提示"); });
   }
-  std::optional<OverwriteChoice> AskOverwrite(const std::string&) override {
+  std::optional<OverwriteChoice> AskOverwrite(const OverwriteQuestion& question) override {
     const auto answer = worker_.Ask<std::optional<OverwriteChoice>>(
-        [owner = owner_] { return OverwriteDialog().Ask(owner); }, true);
+        [owner = owner_, question] { return OverwriteDialog(question).Ask(owner); }, true);
     return answer ? *answer : std::nullopt;
   }
 

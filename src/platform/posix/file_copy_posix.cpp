@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/copy_backend.h"
-#include "platform/file_copy.h"
 #include "platform/drive_map.h"
+#include "platform/file_copy.h"
+#include "platform/posix/file_time.h"
 
 namespace dockline::platform::detail {
 namespace {
@@ -24,7 +26,7 @@ void CopyHandle::Close() {
   value_ = kNone;
 }
 
-std::uint32_t CopyHandle::OpenForReading(const std::string& path, std::uint64_t& size) {
+std::uint32_t CopyHandle::OpenForReading(const std::string& path, std::uint64_t& size, FileTime& writeTime) {
   Close();
   const int fd = ::open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Errno();
@@ -33,6 +35,7 @@ std::uint32_t CopyHandle::OpenForReading(const std::string& path, std::uint64_t&
   if (::fstat(fd, &st) != 0) return Errno();
   if (S_ISDIR(st.st_mode)) return EISDIR;
   size = static_cast<std::uint64_t>(st.st_size);
+  writeTime = FileTimeOf(st.st_mtim);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return 0;
 }
@@ -85,12 +88,27 @@ std::uint32_t CopyHandle::CopyFrom(CopyHandle& in, std::size_t max, std::size_t&
   }
 }
 
-std::uint32_t CopyHandle::FlushAndClose() {
-  std::uint32_t code = ::fsync(static_cast<int>(value_)) == 0 || errno == EINVAL ? 0 : Errno();
+std::uint32_t CopyHandle::SetWriteTime(FileTime time) {
+  const timespec times[2] = {{0, UTIME_OMIT}, TimespecOf(time)};
+  return ::futimens(static_cast<int>(value_), times) == 0 ? 0 : Errno();
+}
+
+std::uint32_t CopyHandle::Flush() {
+  // A descriptor that cannot be synchronised (EINVAL) has nothing cached to lose.
+  return ::fsync(static_cast<int>(value_)) == 0 || errno == EINVAL ? 0 : Errno();
+}
+
+std::uint32_t CopyHandle::CloseChecked() {
   const int fd = static_cast<int>(value_);
   value_ = kNone;
-  if (::close(fd) != 0 && code == 0) code = Errno();
-  return code;
+  return ::close(fd) == 0 ? 0 : Errno();
+}
+
+std::uint32_t CopyHandle::MoveAndClose(const std::string& from, const std::string& to, bool replace) {
+  // A file system sees the file's last bytes by its release at the latest;
+  // closed first, it has them before the name changes.
+  if (const auto code = CloseChecked()) return code;
+  return MoveByName(from, to, replace);
 }
 
 std::uint32_t ReadWhole(const std::string& path, bool pastCache, const Consume& consume) {
@@ -126,9 +144,19 @@ std::uint32_t ReadWhole(const std::string& path, bool pastCache, const Consume& 
   }
 }
 
-std::uint32_t MoveReplacing(const std::string& from, const std::string& to) {
-  return ::rename(ToNativePath(from).c_str(), ToNativePath(to).c_str()) == 0 ? 0 : Errno();
+std::uint32_t MoveByName(const std::string& from, const std::string& to, bool replace) {
+  const std::string source = ToNativePath(from), target = ToNativePath(to);
+  if (replace) return ::rename(source.c_str(), target.c_str()) == 0 ? 0 : Errno();
+  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return Errno();
+  // Some file systems (FUSE ones among them) know no such rename: a look
+  // first, which leaves a moment for a file to come between.
+  struct stat st {};
+  if (::lstat(target.c_str(), &st) == 0) return EEXIST;
+  return ::rename(source.c_str(), target.c_str()) == 0 ? 0 : Errno();
 }
+
+bool IsAlreadyThere(std::uint32_t code) { return code == EEXIST; }
 
 void RemoveQuietly(const std::string& path) { ::unlink(ToNativePath(path).c_str()); }
 

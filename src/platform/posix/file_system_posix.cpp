@@ -12,10 +12,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <mutex>
 
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
+#include "platform/posix/file_time.h"
 
 namespace dockline::platform {
 namespace {
@@ -121,6 +123,16 @@ std::string ToNativePath(const std::string& path) {
 }
 
 std::uint32_t LastError() { return tLastError; }
+
+std::string LocalTimeText(FileTime time) {
+  if (time == 0) return {};
+  const std::time_t seconds = static_cast<std::time_t>(time / kFileTimeTicksPerSecond - kUnixEpochSeconds);
+  std::tm local{};
+  if (!::localtime_r(&seconds, &local)) return {};
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
 
 bool IsNotFound(std::uint32_t code) { return code == ENOENT || code == ENOTDIR; }
 
@@ -329,7 +341,8 @@ std::vector<FoundFile> FindFiles(const std::string& pattern) {
       struct stat own {};
       link = ::lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
     }
-    out.push_back({name, static_cast<std::uint64_t>(st.st_size), S_ISDIR(st.st_mode), name.front() == '.', link});
+    out.push_back({name, static_cast<std::uint64_t>(st.st_size), S_ISDIR(st.st_mode), name.front() == '.', link,
+                   FileTimeOf(st.st_mtim), (st.st_mode & S_IWUSR) == 0});
   }
   ::closedir(dir);
   return out;

@@ -1,7 +1,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
+
 #include "platform/file_system.h"
+#include "platform/win32/file_time.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide.h"
 
@@ -35,6 +38,18 @@ std::string WithSlash(std::string s) {
 }  // namespace
 
 std::uint32_t LastError() { return tLastError; }
+
+std::string LocalTimeText(FileTime time) {
+  if (time == 0) return {};
+  const FILETIME utc = FiletimeOf(time);
+  SYSTEMTIME universal{}, local{};
+  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+    return {};
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
+                local.wMinute, local.wSecond);
+  return text;
+}
 
 bool IsNotFound(std::uint32_t code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
 
@@ -205,7 +220,7 @@ std::vector<FoundFile> FindFiles(const std::string& pattern) {
                       (fd.dwReserved0 == IO_REPARSE_TAG_SYMLINK || fd.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
     out.push_back({Narrow(name), (static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
                    (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, (fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0,
-                   link});
+                   link, FileTimeOf(fd.ftLastWriteTime), (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0});
   } while (FindNextFileW(search.Get(), &fd));
   return out;
 }
