@@ -7,9 +7,10 @@
 source "$(dirname "$0")/common.sh"
 src=$WINEPREFIX/drive_c/资料
 PC_LIST=1022 DEVICE_LIST=1027 STATUS=1059 DOWNLOAD=1023 DEVICE_TAB=1029 DELETE=1028
-YES=6 NO=1060 YES_TO_ALL=1061 NO_TO_ALL=1062 VERIFY=1063
+YES=6 NO=1060 YES_TO_ALL=1061 NO_TO_ALL=1062 VERIFY=1063 SKIP=1067 ASKED_NAME=1064 ON_DEVICE=1065 INCOMING=1066
 ini=$(dirname "$exe")/dict.ini
-[ ! -f "$ini" ] || sed -i '/^\[VERIFY\]/d; /^AFTERWRITE=/d' "$ini"  # the option starts off
+# 写入后校验 starts off, 跳过未改变的文件 on.
+[ ! -f "$ini" ] || sed -i '/^\[VERIFY\]/d; /^AFTERWRITE=/d; /^\[SKIP\]/d; /^UNCHANGED=/d' "$ini"
 
 rm -rf "$src" && mkdir -p "$src"
 head -c 150000 /dev/urandom > "$src/a.mp3"
@@ -55,23 +56,45 @@ p click $VERIFY
 forgotten() { grep -q '^AFTERWRITE=0' "$ini"; }
 eventually forgotten || fail "clearing 写入后校验 was not remembered"
 
-# Overwrite answers: 全否 keeps every file; 是 replaces one, 否 keeps the next;
-# 全是 asks no more.
+# Again: the device holds every file as it is, the page and the picture as
+# what they became. Nothing is asked and nothing written again.
+inode() { stat -c %i "$device/$1"; }
+before="$(inode mp3/a.mp3) $(inode 系统/电子图书/网页.txt) $(inode 系统/图片/图.ych)"
 p click $DOWNLOAD
+p answer DOCKLINE 1 30000 >/dev/null  # the empty file again
+[ "$(p answer 提示 1 60000)" = "$(printf '下载完毕\n已跳过5个未改变的文件。')" ] || fail "the unchanged files were not all skipped"
+[ "$(inode mp3/a.mp3) $(inode 系统/电子图书/网页.txt) $(inode 系统/图片/图.ych)" = "$before" ] ||
+  fail "an unchanged file was written again"
+
+# Overwrite answers, with every file rewritten (the option off, remembered):
+# 全否 keeps every file; 是 replaces one, 否 keeps the next; 全是 asks no more.
+p click $SKIP
+skips_none() { grep -q '^UNCHANGED=0' "$ini"; }
+eventually skips_none || fail "clearing 跳过未改变的文件 was not remembered"
+p click $DOWNLOAD
+asked() { p windows | grep -qx 覆盖; }
+eventually asked || fail "no overwrite question"
+[ "$(p window-text 覆盖 $ASKED_NAME)" = 'G:\mp3\a.mp3' ] || fail "the question names $(p window-text 覆盖 $ASKED_NAME)"
+when=$(date -d "@$(stat -c %Y "$src/a.mp3")" '+%Y-%m-%d %H:%M:%S')
+[ "$(p window-text 覆盖 $ON_DEVICE)" = "150,000 字节，$when" ] || fail "the device's version: $(p window-text 覆盖 $ON_DEVICE)"
+[ "$(p window-text 覆盖 $INCOMING)" = "150,000 字节，$when" ] || fail "the new version: $(p window-text 覆盖 $INCOMING)"
 p answer 覆盖 $NO_TO_ALL 30000 >/dev/null || fail "no overwrite question"
 p answer DOCKLINE 1 30000 >/dev/null  # the empty file again
 [ "$(p answer 提示 1 60000)" = "下载完毕" ] || fail "the 全否 run did not finish"
+# The rule on again: only the two files changed on the device are asked
+# about, the one 否 keeps, the other 全是 replaces.
+p click $SKIP
+skips() { grep -q '^UNCHANGED=1' "$ini"; }
+eventually skips || fail "ticking 跳过未改变的文件 again was not remembered"
 echo changed > "$device/mp3/a.mp3"
 echo changed > "$device/mp3/b.wma"
 p click $DOWNLOAD
-p answer 覆盖 $YES 30000 >/dev/null || fail "no question for a.mp3"
-p answer 覆盖 $NO 30000 >/dev/null || fail "no question for a.lrc"
-p answer 覆盖 $NO 30000 >/dev/null || fail "no question for b.wma"
-p answer DOCKLINE 1 30000 >/dev/null
-p answer 覆盖 $YES_TO_ALL 30000 >/dev/null || fail "no question for the page"
-[ "$(p answer 提示 1 60000)" = "下载完毕" ] || fail "the mixed run did not finish"
-cmp -s "$src/a.mp3" "$device/mp3/a.mp3" || fail "是 did not replace a.mp3"
-[ "$(cat "$device/mp3/b.wma")" = changed ] || fail "否 replaced b.wma"
+p answer 覆盖 $NO 30000 >/dev/null || fail "no question for a.mp3"
+p answer 覆盖 $YES_TO_ALL 30000 >/dev/null || fail "no question for b.wma"
+p answer DOCKLINE 1 30000 >/dev/null  # the empty file again
+[ "$(p answer 提示 1 60000)" = "$(printf '下载完毕\n已跳过3个未改变的文件。')" ] || fail "the mixed run did not finish as it should"
+[ "$(cat "$device/mp3/a.mp3")" = changed ] || fail "否 replaced a.mp3"
+cmp -s "$src/b.wma" "$device/mp3/b.wma" || fail "全是 did not replace b.wma"
 
 # The device list of the e-books, and a deletion that takes the companion.
 printf 'cfg' > "$device/系统/电子图书/网页.cfg"

@@ -99,6 +99,7 @@ truncate -s $((2 * 1024 * 1024 * 1024)) "$big/大.mp3"  # sparse: quick to make,
 p drop 'C:\大文件\大.mp3'
 seven_rows() { [ "$(p rows $PC_LIST | head -1)" = 7 ]; }
 eventually seven_rows || fail "the big file was not queued: $(p rows $PC_LIST)"
+echo changed > "$device/mp3/曲.wma"  # a question to hold the run at: the rest are there unchanged
 p click $DOWNLOAD
 p answer 覆盖 $NO_TO_ALL 30000 >/dev/null || fail "no overwrite question"
 p drop 'C:\拖入'

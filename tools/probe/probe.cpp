@@ -1,6 +1,9 @@
 // A test helper that looks at the running program from outside, the way a
 // user's eyes would: through the window texts, not its memory.
 //   probe wait-window TIMEOUT_MS
+//   probe launch EXE TIMEOUT_MS              starts EXE and prints "window W device D": the ms from the
+//                                            start until its main window shows, and until it names the
+//                                            device found; the program is left running
 //   probe text ID
 //   probe size                               the main window's client size
 //   probe wait-text ID TEXT TIMEOUT_MS       prints the epoch ms of the match
@@ -602,6 +605,32 @@ int wmain(int argc, wchar_t** argv) {
       HWND w = MainWindow();
       return w != nullptr && IsWindowVisible(w);
     }) ? 0 : 1;
+  }
+  if (cmd == "launch" && a.size() == 3) {
+    // Timed from here, inside Wine, so that neither the loader of this probe
+    // nor the shell's start-up counts; polled finely, for a figure in ms.
+    std::wstring line = L"\"" + Wide(a[1]) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const long long t0 = NowEpochMs();
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      Print("could not start " + a[1]);
+      return 1;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    const long timeout = std::atol(a[2].c_str());
+    long long shown = -1, found = -1;
+    const long long end = t0 + timeout;
+    while (NowEpochMs() < end && found < 0) {
+      HWND w = MainWindow();
+      if (shown < 0 && w && IsWindowVisible(w)) shown = NowEpochMs() - t0;
+      if (shown >= 0 && ControlText(w, 1019) == "U盘已连接") found = NowEpochMs() - t0;
+      Sleep(2);
+    }
+    Print("window " + std::to_string(shown) + " device " + std::to_string(found));
+    return found >= 0 ? 0 : 1;
   }
   HWND main = MainWindow();
   if (!main) {
