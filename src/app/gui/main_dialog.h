@@ -107,6 +107,7 @@ class MainDialog : public ui::Dialog, private MonitorView {
   // Makes the pages and puts them into their slots; runs before the sidebar
   // is laid out.
   void CreatePages();
+  void EnsureOrganizerPage();
   // A sidebar entry was chosen (WM_USER+2): remember it, show its page and,
   // for a download category, let the user choose files for it. Refused
   // while a download or other work of the download page is under way.
