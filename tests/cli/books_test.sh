@@ -48,6 +48,9 @@ block '# 第二课 汉字' '第二课 汉字'
 block '<ruby>汉<rp>(</rp><rt>hàn</rt><rp>)</rp></ruby><ruby>字<rp>(</rp><rt>zì</rt><rp>)</rp></ruby>很有意思。' '汉(hàn)字(zì)很有意思。'
 block '> 学而时习之，不亦说乎？' '学而时习之，不亦说乎？'
 block '最后一段&mdash;完。' '最后一段—完。'
+# A paragraph of 60 KB, read in many pieces: none may cut a character.
+long=$(printf '学而时习之，%.0s' $(seq 1 3000))
+block "$long" "$long"
 block '[^1]: 脚注的内容在这里。'
 convert -size 40x30 xc:white panda.png
 

@@ -90,9 +90,8 @@ TEST_F(PreviewRow, SaysWhatTheDownloadWouldSayOrShowsThePicture) {
 TEST_F(PreviewRow, ABookShowsTheStartOfItsTextWithTheWholeTextsSizeAndQuestionMarks) {
   const std::string temp = Path("临时");
   ASSERT_TRUE(platform::MakeDirectory(temp));
-  // Mostly ASCII: Wine's XmlLite garbles a character its reading buffer
-  // ends in, so Chinese is kept to where it is looked at: "中" lies across
-  // the preview's end, the title's 16 bytes and 1167 lines of 7 before it.
+  // Lines of a known length, so that "中" lies across the preview's end:
+  // the title's 16 bytes and 1167 lines of 7 before it.
   std::vector<std::string> paragraphs{"雪人☃!"};
   std::string expected = "长篇\r\n\r\n雪人?!\r\n";
   for (int i = 0; i < 2000; ++i) {

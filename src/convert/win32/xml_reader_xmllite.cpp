@@ -5,9 +5,14 @@
 #include <objbase.h>
 #include <xmllite.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "convert/xml_reader.h"
 #include "platform/win32/wide.h"
@@ -61,7 +66,7 @@ class SourceStream final : public IStream {
       auto* out = static_cast<std::uint8_t*>(buffer);
       std::size_t n = 0;
       while (n < size) {
-        const std::size_t got = source_.Read(out + n, size - n);
+        const std::size_t got = ascii_ ? ReadAscii(out + n, size - n) : source_.Read(out + n, size - n);
         if (got == 0) break;
         n += got;
       }
@@ -90,9 +95,91 @@ class SourceStream final : public IStream {
   }
 
  private:
+  // Wine's XmlLite loses UTF-8 characters that its reading buffer ends in
+  // (the bytes it keeps for the next piece are taken from the wrong place),
+  // so a long Chinese book would come out with '?' every few thousand
+  // characters. There every character beyond ASCII is given as a character
+  // reference instead (中 as &#x4E2D;), which reads the same in text and in
+  // attribute values; our cleaner hands over well-formed UTF-8 only.
+  // Windows' own XmlLite reads the UTF-8 as it is.
+  static bool UnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }
+
+  std::size_t ReadAscii(std::uint8_t* out, std::size_t size) {
+    while (ready_ == pending_.size()) {
+      pending_.clear();
+      ready_ = 0;
+      std::uint8_t piece[8192];
+      const std::size_t got = source_.Read(piece, sizeof piece);
+      if (got == 0) {
+        pending_.append(reinterpret_cast<const char*>(partial_), partialCount_);  // cut off: as it was
+        partialCount_ = 0;
+        if (pending_.empty()) return 0;
+        break;
+      }
+      for (std::size_t i = 0; i < got; ++i) TakeByte(piece[i]);
+    }
+    const std::size_t n = std::min(size, pending_.size() - ready_);
+    std::memcpy(out, pending_.data() + ready_, n);
+    ready_ += n;
+    return n;
+  }
+
+  // Whether `b` completes `marker`, followed byte by byte.
+  bool Completes(std::string_view marker, std::uint8_t b) {
+    if (static_cast<char>(b) == marker[matched_]) {
+      if (++matched_ < marker.size()) return false;
+      matched_ = 0;
+      return true;
+    }
+    // "]]]>" still ends a section: a third ']' keeps the two before it.
+    if (!(matched_ == 2 && marker == "]]>" && b == ']')) matched_ = static_cast<char>(b) == marker[0] ? 1 : 0;
+    return false;
+  }
+
+  void TakeByte(std::uint8_t b) {
+    // A CDATA section takes no references: it goes as it is.
+    if (inCData_) {
+      pending_.push_back(static_cast<char>(b));
+      if (Completes("]]>", b)) inCData_ = false;
+      return;
+    }
+    if (b < 0x80 && Completes("<![CDATA[", b)) inCData_ = true;
+    if (partialCount_ > 0 && (b & 0xC0) != 0x80) {  // a sequence cut short: its bytes as they were
+      pending_.append(reinterpret_cast<const char*>(partial_), partialCount_);
+      partialCount_ = 0;
+    }
+    if (partialCount_ == 0) {
+      if (b < 0xC2 || b > 0xF4) {  // ASCII, or no lead byte: as it is
+        pending_.push_back(static_cast<char>(b));
+        return;
+      }
+      partial_[partialCount_++] = b;
+      return;
+    }
+    partial_[partialCount_++] = b;
+    const std::size_t length = partial_[0] >= 0xF0 ? 4 : partial_[0] >= 0xE0 ? 3 : 2;
+    if (partialCount_ < length) return;
+    char32_t c = partial_[0] & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) c = (c << 6) | (partial_[i] & 0x3F);
+    char reference[16];
+    std::snprintf(reference, sizeof reference, "&#x%X;", static_cast<unsigned>(c));
+    pending_.append(reference);
+    partialCount_ = 0;
+  }
+
   ByteSource& source_;
   std::atomic<ULONG> references_{1};
   std::exception_ptr failure_;
+  const bool ascii_ = UnderWine();
+  std::string pending_;  // what the next reads give
+  std::size_t ready_ = 0;
+  std::uint8_t partial_[4] = {};
+  std::size_t partialCount_ = 0;
+  bool inCData_ = false;
+  std::size_t matched_ = 0;  // bytes of the marker looked for seen so far
 };
 
 constexpr std::wstring_view kXmlnsNamespace = L"http://www.w3.org/2000/xmlns/";
