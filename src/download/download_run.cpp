@@ -66,7 +66,8 @@ namespace {
 std::string BytesText(std::uint64_t size) {
   std::string digits = std::to_string(size);
   for (std::size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
-  return digits + " 字节";
+  digits.append(" 字节");
+  return digits;
 }
 
 std::string VersionText(const FileVersion& version) {
