@@ -30,6 +30,7 @@ whole() {
 }
 downloaded() { p item-text $COUNTER | sed -n 's/^已下载文件数：\([0-9]*\)\/.*/\1/p'; }
 under_way() { [ "$(downloaded)" -ge "$1" ] 2>/dev/null; }
+reaches() { for _ in $(seq 1 300); do under_way "$1" && return 0; sleep 0.1; done; return 1; }
 run_over() { p rect $PC_LIST >/dev/null; }  # the list comes back once the run is done with
 
 start
@@ -42,8 +43,7 @@ eventually all_queued || fail "the songs were not queued: $(p rows $PC_LIST | he
 
 # Stop, a hundred songs in.
 p click $DOWNLOAD
-for _ in $(seq 1 300); do under_way 100 && break; sleep 0.1; done
-under_way 100 || fail "the download did not get under way: $(p item-text $COUNTER)"
+reaches 100 || fail "the download did not get under way: $(p item-text $COUNTER)"
 p click $STOP
 [ "$(p answer DOCKLINE $YES 10000)" = "要终止下载吗?" ] || fail "no stop question"
 [ "$(p answer 提示 1 60000)" = "下载已终止" ] || fail "the run did not end as stopped"
@@ -53,7 +53,7 @@ eventually run_over || fail "the stopped run did not give the list back"
 
 # Pulled out, two hundred songs in (the ones already there are skipped).
 p click $DOWNLOAD
-for _ in $(seq 1 300); do under_way $((n + 100)) && break; sleep 0.1; done
+reaches $((n + 100)) || fail "the second run did not get under way: $(p item-text $COUNTER)"
 "$tools/sim-device" unplug "$WINEPREFIX"
 [ "$(p answer 提示 1 60000)" = "言途6170已断开连接，下载已终止。" ] || fail "no word of the lost device"
 "$tools/sim-device" plug "$WINEPREFIX"
@@ -61,8 +61,8 @@ p wait-text 1019 "U盘已连接" 5000 >/dev/null || fail "the device was not fou
 # What a cut copy left under its temporary name goes at the next download:
 # the whole run again, every song there unchanged or new.
 eventually run_over || fail "the cut run did not give the list back"
+there=$(ls "$device/mp3" | grep -c '^歌.*mp3$')  # counted before the run adds to them
 p click $DOWNLOAD
-there=$(ls "$device/mp3" | grep -c '^歌.*mp3$')
 said=$(p answer 提示 1 120000)
 [ "$said" = "$(printf '下载完毕\n已跳过%d个未改变的文件。' "$there")" ] || fail "the run after the device came back ($there there): $said"
 [ "$(whole "unplugged, then downloaded again")" = $songs ] || fail "not every song arrived"
