@@ -43,12 +43,12 @@ Bytes Ych(int w, int h, std::initializer_list<std::uint8_t> rows) {
 
 // 24-bit pixels of exactly the four device greys carry no error: each keeps its level.
 Bytes FourGreys(int w, int h, const std::function<int(int, int)>& level) {
-  return BuildBitmap(BitmapSpec(24, w, h), [&](int x, int y) { return 0x555555u * level(x, y); });
+  return BuildBitmap(BitmapLayout(24, w, h), [&](int x, int y) { return 0x555555u * level(x, y); });
 }
 
 // 8 bits, 4 × 2 pixels, four palette entries: 54 + 16 + 8 = 78 bytes.
 Bytes SmallBitmap() {
-  BitmapSpec s(8, 4, 2);
+  BitmapLayout s(8, 4, 2);
   s.coloursUsed = 4;
   s.palette = {GreyEntry(0), GreyEntry(85), GreyEntry(170), GreyEntry(255)};
   return BuildBitmap(s, [](int x, int) { return static_cast<std::uint32_t>(x); });
@@ -83,7 +83,7 @@ TEST(Greys, ThresholdsAndErrorDiffusion) {
       {{{85, 128}, {50, 39}}, {1, 2, 0, 1}},
   };
   for (const auto& [grey, levels] : cases) {
-    const BitmapSpec s(24, static_cast<std::int32_t>(grey[0].size()), static_cast<std::int32_t>(grey.size()));
+    const BitmapLayout s(24, static_cast<std::int32_t>(grey[0].size()), static_cast<std::int32_t>(grey.size()));
     const auto pixel = [&g = grey](int x, int y) { return 0x010101u * g[y][x]; };
     EXPECT_EQ(Decoded(BuildBitmap(s, pixel)).levels, levels) << "first grey " << grey[0][0];
   }
@@ -94,13 +94,13 @@ TEST(Greys, ThresholdsAndErrorDiffusion) {
 TEST(Layout, HeaderSizeGapsAndOrientationDoNotChangeThePicture) {
   auto pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 0x9E3779B1u + y * 0x85EBCA77u); };
   for (int bits : {4, 16, 32}) {
-    BitmapSpec plain(bits, 11, 6);
+    BitmapLayout plain(bits, 11, 6);
     for (int k = 0; bits == 4 && k < 16; ++k) plain.palette.push_back(GreyEntry(static_cast<std::uint8_t>(k * 17)));
     const Bytes reference = Picture(BuildBitmap(plain, pixel));
     ASSERT_FALSE(reference.empty());
     for (auto [header, gap, trailing, topDown] : std::vector<std::tuple<std::uint32_t, int, int, bool>>{
              {40, 0, 0, true}, {108, 6, 2, true}, {124, 3, 5, false}}) {
-      BitmapSpec s = plain;
+      BitmapLayout s = plain;
       s.headerSize = header, s.gapBeforePixels = gap, s.trailing = trailing, s.height = topDown ? -6 : 6;
       EXPECT_EQ(Picture(BuildBitmap(s, pixel)), reference) << bits << " bits, header " << header;
     }
@@ -210,13 +210,13 @@ TEST_F(BitmapFiles, EveryHeaderAndLayoutGivesThePixelsItWasMadeFrom) {
   for (int k = 0; k < 11; ++k)
     palette.push_back({static_cast<std::uint8_t>(40 * k), static_cast<std::uint8_t>(250 - 23 * k), static_cast<std::uint8_t>(17 * k + 3), 0x77});
   struct Kind {
-    BitmapSpec spec;
+    BitmapLayout layout;
     std::vector<std::uint32_t> channels = {};  // red, green, blue (, alpha) as the pixels hold them; none: palette indices
     bool alpha = false;
   };
-  const auto spec = [&](int bits, std::uint32_t header, std::size_t entries, std::uint32_t compression = 0,
+  const auto layout = [&](int bits, std::uint32_t header, std::size_t entries, std::uint32_t compression = 0,
                         std::vector<std::uint32_t> masks = {}) {
-    BitmapSpec s(bits, W, H);
+    BitmapLayout s(bits, W, H);
     s.headerSize = header, s.compression = compression, s.masks = std::move(masks);
     s.palette.assign(palette.begin(), palette.begin() + entries);
     s.coloursUsed = bits == 8 && header == 40 ? static_cast<std::uint32_t>(entries) : 0;
@@ -226,14 +226,14 @@ TEST_F(BitmapFiles, EveryHeaderAndLayoutGivesThePixelsItWasMadeFrom) {
                                    rgb555 = {0x7C00, 0x03E0, 0x001F}, rgb565 = {0xF800, 0x07E0, 0x001F},
                                    argb4444 = {0x0F00, 0x00F0, 0x000F, 0xF000}, rgb10 = {0x3FF, 0xFFC00, 0x3FF00000};
   const std::vector<Kind> kinds = {
-      {spec(1, 40, 2)}, {spec(4, 40, 11)}, {spec(8, 40, 5)}, {spec(1, 12, 2)}, {spec(8, 12, 9)},
-      {spec(24, 40, 0), rgb}, {spec(24, 12, 0), rgb}, {spec(32, 40, 0), rgb}, {spec(16, 40, 0), rgb555},
-      {spec(32, 108, 0, 0, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}), rgb},  // masks count for nothing without fields
-      {spec(16, 40, 0, 3, rgb565), rgb565},
-      {spec(16, 40, 0, 3), rgb555},  // fields declared, masks left out, pixels right after the header
-      {spec(16, 40, 0, 6, argb4444), argb4444, true}, {spec(32, 52, 0, 3, rgb10), rgb10},
-      {spec(32, 124, 0, 3, argb), argb, true},
-      {spec(32, 56, 0, 3, argb), rgb},  // alpha declared and never filled
+      {layout(1, 40, 2)}, {layout(4, 40, 11)}, {layout(8, 40, 5)}, {layout(1, 12, 2)}, {layout(8, 12, 9)},
+      {layout(24, 40, 0), rgb}, {layout(24, 12, 0), rgb}, {layout(32, 40, 0), rgb}, {layout(16, 40, 0), rgb555},
+      {layout(32, 108, 0, 0, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}), rgb},  // masks count for nothing without fields
+      {layout(16, 40, 0, 3, rgb565), rgb565},
+      {layout(16, 40, 0, 3), rgb555},  // fields declared, masks left out, pixels right after the header
+      {layout(16, 40, 0, 6, argb4444), argb4444, true}, {layout(32, 52, 0, 3, rgb10), rgb10},
+      {layout(32, 124, 0, 3, argb), argb, true},
+      {layout(32, 56, 0, 3, argb), rgb},  // alpha declared and never filled
   };
   // Channel c of (x, y) at its mask's width: 0 on the left, the largest value on the right.
   const auto value = [](int x, int y, std::size_t c, std::uint32_t mask) {
@@ -241,27 +241,27 @@ TEST_F(BitmapFiles, EveryHeaderAndLayoutGivesThePixelsItWasMadeFrom) {
     return x == 0 ? 0 : x == W - 1 ? top : (0x85EBCA77u * static_cast<std::uint32_t>(x + 8 * y + 40 * c)) >> 9 & top;
   };
   for (const Kind& k : kinds) {
-    const std::string name = std::to_string(k.spec.bits) + " bits, header " + std::to_string(k.spec.headerSize) +
-                             ", compression " + std::to_string(k.spec.compression);
-    const auto index = [&](int x, int y) { return static_cast<std::uint32_t>(x + 3 * y) % (1u << k.spec.bits); };
+    const std::string name = std::to_string(k.layout.bits) + " bits, header " + std::to_string(k.layout.headerSize) +
+                             ", compression " + std::to_string(k.layout.compression);
+    const auto index = [&](int x, int y) { return static_cast<std::uint32_t>(x + 3 * y) % (1u << k.layout.bits); };
     const auto raw = [&](int x, int y) {
       std::uint32_t v = k.channels.empty() ? index(x, y) : 0;
       for (std::size_t c = 0; c < k.channels.size(); ++c) v |= value(x, y, c, k.channels[c]) << std::countr_zero(k.channels[c]);
-      return k.spec.bits == 16 && k.spec.compression == 0 ? v | (x & 1) << 15 : v;  // the top bit is no colour's
+      return k.layout.bits == 16 && k.layout.compression == 0 ? v | (x & 1) << 15 : v;  // the top bit is no colour's
     };
     std::vector<std::uint32_t> want;
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x) {
         std::uint32_t c[4] = {0, 0, 0, 255};  // indices past the palette show black
-        if (k.channels.empty() && index(x, y) < k.spec.palette.size())
-          for (int i = 0; i < 3; ++i) c[i] = k.spec.palette[index(x, y)][2 - i];
+        if (k.channels.empty() && index(x, y) < k.layout.palette.size())
+          for (int i = 0; i < 3; ++i) c[i] = k.layout.palette[index(x, y)][2 - i];
         for (std::size_t i = 0; i < (k.alpha ? 4 : k.channels.size() > 0 ? 3 : 0); ++i)
           c[i] = Scaled(value(x, y, i, k.channels[i]), k.channels[i] >> std::countr_zero(k.channels[i]));
         want.push_back(Rgba(c[0], c[1], c[2], c[3]));
       }
     for (const bool topDown : {false, true}) {
-      if (topDown && k.spec.headerSize == 12) continue;  // 16-bit sizes, never negative
-      BitmapSpec s = k.spec;
+      if (topDown && k.layout.headerSize == 12) continue;  // 16-bit sizes, never negative
+      BitmapLayout s = k.layout;
       s.height = topDown ? -H : H;
       const Bytes file = BuildBitmap(s, raw);
       ASSERT_TRUE(platform::WriteWholeFile(Path("图.bmp"), file));
@@ -293,7 +293,7 @@ TEST(ReadBitmaps, RunLengthsOfEightAndFourBits) {
       {4, {0, 2, 0, 2, 1, 0}, {"..", ".."}, DecodeStatus::Damaged},                                   // above the top row
   };
   for (const auto& [bits, stream, want, status] : cases) {
-    BitmapSpec s(bits, static_cast<std::int32_t>(want[0].size()), static_cast<std::int32_t>(want.size()));
+    BitmapLayout s(bits, static_cast<std::int32_t>(want[0].size()), static_cast<std::int32_t>(want.size()));
     s.compression = bits == 8 ? 1 : 2, s.runs = stream;
     s.palette = {{0, 0, 0, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {0, 0, 255, 0}};
     const Bytes file = BuildBitmap(s);
@@ -310,13 +310,13 @@ TEST(ReadBitmaps, RunLengthsOfEightAndFourBits) {
 }
 
 TEST(ReadBitmaps, RefusesWhatNoWriterMakesAndWhatDoesNotFitTheFile) {
-  BitmapSpec runs(8, 2, 2), fields(32, 2, 2);
+  BitmapLayout runs(8, 2, 2), fields(32, 2, 2);
   runs.compression = 1, runs.runs = {0, 1};
   fields.compression = 3, fields.masks = {0xFF0000, 0xFF00, 0xFF};
   auto cut = [](Bytes b, std::size_t n) { return b.resize(b.size() - n), b; };
   auto set = [](Bytes b, std::size_t at, std::uint32_t v) { return PutLe(b, at, v), b; };
   const auto zero = [](int, int) { return 0u; };
-  const Bytes plain = BuildBitmap(BitmapSpec(24, 3, 2), zero);
+  const Bytes plain = BuildBitmap(BitmapLayout(24, 3, 2), zero);
   const std::vector<std::tuple<const char*, Bytes, DecodeStatus>> cases = {
       {"the last row's padding missing", cut(plain, 3), DecodeStatus::Ok},
       {"a row's pixels missing", cut(plain, 4), DecodeStatus::Damaged},

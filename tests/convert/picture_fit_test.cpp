@@ -115,8 +115,8 @@ class PictureFiles : public ScratchTest {};
 // Bitmaps the device's conversion takes keep its crop byte for byte; wider
 // ones, which it refuses, are fitted whole by the platform's decoder.
 TEST_F(PictureFiles, ConvertEveryBitmapAndPreviewWithoutWriting) {
-  const Bytes narrow = BuildBitmap(BitmapSpec(24, 640, 480), [](int x, int) { return x < 320 ? 0u : 0xFFFFFFu; });
-  const Bytes wide = BuildBitmap(BitmapSpec(24, 2560, 1920), [](int x, int) { return x < 1280 ? 0u : 0xFFFFFFu; });
+  const Bytes narrow = BuildBitmap(BitmapLayout(24, 640, 480), [](int x, int) { return x < 320 ? 0u : 0xFFFFFFu; });
+  const Bytes wide = BuildBitmap(BitmapLayout(24, 2560, 1920), [](int x, int) { return x < 1280 ? 0u : 0xFFFFFFu; });
   ASSERT_TRUE(platform::WriteWholeFile(Path("窄.bmp"), narrow));
   ASSERT_TRUE(platform::WriteWholeFile(Path("宽.BMP"), wide));
   Write(Path("文.bmp"), "not a picture at all");

@@ -22,8 +22,8 @@ inline void PutLe(Bytes& b, std::size_t at, std::uint64_t v, int n = 4) {
   for (int k = 0; k < n; ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
 }
 
-struct BitmapSpec {
-  explicit BitmapSpec(int b = 24, std::int32_t w = 1, std::int32_t h = 1) : bits(b), width(w), height(h) {}
+struct BitmapLayout {
+  explicit BitmapLayout(int b = 24, std::int32_t w = 1, std::int32_t h = 1) : bits(b), width(w), height(h) {}
   int bits;
   std::int32_t width;
   std::int32_t height;  // positive: stored bottom-up
@@ -39,7 +39,7 @@ struct BitmapSpec {
 
 // pixel(x, y), y = 0 the top row, gives a palette index for 1/4/8 bits, the
 // raw value for 16 bits and bit fields, 0xRRGGBB for 24 and 32 bits.
-inline Bytes BuildBitmap(const BitmapSpec& s, const std::function<std::uint32_t(int, int)>& pixel = {}) {
+inline Bytes BuildBitmap(const BitmapLayout& s, const std::function<std::uint32_t(int, int)>& pixel = {}) {
   const bool core = s.headerSize == 12;
   const std::size_t rows = static_cast<std::size_t>(std::abs(static_cast<std::int64_t>(s.height)));
   const std::size_t stride = static_cast<std::size_t>((s.bits * static_cast<std::int64_t>(s.width) + 31) / 32 * 4);
