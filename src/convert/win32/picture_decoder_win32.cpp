@@ -24,6 +24,7 @@
 #include "convert/picture_fit.h"
 #include "convert/picture_header.h"
 #include "platform/read_only_file.h"
+#include "platform/win32/read_only_stream.h"
 
 namespace dockline::convert {
 namespace {
@@ -64,24 +65,12 @@ class ComScope {
 // The file as WIC reads it. Once the stop is requested every read fails, and
 // the decoder gives up wherever it is. Reads are served from a buffer of
 // our own: Wine's JPEG decoder asks for a kilobyte at a time.
-class FileStream final : public IStream {
+class FileStream final : public platform::ReadOnlyStream {
  public:
   explicit FileStream(std::stop_token stop) : stop_(std::move(stop)) {}
-  FileStream(const FileStream&) = delete;
-  FileStream& operator=(const FileStream&) = delete;
 
   platform::ReadOnlyFile& File() { return file_; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_ISequentialStream || iid == IID_IStream) {
-      *out = static_cast<IStream*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override {
     const ULONG left = --references_;
@@ -111,10 +100,6 @@ class FileStream final : public IStream {
     if (read) *read = done;
     return done == size ? S_OK : S_FALSE;
   }
-  HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG* written) override {
-    if (written) *written = 0;
-    return STG_E_ACCESSDENIED;
-  }
   HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* now) override {
     const std::int64_t base = origin == STREAM_SEEK_SET   ? 0
                               : origin == STREAM_SEEK_CUR ? static_cast<std::int64_t>(position_)
@@ -134,20 +119,6 @@ class FileStream final : public IStream {
     stat->cbSize.QuadPart = file_.Size();
     stat->grfMode = STGM_READ | STGM_SHARE_DENY_WRITE;
     return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
-  HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
-  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return STG_E_INVALIDFUNCTION;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(IStream** copy) override {
-    if (copy) *copy = nullptr;
-    return E_NOTIMPL;
   }
 
  private:

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "convert/xml_reader.h"
+#include "platform/win32/read_only_stream.h"
 #include "platform/win32/wide.h"
 
 namespace dockline::convert {
@@ -39,20 +40,10 @@ CreateXmlReaderFunction CreateXmlReaderFromSystem() {
 
 // Our source as the stream XmlLite reads from. It lives inside the reader
 // below and outlives XmlLite's use of it; the count is kept for COM's sake.
-class SourceStream final : public IStream {
+class SourceStream final : public platform::ReadOnlyStream {
  public:
   explicit SourceStream(ByteSource& source) : source_(source) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(ISequentialStream) || iid == __uuidof(IStream)) {
-      *out = static_cast<IStream*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override { return --references_; }
 
@@ -77,18 +68,6 @@ class SourceStream final : public IStream {
       return E_FAIL;
     }
   }
-  HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
 
   void ThrowFailure() const {
     if (failure_) std::rethrow_exception(failure_);
@@ -103,8 +82,11 @@ class SourceStream final : public IStream {
   // attribute values; our cleaner hands over well-formed UTF-8 only.
   // Windows' own XmlLite reads the UTF-8 as it is.
   static bool UnderWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    static const bool wine = [] {
+      const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+      return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
   }
 
   std::size_t ReadAscii(std::uint8_t* out, std::size_t size) {
